@@ -1,0 +1,15 @@
+#include "ModelHeader.h"
+
+#include "ByteOrder.h"
+
+namespace cvx {
+
+std::int32_t ModelHeader::word(std::size_t offset) const {
+    return loadI32Le(std::span<const std::uint8_t>(m_bytes).subspan(offset).first<4>());
+}
+
+void ModelHeader::setWord(std::size_t offset, std::int32_t value) {
+    storeI32Le(value, std::span<std::uint8_t>(m_bytes).subspan(offset).first<4>());
+}
+
+}  // namespace cvx

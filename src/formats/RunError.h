@@ -1,0 +1,48 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace cvx {
+
+// Run-time error codes, numbered as the modding community knows them from the tool's messages.
+enum class ErrorCode : int {
+    InvalidArgument = 5,      // e.g. a file name without "." where a model name is needed
+    Overflow = 6,             // a count, length or offset leaves the signed 32-bit range
+    OutOfMemory = 7,          // a section buffer could not be allocated
+    SubscriptOutOfRange = 9,  // a negative count, which would give an inverted element range
+    InternalError = 51,       // a fault of the program itself
+    BadFileNumber = 52,       // a file number that is not open
+    FileNotFound = 53,
+    FileAlreadyOpen = 55,  // a file number that is open already
+    DeviceIoError = 57,
+    FileAlreadyExists = 58,
+    DiskFull = 61,            // no space left, or the file-size limit reached
+    InputPastEndOfFile = 62,  // a file shorter than the bytes that must be read from it
+    TooManyFiles = 67,
+    PermissionDenied = 70,
+    PathFileAccessError = 75,  // e.g. a directory where a file is expected
+    PathNotFound = 76,
+};
+
+// Returns the number shown to the user for `code`.
+constexpr int codeNumber(ErrorCode code) {
+    return static_cast<int>(code);
+}
+
+// Returns a short English name of `code`, for logs and test output (never shown in a message box).
+const char* codeName(ErrorCode code);
+
+// The one error type of the core: every failing step throws it, and the operation that ran the
+// step catches it once, at its end, and reports its code.
+class RunError : public std::runtime_error {
+public:
+    RunError(ErrorCode code, const std::string& detail);
+
+    ErrorCode code() const { return m_code; }
+
+private:
+    ErrorCode m_code;
+};
+
+}  // namespace cvx
