@@ -1,0 +1,179 @@
+#include "AssembleModel.h"
+
+#include "ErrorReport.h"
+#include "PathText.h"
+#include "ReplacingFile.h"
+#include "formats/SectionTable.h"
+#include "mdlFuncts.h"
+
+namespace cvx {
+namespace {
+
+constexpr FileNumber kDestinationFile = 1;
+constexpr FileNumber kIndexFile = 2;
+constexpr FileNumber kFirstSectionFile = 3;  // header.bin; the others follow in section order
+
+FileNumber fileNumberOf(Section section) {
+    return static_cast<FileNumber>(kFirstSectionFile + static_cast<int>(indexOf(section)));
+}
+
+std::string fileNameOf(Section section) {
+    return std::string(sectionInfo(section).fileName);
+}
+
+// Whether the section's file belongs to the set: value3.bin only when the index says so.
+bool isListed(const SectionIndex& index, Section section) {
+    return section != Section::Value3 || index.listsValue3();
+}
+
+// Whether the header gives the section any bytes to read and write: value3 only for a positive
+// count. Empty sections of the other kinds still take part (as 0-byte files).
+bool carriesBytes(const ModelHeader& header, Section section) {
+    return section != Section::Value3 || header.NumValue3() > 0;
+}
+
+const char* const kLengthQuestion =
+    "Should Cindervaxel check, if the Filelengths are correct?\r\nRecommended: Yes";
+
+// The input files must survive the run: a destination that is one of them is refused.
+void refuseDestinationAmongInputs(Workspace& workspace, const std::string& destination,
+                                  const std::string& index) {
+    FileSystem& fileSystem = workspace.fileSystem;
+    bool isInput = fileSystem.sameFile(toPath(destination), toPath(index));
+    for (const SectionInfo& info : sectionTable()) {
+        isInput =
+            isInput || (workspace.files.isOpen(fileNumberOf(info.section)) &&
+                        fileSystem.sameFile(toPath(destination), toPath(fileNameOf(info.section))));
+    }
+    if (isInput) {
+        throw RunError(ErrorCode::PathFileAccessError,
+                       "the destination '" + destination + "' is one of the files to join");
+    }
+}
+
+// Reads header.bin and every section that carries bytes into the shared state. Each file must
+// hold at least the bytes that the header asks of it (code 62); nothing is made up.
+void readSections(Workspace& workspace) {
+    ModelState& model = workspace.model;
+    ModelHeader::Bytes headerBytes;
+    readExactly(workspace.files.get(fileNumberOf(Section::Header)), 0, headerBytes, "header.bin");
+    model.header = ModelHeader(headerBytes);
+
+    const SectionLengths lengths = sectionLengths(model.header);
+    totalLength(lengths);  // the joined model must stay below 2 GiB
+
+    for (const SectionInfo& info : sectionTable()) {
+        if (info.section == Section::Header || !carriesBytes(model.header, info.section)) {
+            continue;
+        }
+        // value3 bytes without value3.bin in the set: number 5 is not open (code 52).
+        FileHandle& file = workspace.files.get(fileNumberOf(info.section));
+        const std::int32_t length = lengths[indexOf(info.section)];
+        if (file.size() < length) {
+            throw RunError(
+                ErrorCode::InputPastEndOfFile,
+                fileNameOf(info.section) + " has fewer than " + std::to_string(length) + " bytes");
+        }
+        SectionBuffer& buffer = model.buffer(info.section);
+        buffer.resize(static_cast<std::size_t>(length));
+        readExactly(file, 0, buffer.bytes(), info.fileName.data());
+    }
+}
+
+// The run itself. Returns false when it ended early with its message shown and "Assemble!"
+// enabled again; true when the model was written.
+bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
+              const std::string& DestPath) {
+    FileSystem& fileSystem = workspace.fileSystem;
+    FileTable& files = workspace.files;
+    const std::string index = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
+    const std::string destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
+
+    if (fileSystem.kindOf(toPath(index)) != FileKind::Regular) {
+        ui.ShowMessage(kFileDoesNotExist, kErrorTitle);
+        ui.SetButtonEnabled(Button::Assemble, true);
+        return false;
+    }
+
+    ReplacingFile& output =
+        files.open(kDestinationFile, ReplacingFile::create(fileSystem, toPath(destination)));
+    FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(toPath(index)));
+    fileSystem.changeDirectory(toPath(mdlFuncts::GetDir(fileSystem, index)));
+    SectionIndex::Bytes record;
+    readExactly(indexFile, 0, record, "index record");
+    workspace.model.index = SectionIndex::decode(record);
+    files.close(kIndexFile);
+
+    const SectionIndex& sectionIndex = workspace.model.index;
+    for (const SectionInfo& info : sectionTable()) {
+        if (isListed(sectionIndex, info.section) &&
+            !IsFile(workspace, ui, fileNameOf(info.section), fileNumberOf(info.section))) {
+            return false;
+        }
+    }
+    refuseDestinationAmongInputs(workspace, destination, index);
+
+    if (ui.AskYesNo(kLengthQuestion, "File Lengths") == Answer::Yes) {
+        for (const SectionInfo& info : sectionTable()) {
+            if (!isListed(sectionIndex, info.section)) {
+                continue;
+            }
+            const std::int32_t must = *sectionIndex.expectedLength(info.section);
+            if (!FilLen(workspace, ui, fileNameOf(info.section), fileNumberOf(info.section),
+                        must)) {
+                return false;
+            }
+        }
+    }
+
+    readSections(workspace);
+    for (const SectionInfo& info : sectionTable()) {
+        if (carriesBytes(workspace.model.header, info.section)) {
+            output.write(workspace.model.sectionBytes(info.section));
+        }
+    }
+    output.commit();
+    files.closeAll();
+    return true;
+}
+
+}  // namespace
+
+bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number) {
+    FileSystem& fileSystem = workspace.fileSystem;
+    if (fileSystem.kindOf(toPath(File)) == FileKind::Regular) {
+        workspace.files.open(number, fileSystem.openRead(toPath(File)));
+        return true;
+    }
+    ui.ShowMessage("The File '" + File + "' does not exists! Model can't be assembled!",
+                   "File Missing!");
+    ui.SetButtonEnabled(Button::Assemble, true);
+    workspace.files.closeAll();
+    return false;
+}
+
+bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number,
+            std::int32_t Must) {
+    if (workspace.files.get(number).size() == Must) {
+        return true;
+    }
+    ui.ShowMessage("The Filelength of '" + File + "' does not match!", "Filelength");
+    workspace.files.closeAll();
+    ui.EndProgram();
+    return false;  // not reached: the program has ended
+}
+
+void AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
+                   const std::string& DestPath) {
+    ui.SetButtonEnabled(Button::Assemble, false);
+    try {
+        if (!assemble(workspace, ui, IndexPath, DestPath)) {
+            return;
+        }
+    } catch (const std::exception&) {
+        handleOperationError(workspace.files, ui, ErrorCode::FileNotFound);
+    }
+    ui.SetButtonEnabled(Button::Assemble, true);
+}
+
+}  // namespace cvx

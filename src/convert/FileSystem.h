@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+
+#include "formats/RunError.h"
+
+namespace cvx {
+
+// What a path names, following symbolic links.
+enum class FileKind { None, Regular, Directory, Other };
+
+// One open file. Every failure throws RunError with the code of what went wrong.
+class FileHandle {
+public:
+    virtual ~FileHandle() = default;
+
+    // Returns the length of the file in bytes.
+    virtual std::int64_t size() = 0;
+
+    // Reads up to `data.size()` bytes starting at byte `offset` (0-based) and returns how many
+    // were read: fewer only when the file ends first.
+    virtual std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) = 0;
+
+    // Writes all of `data` behind what this handle wrote before. A write that does not go
+    // through in full throws (code 61 for a full disk or the file-size limit).
+    virtual void write(std::span<const std::uint8_t> data) = 0;
+
+    // Hands what was written to the operating system, reporting any error still pending.
+    virtual void flush() = 0;
+
+    // Closes the file, reporting an error that the system returns only now. Closing twice does
+    // nothing.
+    virtual void close() = 0;
+};
+
+// Every file-system action of the core passes through this seam, so that tests can make any one
+// of them fail. Failures throw RunError; paths are resolved against the process's current
+// directory, which the operations change on purpose.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Returns what `path` names; FileKind::None when nothing can be reached there.
+    virtual FileKind kindOf(const std::filesystem::path& path) = 0;
+
+    // True when both paths name the same existing file (also through links); false otherwise.
+    virtual bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
+
+    virtual std::filesystem::path currentDirectory() = 0;
+    virtual void changeDirectory(const std::filesystem::path& path) = 0;
+
+    // Creates the directory `path`; throws, code 75, when something of that name exists already.
+    virtual void createDirectory(const std::filesystem::path& path) = 0;
+
+    // Opens an existing regular file for reading from any position.
+    virtual std::unique_ptr<FileHandle> openRead(const std::filesystem::path& path) = 0;
+
+    // Creates `path` as a new, empty file for writing; throws, code 58, if it exists already.
+    virtual std::unique_ptr<FileHandle> createNew(const std::filesystem::path& path) = 0;
+
+    // Throws the code that opening the existing file `path` for writing gives (70 when it is
+    // read-only), without changing the file.
+    virtual void checkWritable(const std::filesystem::path& path) = 0;
+
+    // Renames `from` to `to`, replacing a file `to` in one step.
+    virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+
+    // Removes the file `path` if it can; never throws. Used to abandon temporary files.
+    virtual void remove(const std::filesystem::path& path) noexcept = 0;
+};
+
+// Reads exactly `data.size()` bytes of `file` from byte `offset` on. Throws
+// RunError(InputPastEndOfFile, code 62) naming `what` when the file ends first: the missing bytes
+// are never made up.
+void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data,
+                 const char* what);
+
+// The file system of the machine the program runs on.
+FileSystem& nativeFileSystem();
+
+}  // namespace cvx

@@ -1,0 +1,286 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include "FileSystem.h"
+#include "PathText.h"
+#include "SystemErrors.h"
+#include "formats/RunError.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace cvx {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The few low-level calls that differ between the C libraries of POSIX systems and Windows.
+// Files are always opened in binary mode; there is no text translation anywhere.
+#ifdef _WIN32
+using FileStat = struct _stat64;
+int openFile(const fs::path& path, int flags) {
+    return ::_wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+int statFile(int fd, FileStat* st) {
+    return ::_fstat64(fd, st);
+}
+int closeFile(int fd) {
+    return ::_close(fd);
+}
+long long readFileAt(int fd, std::int64_t offset, void* data, std::size_t size) {
+    if (::_lseeki64(fd, offset, SEEK_SET) < 0) {
+        return -1;
+    }
+    return ::_read(fd, data, static_cast<unsigned>(size));
+}
+long long writeFile(int fd, const void* data, std::size_t size) {
+    return ::_write(fd, data, static_cast<unsigned>(size));
+}
+constexpr int kReadOnly = _O_RDONLY;
+constexpr int kWriteOnly = _O_WRONLY;
+constexpr int kCreateNew = _O_WRONLY | _O_CREAT | _O_EXCL;
+constexpr std::size_t kMaxChunk = INT_MAX / 2;  // _read and _write count in int
+bool isRegular(const FileStat& st) {
+    return (st.st_mode & _S_IFMT) == _S_IFREG;
+}
+#else
+using FileStat = struct stat;
+int openFile(const fs::path& path, int flags) {
+    return ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+}
+int statFile(int fd, FileStat* st) {
+    return ::fstat(fd, st);
+}
+int closeFile(int fd) {
+    return ::close(fd);
+}
+long long readFileAt(int fd, std::int64_t offset, void* data, std::size_t size) {
+    return ::pread(fd, data, size, static_cast<off_t>(offset));
+}
+long long writeFile(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
+constexpr int kReadOnly = O_RDONLY;
+constexpr int kWriteOnly = O_WRONLY;
+constexpr int kCreateNew = O_WRONLY | O_CREAT | O_EXCL;
+constexpr std::size_t kMaxChunk = std::size_t{1} << 30;
+bool isRegular(const FileStat& st) {
+    return S_ISREG(st.st_mode);
+}
+#endif
+
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
+
+class NativeFile final : public FileHandle {
+public:
+    NativeFile(int fd, fs::path path) : m_fd(fd), m_path(std::move(path)) {}
+    ~NativeFile() override {
+        if (m_fd >= 0) {
+            closeFile(m_fd);
+        }
+    }
+    NativeFile(const NativeFile&) = delete;
+    NativeFile& operator=(const NativeFile&) = delete;
+
+    std::int64_t size() override {
+        FileStat st{};
+        if (statFile(descriptor(), &st) != 0) {
+            throw systemError(lastError(), FileAction::Read, m_path);
+        }
+        return static_cast<std::int64_t>(st.st_size);
+    }
+
+    std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const std::size_t chunk = std::min(data.size() - done, kMaxChunk);
+            const long long got = readFileAt(descriptor(), offset + static_cast<std::int64_t>(done),
+                                             data.data() + done, chunk);
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                throw systemError(lastError(), FileAction::Read, m_path);
+            }
+            if (got == 0) {
+                break;  // end of file
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        return done;
+    }
+
+    void write(std::span<const std::uint8_t> data) override {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const std::size_t chunk = std::min(data.size() - done, kMaxChunk);
+            const long long put = writeFile(descriptor(), data.data() + done, chunk);
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                throw systemError(lastError(), FileAction::Write, m_path);
+            }
+            if (put == 0) {
+                // No progress and no error: the device takes nothing more.
+                throw systemError(std::make_error_code(std::errc::no_space_on_device),
+                                  FileAction::Write, m_path);
+            }
+            done += static_cast<std::size_t>(put);
+        }
+    }
+
+    // Writes go straight to the system, so there is nothing buffered here to hand over.
+    void flush() override { descriptor(); }
+
+    void close() override {
+        if (m_fd < 0) {
+            return;
+        }
+        const int fd = m_fd;
+        m_fd = -1;
+        if (closeFile(fd) != 0 && errno != EINTR) {
+            throw systemError(lastError(), FileAction::Close, m_path);
+        }
+    }
+
+private:
+    int descriptor() const {
+        if (m_fd < 0) {
+            throw RunError(ErrorCode::BadFileNumber, "'" + toText(m_path) + "' is closed");
+        }
+        return m_fd;
+    }
+
+    int m_fd;
+    fs::path m_path;
+};
+
+class NativeFileSystem final : public FileSystem {
+public:
+    FileKind kindOf(const fs::path& path) override {
+        std::error_code error;
+        const fs::file_status status = fs::status(path, error);
+        switch (status.type()) {
+            case fs::file_type::regular:
+                return FileKind::Regular;
+            case fs::file_type::directory:
+                return FileKind::Directory;
+            case fs::file_type::none:
+            case fs::file_type::not_found:
+            case fs::file_type::unknown:
+                return FileKind::None;
+            case fs::file_type::symlink:
+            case fs::file_type::block:
+            case fs::file_type::character:
+            case fs::file_type::fifo:
+            case fs::file_type::socket:
+                return FileKind::Other;
+        }
+        return FileKind::Other;
+    }
+
+    bool sameFile(const fs::path& a, const fs::path& b) override {
+        std::error_code error;
+        const bool same = fs::equivalent(a, b, error);
+        return !error && same;
+    }
+
+    fs::path currentDirectory() override {
+        std::error_code error;
+        fs::path path = fs::current_path(error);
+        if (error) {
+            throw systemError(error, FileAction::ChangeDirectory, ".");
+        }
+        return path;
+    }
+
+    void changeDirectory(const fs::path& path) override {
+        std::error_code error;
+        if (path.empty()) {
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+        } else {
+            fs::current_path(path, error);
+        }
+        if (error) {
+            throw systemError(error, FileAction::ChangeDirectory, path);
+        }
+    }
+
+    void createDirectory(const fs::path& path) override {
+        std::error_code error;
+        if (path.empty()) {
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+        } else if (!fs::create_directory(path, error) && !error) {
+            error = std::make_error_code(std::errc::file_exists);
+        }
+        if (error) {
+            throw systemError(error, FileAction::MakeDirectory, path);
+        }
+    }
+
+    std::unique_ptr<FileHandle> openRead(const fs::path& path) override {
+        const int fd = openFile(path, kReadOnly);
+        if (fd < 0) {
+            throw systemError(lastError(), FileAction::Open, path);
+        }
+        auto file = std::make_unique<NativeFile>(fd, path);
+        FileStat st{};
+        if (statFile(fd, &st) != 0) {
+            throw systemError(lastError(), FileAction::Open, path);
+        }
+        if (!isRegular(st)) {
+            throw RunError(ErrorCode::PathFileAccessError,
+                           "'" + toText(path) + "' is not a regular file");
+        }
+        return file;
+    }
+
+    std::unique_ptr<FileHandle> createNew(const fs::path& path) override {
+        const int fd = openFile(path, kCreateNew);
+        if (fd < 0) {
+            throw systemError(lastError(), FileAction::Create, path);
+        }
+        return std::make_unique<NativeFile>(fd, path);
+    }
+
+    void checkWritable(const fs::path& path) override {
+        const int fd = openFile(path, kWriteOnly);
+        if (fd < 0) {
+            throw systemError(lastError(), FileAction::Open, path);
+        }
+        closeFile(fd);
+    }
+
+    void rename(const fs::path& from, const fs::path& to) override {
+        std::error_code error;
+        fs::rename(from, to, error);
+        if (error) {
+            throw systemError(error, FileAction::Rename, to);
+        }
+    }
+
+    void remove(const fs::path& path) noexcept override {
+        std::error_code ignored;
+        fs::remove(path, ignored);
+    }
+};
+
+}  // namespace
+
+FileSystem& nativeFileSystem() {
+    static NativeFileSystem instance;
+    return instance;
+}
+
+}  // namespace cvx

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "FileSystem.h"
+
+namespace cvx {
+
+// An output file that replaces its destination only when it is complete.
+//
+// Everything is written to a new temporary file in the destination's own directory; commit()
+// flushes and closes it and then renames it over the destination in one step. Closing without a
+// commit, or any failure, removes the temporary file, so the destination is either exactly as it
+// was before or holds exactly the new contents, never a part of them.
+class ReplacingFile final : public FileHandle {
+public:
+    // Prepares to replace `destination`. Throws 75 when it names a directory or anything else
+    // that is not a regular file, 70 when an existing destination is read-only, and the code of
+    // the failure when no temporary file can be made beside it (76 for a missing directory).
+    static std::unique_ptr<ReplacingFile> create(FileSystem& fileSystem,
+                                                 const std::filesystem::path& destination);
+
+    ~ReplacingFile() override;
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    std::int64_t size() override { return m_temp->size(); }
+    std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override {
+        return m_temp->readAt(offset, data);
+    }
+    void write(std::span<const std::uint8_t> data) override { m_temp->write(data); }
+    void flush() override { m_temp->flush(); }
+
+    // Abandons the new contents unless they were committed: the destination stays as it was.
+    void close() override { discard(); }
+
+    // Makes the written contents the destination's. On failure the destination is unchanged and
+    // the temporary file is gone.
+    void commit();
+
+    const std::filesystem::path& temporaryPath() const { return m_tempPath; }
+
+private:
+    ReplacingFile(FileSystem& fileSystem, std::filesystem::path destination,
+                  std::filesystem::path tempPath, std::unique_ptr<FileHandle> temp);
+    void discard() noexcept;
+
+    FileSystem& m_fileSystem;
+    std::filesystem::path m_destination;
+    std::filesystem::path m_tempPath;
+    std::unique_ptr<FileHandle> m_temp;
+    bool m_finished = false;
+};
+
+}  // namespace cvx

@@ -1,0 +1,109 @@
+#include "SystemErrors.h"
+
+#include <cerrno>
+#include <string>
+
+#include "PathText.h"
+
+namespace cvx {
+namespace {
+
+const char* actionName(FileAction action) {
+    switch (action) {
+        case FileAction::Query:
+            return "look up";
+        case FileAction::Open:
+            return "open";
+        case FileAction::Create:
+            return "create";
+        case FileAction::Read:
+            return "read";
+        case FileAction::Write:
+            return "write";
+        case FileAction::Close:
+            return "close";
+        case FileAction::Rename:
+            return "rename";
+        case FileAction::ChangeDirectory:
+            return "change directory to";
+        case FileAction::MakeDirectory:
+            return "create directory";
+    }
+    return "use";
+}
+
+// A missing entry: the file is missing when its directory exists, else the path is.
+ErrorCode missingEntry(FileAction action, const std::filesystem::path& path) {
+    switch (action) {
+        case FileAction::Open:
+        case FileAction::Query:
+        case FileAction::Read: {
+            std::error_code ignored;
+            const std::filesystem::path parent = path.parent_path();
+            const bool parentExists =
+                parent.empty() || std::filesystem::is_directory(parent, ignored);
+            return parentExists ? ErrorCode::FileNotFound : ErrorCode::PathNotFound;
+        }
+        case FileAction::Create:
+        case FileAction::Write:
+        case FileAction::Close:
+        case FileAction::Rename:
+        case FileAction::ChangeDirectory:
+        case FileAction::MakeDirectory:
+            return ErrorCode::PathNotFound;
+    }
+    return ErrorCode::PathNotFound;
+}
+
+bool isDataAction(FileAction action) {
+    return action == FileAction::Read || action == FileAction::Write || action == FileAction::Close;
+}
+
+}  // namespace
+
+ErrorCode codeForSystemError(std::error_code error, FileAction action,
+                             const std::filesystem::path& path) {
+    using std::errc;
+    if (error == errc::no_such_file_or_directory) {
+        return missingEntry(action, path);
+    }
+    if (error == errc::not_a_directory) {
+        return ErrorCode::PathNotFound;
+    }
+    if (error == errc::file_exists) {
+        return action == FileAction::MakeDirectory ? ErrorCode::PathFileAccessError
+                                                   : ErrorCode::FileAlreadyExists;
+    }
+    if (error == errc::permission_denied || error == errc::operation_not_permitted ||
+        error == errc::read_only_file_system) {
+        return ErrorCode::PermissionDenied;
+    }
+    if (error == errc::no_space_on_device || error == errc::file_too_large) {
+        return ErrorCode::DiskFull;
+    }
+#ifdef EDQUOT
+    if (error.default_error_condition() == std::error_condition(EDQUOT, std::generic_category())) {
+        return ErrorCode::DiskFull;
+    }
+#endif
+    if (error == errc::not_enough_memory) {
+        return ErrorCode::OutOfMemory;
+    }
+    if (error == errc::too_many_files_open || error == errc::too_many_files_open_in_system) {
+        return ErrorCode::TooManyFiles;
+    }
+    if (error == errc::io_error) {
+        return ErrorCode::DeviceIoError;
+    }
+    // A directory where a file is expected, a name the system does not take, and whatever else
+    // the system reports about a path.
+    return isDataAction(action) ? ErrorCode::DeviceIoError : ErrorCode::PathFileAccessError;
+}
+
+RunError systemError(std::error_code error, FileAction action, const std::filesystem::path& path) {
+    return RunError(codeForSystemError(error, action, path),
+                    std::string("cannot ") + actionName(action) + " '" + toText(path) +
+                        "': " + error.message());
+}
+
+}  // namespace cvx

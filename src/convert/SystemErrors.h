@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <system_error>
+
+#include "formats/RunError.h"
+
+namespace cvx {
+
+// The kind of file action that failed; the same system error can mean different things for
+// different actions (a missing entry is a missing path for a directory change, a missing file
+// for an open).
+enum class FileAction {
+    Query,
+    Open,
+    Create,
+    Read,
+    Write,
+    Close,
+    Rename,
+    ChangeDirectory,
+    MakeDirectory
+};
+
+// Returns the run-time code for a failed file action. The one place where system errors become
+// codes: 53 file not found, 76 path not found, 75 path/file access error, 70 permission denied,
+// 61 disk full, 7 out of memory, 67 too many files, 57 device I/O error.
+ErrorCode codeForSystemError(std::error_code error, FileAction action,
+                             const std::filesystem::path& path);
+
+// Returns the RunError for a failed file action, its detail naming the action and the path.
+RunError systemError(std::error_code error, FileAction action, const std::filesystem::path& path);
+
+}  // namespace cvx

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "FileSystem.h"
+
+namespace cvx::mdlFuncts {
+
+// Returns `name` without its last extension: everything before its last ".". ("abc.p" gives
+// "abc", "a.b.c" gives "a.b", "abc." gives "abc", ".p" gives ""). The search does not stop at a
+// path separator. Throws RunError(InvalidArgument, code 5) when `name` holds no ".".
+std::string CutExt(std::string_view name);
+
+// Returns the directory part of `path` with its trailing separator when `path` names an existing
+// regular file ("/models/abc.asm" gives "/models/"); otherwise `path` unchanged. The path is
+// literal: "*" and "?" are ordinary characters.
+std::string GetDir(FileSystem& fileSystem, const std::string& path);
+
+// Returns the bare file name of the regular file that `path` names, or "" when it names none.
+std::string FileNameOf(FileSystem& fileSystem, const std::string& path);
+
+}  // namespace cvx::mdlFuncts

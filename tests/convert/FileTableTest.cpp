@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "convert/FileTable.h"
+#include "convert/ReplacingFile.h"
+#include "support/CodeOf.h"
+#include "support/TempDir.h"
+
+namespace cvx {
+namespace {
+
+using test::codeOf;
+
+TEST(FileTable, NumbersAreOpenedOnceAndClosedAll) {
+    test::TempDir dir;
+    test::writeFile(dir / "a.bin", {1, 2, 3});
+    FileSystem& fs = nativeFileSystem();
+    FileTable files;
+    files.open(3, fs.openRead(dir / "a.bin"));
+    EXPECT_EQ(codeOf([&] { files.open(3, fs.openRead(dir / "a.bin")); }),
+              ErrorCode::FileAlreadyOpen);
+    EXPECT_EQ(files.get(3).size(), 3);
+    EXPECT_EQ(codeOf([&] { files.get(4); }), ErrorCode::BadFileNumber);
+    files.open(4, fs.openRead(dir / "a.bin"));
+    files.closeAll();
+    EXPECT_EQ(files.openCount(), 0u);
+    EXPECT_EQ(codeOf([&] { files.close(3); }), ErrorCode::BadFileNumber);
+    files.open(3, fs.openRead(dir / "a.bin"));  // free again after closeAll
+}
+
+TEST(FileSystemErrors, MapToTheirCodes) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "sub");
+    FileSystem& fs = nativeFileSystem();
+    EXPECT_EQ(codeOf([&] { fs.openRead(dir / "missing.bin"); }), ErrorCode::FileNotFound);
+    EXPECT_EQ(codeOf([&] { fs.openRead(dir / "nodir" / "a.bin"); }), ErrorCode::PathNotFound);
+    EXPECT_EQ(codeOf([&] { fs.openRead(dir / "sub"); }), ErrorCode::PathFileAccessError);
+    EXPECT_EQ(codeOf([&] { fs.changeDirectory(dir / "missing"); }), ErrorCode::PathNotFound);
+    EXPECT_EQ(codeOf([&] { fs.createDirectory(dir / "sub"); }), ErrorCode::PathFileAccessError);
+}
+
+TEST(ReplacingFile, ReplacesTheDestinationOnlyOnCommit) {
+    test::TempDir dir;
+    test::writeFile(dir / "model.p", {9, 9, 9, 9, 9});
+    FileSystem& fs = nativeFileSystem();
+    {
+        auto file = ReplacingFile::create(fs, dir / "model.p");
+        file->write(std::vector<std::uint8_t>{1, 2});
+        EXPECT_EQ(test::readFile(dir / "model.p"), (test::Bytes{9, 9, 9, 9, 9}));
+        file->close();  // abandoned
+    }
+    EXPECT_EQ(test::readFile(dir / "model.p"), (test::Bytes{9, 9, 9, 9, 9}));
+    EXPECT_EQ(test::listNames(dir.path()), std::set<std::string>{"model.p"});
+
+    auto file = ReplacingFile::create(fs, dir / "model.p");
+    file->write(std::vector<std::uint8_t>{1, 2});
+    file->commit();
+    EXPECT_EQ(test::readFile(dir / "model.p"), (test::Bytes{1, 2}));
+    EXPECT_EQ(test::listNames(dir.path()), std::set<std::string>{"model.p"});
+}
+
+TEST(ReplacingFile, RefusesWhatIsNoFileOrHasNoDirectory) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "sub");
+    FileSystem& fs = nativeFileSystem();
+    EXPECT_EQ(codeOf([&] { ReplacingFile::create(fs, dir / "sub"); }),
+              ErrorCode::PathFileAccessError);
+    EXPECT_EQ(codeOf([&] { ReplacingFile::create(fs, dir / "nodir" / "x.p"); }),
+              ErrorCode::PathNotFound);
+    EXPECT_EQ(codeOf([&] { ReplacingFile::create(fs, ""); }), ErrorCode::PathFileAccessError);
+    EXPECT_EQ(test::listNames(dir.path()), std::set<std::string>{"sub"});
+}
+
+}  // namespace
+}  // namespace cvx

@@ -1,0 +1,59 @@
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "convert/PathText.h"
+
+namespace cvx::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() : m_previousCurrent(fs::current_path()) {
+    std::random_device random;
+    const fs::path base = fs::temp_directory_path();
+    for (;;) {
+        m_path = base / ("cvx-test-" + std::to_string(random()));
+        if (fs::create_directory(m_path)) {
+            break;
+        }
+    }
+    m_path = fs::canonical(m_path);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::current_path(m_previousCurrent, ignored);
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(m_path, ignored);
+}
+
+std::string TempDir::text(const std::string& name) const {
+    return toText(m_path / name);
+}
+
+Bytes readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot read " << path;
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::set<std::string> listNames(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.insert(toText(entry.path().filename()));
+    }
+    return names;
+}
+
+}  // namespace cvx::test

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "ModelBuilder.h"
+
+namespace cvx::test {
+
+// A fresh directory for one test, removed afterwards. The operations change the current
+// directory; it is restored here so that tests stay independent.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    // The path as the text an operation takes.
+    std::string text(const std::string& name) const;
+
+private:
+    std::filesystem::path m_path;
+    std::filesystem::path m_previousCurrent;
+};
+
+Bytes readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const Bytes& bytes);
+// The names of the entries directly in `dir`.
+std::set<std::string> listNames(const std::filesystem::path& dir);
+
+}  // namespace cvx::test
