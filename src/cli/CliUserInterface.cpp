@@ -1,0 +1,32 @@
+#include "CliUserInterface.h"
+
+#include <cstdlib>
+
+namespace cvx {
+
+void CliUserInterface::ShowMessage(const std::string& text, const std::string& title) {
+    m_messageShown = true;
+    std::string line = title + ": ";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "\r\n") == 0) {
+            line += '\n';
+            ++i;
+        } else {
+            line += text[i];
+        }
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), m_errors);
+    std::fflush(m_errors);
+}
+
+Answer CliUserInterface::AskYesNo(const std::string&, const std::string&) {
+    return m_answer;
+}
+
+void CliUserInterface::EndProgram() {
+    std::fflush(nullptr);
+    std::exit(kExitEnded);
+}
+
+}  // namespace cvx
