@@ -51,9 +51,9 @@ void refuseDestinationAmongInputs(Workspace& workspace, const std::string& desti
     }
 }
 
-// Reads header.bin and every section that carries bytes into the shared state. Each file must
-// hold at least the bytes that the header asks of it (code 62); nothing is made up.
-void readSections(Workspace& workspace) {
+// Reads header.bin into the shared state and returns the length of every section that its counts
+// ask for. Each section file must hold at least those bytes (code 62): nothing is ever made up.
+SectionLengths readHeaderAndMeasure(Workspace& workspace) {
     ModelState& model = workspace.model;
     ModelHeader::Bytes headerBytes;
     readExactly(workspace.files.get(fileNumberOf(Section::Header)), 0, headerBytes, "header.bin");
@@ -61,7 +61,6 @@ void readSections(Workspace& workspace) {
 
     const SectionLengths lengths = sectionLengths(model.header);
     totalLength(lengths);  // the joined model must stay below 2 GiB
-
     for (const SectionInfo& info : sectionTable()) {
         if (info.section == Section::Header || !carriesBytes(model.header, info.section)) {
             continue;
@@ -74,10 +73,8 @@ void readSections(Workspace& workspace) {
                 ErrorCode::InputPastEndOfFile,
                 fileNameOf(info.section) + " has fewer than " + std::to_string(length) + " bytes");
         }
-        SectionBuffer& buffer = model.buffer(info.section);
-        buffer.resize(static_cast<std::size_t>(length));
-        readExactly(file, 0, buffer.bytes(), info.fileName.data());
     }
+    return lengths;
 }
 
 // The run itself. Returns false when it ended early with its message shown and "Assemble!"
@@ -126,10 +123,12 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
         }
     }
 
-    readSections(workspace);
+    const SectionLengths lengths = readHeaderAndMeasure(workspace);
+    output.write(workspace.model.header.bytes());
     for (const SectionInfo& info : sectionTable()) {
-        if (carriesBytes(workspace.model.header, info.section)) {
-            output.write(workspace.model.sectionBytes(info.section));
+        if (info.section != Section::Header && carriesBytes(workspace.model.header, info.section)) {
+            output.copyFrom(files.get(fileNumberOf(info.section)), 0,
+                            lengths[indexOf(info.section)]);
         }
     }
     output.commit();

@@ -54,10 +54,9 @@ struct SplitPlan {
     std::string indexFile;
 };
 
-// Opens the model, reads and checks its header, fills the shared index record, names the output
-// files and, when `readSections` is set, reads every section into the shared buffers. Every
-// refusal happens here, before anything is written.
-SplitPlan readModel(Workspace& workspace, const std::string& source, bool readSections) {
+// Opens the model as file 1, reads and checks its header, fills the shared index record and names
+// the output files. Every refusal happens here, before anything is written. The model stays open.
+SplitPlan openModel(Workspace& workspace, const std::string& source) {
     FileSystem& fileSystem = workspace.fileSystem;
     ModelState& model = workspace.model;
     SplitPlan plan{source, {}, {}, {}};
@@ -70,7 +69,6 @@ SplitPlan readModel(Workspace& workspace, const std::string& source, bool readSe
     plan.layout = ModelLayout::compute(model.header, fileLength);
     model.index.fillFromHeader(model.header);
 
-    // The checks that need no section bytes come first, so a refused model costs no reading.
     plan.indexFile = mdlFuncts::CutExt(mdlFuncts::FileNameOf(fileSystem, source)) + ".asm";
     for (const SectionInfo& info : sectionTable()) {
         if (info.section != Section::Value3 || plan.layout.hasValue3()) {
@@ -88,28 +86,15 @@ SplitPlan readModel(Workspace& workspace, const std::string& source, bool readSe
         throw RunError(ErrorCode::PathFileAccessError,
                        "an output file would replace the model file '" + source + "'");
     }
-
-    if (readSections) {
-        for (const auto& [name, section] : plan.sectionFiles) {
-            if (section == Section::Header) {
-                continue;
-            }
-            const SectionExtent extent = plan.layout[section];
-            SectionBuffer& buffer = model.buffer(section);
-            buffer.resize(static_cast<std::size_t>(extent.length));
-            readExactly(file, extent.offset, buffer.bytes(), name.c_str());
-        }
-    }
-    workspace.files.close(kModelFile);
     return plan;
 }
 
-// Writes `bytes` as the whole of the file `name` in the current directory, replacing it.
-void writeWholeFile(Workspace& workspace, const std::string& name,
-                    std::span<const std::uint8_t> bytes) {
+// Writes the file `name` in the current directory, replacing it whole with what `fill` writes.
+template <typename Fill>
+void writeOutput(Workspace& workspace, const std::string& name, Fill fill) {
     ReplacingFile& file = workspace.files.open(
         kOutputFile, ReplacingFile::create(workspace.fileSystem, toPath(name)));
-    file.write(bytes);
+    fill(file);
     file.commit();
     workspace.files.close(kOutputFile);
 }
@@ -126,13 +111,18 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
         if (CreateOwnFolder) {
             enterOwnFolder(fileSystem, source);
         }
-        const SplitPlan plan = readModel(workspace, source, true);
+        const SplitPlan plan = openModel(workspace, source);
 
         const SectionIndex::Bytes record = workspace.model.index.encode();
-        writeWholeFile(workspace, plan.indexFile, record);
+        writeOutput(workspace, plan.indexFile, [&](FileHandle& file) { file.write(record); });
+        FileHandle& model = workspace.files.get(kModelFile);
         for (const auto& [name, section] : plan.sectionFiles) {
-            writeWholeFile(workspace, name, workspace.model.sectionBytes(section));
+            const SectionExtent extent = plan.layout[section];
+            writeOutput(workspace, name, [&](FileHandle& file) {
+                file.copyFrom(model, extent.offset, extent.length);
+            });
         }
+        workspace.files.close(kModelFile);
     } catch (const std::exception&) {
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
     }
@@ -145,7 +135,8 @@ std::optional<ModelSummary> InspectModel(Workspace& workspace, UserInterface& ui
         FileSystem& fileSystem = workspace.fileSystem;
         const std::string source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
         enterModelDirectory(fileSystem, source);
-        const SplitPlan plan = readModel(workspace, source, false);
+        const SplitPlan plan = openModel(workspace, source);
+        workspace.files.close(kModelFile);
         return ModelSummary{source, workspace.model.header, plan.layout, plan.indexFile};
     } catch (const std::exception&) {
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);

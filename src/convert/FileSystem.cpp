@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "formats/RunError.h"
@@ -14,6 +16,24 @@ void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> 
                        std::string(what) + ": " + std::to_string(data.size()) +
                            " bytes wanted at offset " + std::to_string(offset) + ", " +
                            std::to_string(got) + " there");
+    }
+}
+
+void FileHandle::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) {
+    // One megabyte at a time: memory stays small whatever the size of the section, and a buffer
+    // of this size stays in the processor's cache between the read and the write. Measured on
+    // Linux, this copies as fast as cp, and faster than copy_file_range between the unaligned
+    // offsets of a model's sections.
+    constexpr std::int64_t kChunk = std::int64_t{1} << 20;
+    const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kChunk));
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    while (length > 0) {
+        const std::span<std::uint8_t> chunk(
+            buffer.get(), static_cast<std::size_t>(std::min<std::int64_t>(length, kChunk)));
+        readExactly(source, offset, chunk, "copy");
+        write(chunk);
+        offset += static_cast<std::int64_t>(chunk.size());
+        length -= static_cast<std::int64_t>(chunk.size());
     }
 }
 

@@ -2,9 +2,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <string>
+#include <utility>
 
 #include "FileSystem.h"
 #include "PathText.h"

@@ -30,6 +30,9 @@ public:
         return m_temp->readAt(offset, data);
     }
     void write(std::span<const std::uint8_t> data) override { m_temp->write(data); }
+    void copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) override {
+        m_temp->copyFrom(source, offset, length);
+    }
     void flush() override { m_temp->flush(); }
 
     // Abandons the new contents unless they were committed: the destination stays as it was.
