@@ -1,6 +1,6 @@
 #include "DisassembleModel.h"
 
-#include <string_view>
+#include <algorithm>
 #include <vector>
 
 #include "ErrorReport.h"
@@ -48,7 +48,6 @@ void enterOwnFolder(FileSystem& fileSystem, const std::string& source) {
 
 // The model as read and checked, and the files a split of it writes.
 struct SplitPlan {
-    std::string source;
     ModelLayout layout;
     std::vector<std::pair<std::string, Section>> sectionFiles;
     std::string indexFile;
@@ -59,7 +58,7 @@ struct SplitPlan {
 SplitPlan openModel(Workspace& workspace, const std::string& source) {
     FileSystem& fileSystem = workspace.fileSystem;
     ModelState& model = workspace.model;
-    SplitPlan plan{source, {}, {}, {}};
+    SplitPlan plan;
 
     FileHandle& file = workspace.files.open(kModelFile, fileSystem.openRead(toPath(source)));
     ModelHeader::Bytes headerBytes;
@@ -78,10 +77,10 @@ SplitPlan openModel(Workspace& workspace, const std::string& source) {
     auto replacesModel = [&](const std::string& output) {
         return fileSystem.sameFile(toPath(output), toPath(source));
     };
-    bool collides = replacesModel(plan.indexFile);
-    for (const auto& [name, section] : plan.sectionFiles) {
-        collides = collides || replacesModel(name);
-    }
+    const bool collides =
+        replacesModel(plan.indexFile) ||
+        std::any_of(plan.sectionFiles.begin(), plan.sectionFiles.end(),
+                    [&](const auto& output) { return replacesModel(output.first); });
     if (collides) {
         throw RunError(ErrorCode::PathFileAccessError,
                        "an output file would replace the model file '" + source + "'");
