@@ -36,6 +36,14 @@ private:
     // Presses "About" in the main window and returns the About window that is then open.
     frmAbout* openAbout();
     QList<frmAbout*> openAboutWindows() const;
+    // The main window; a test that lost it has failed already.
+    frmMain& mainWindow() const {
+        frmMain* window = m_main.data();
+        if (window == nullptr) {
+            qFatal("the main window is gone");
+        }
+        return *window;
+    }
 
     ChooserScript m_chooser;
     QPointer<frmMain> m_main;
@@ -44,8 +52,8 @@ private:
 void tst_frmAbout::init() {
     m_chooser = ChooserScript();
     m_main = new frmMain(m_chooser.chooser(), [](int) {});
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main));
+    mainWindow().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
 }
 
 void tst_frmAbout::cleanup() {
@@ -59,7 +67,7 @@ void tst_frmAbout::cleanup() {
 }
 
 frmAbout* tst_frmAbout::openAbout() {
-    QTest::mouseClick(m_main->findChild<QPushButton*>("cmdAbout"), Qt::LeftButton);
+    QTest::mouseClick(mainWindow().findChild<QPushButton*>("cmdAbout"), Qt::LeftButton);
     QList<frmAbout*> shown = openAboutWindows();
     shown.removeIf([](const frmAbout* about) { return !about->isVisible(); });
     return shown.size() == 1 ? shown.front() : nullptr;
@@ -115,7 +123,7 @@ void tst_frmAbout::controls() {
     QVERIFY(!about->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!about->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     // The same scale as the main window.
-    const TwipScale& scale = m_main->twipScale();
+    const TwipScale& scale = mainWindow().twipScale();
     QCOMPARE(about->minimumSize(), scale.toPixels(4290, 3795));
     QCOMPARE(about->maximumSize(), scale.toPixels(4290, 3795));
     const QPoint screenCentre = about->screen()->availableGeometry().center();
@@ -205,14 +213,14 @@ void tst_frmAbout::closing() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(about.isNull());
     // Only the About window went.
-    QVERIFY(m_main->isVisible());
+    QVERIFY(mainWindow().isVisible());
 }
 
 void tst_frmAbout::singleInstance() {
     QPointer<frmAbout> first = openAbout();
     QVERIFY(first);
-    m_main->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    mainWindow().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
     QCOMPARE(openAbout(), first.data());
     QVERIFY(QTest::qWaitForWindowActive(first));
 
@@ -232,8 +240,9 @@ void tst_frmAbout::modeless() {
     QVERIFY(openAboutWindows().front()->parentWidget() == nullptr);
     // The main window still takes clicks.
     m_chooser.result("/models/robot.p");
-    QTest::mouseClick(m_main->findChild<QPushButton*>("cmdSourceFile"), Qt::LeftButton);
-    QCOMPARE(m_main->findChild<QLineEdit*>("txtSourceFile")->text(), QString("/models/robot.p"));
+    QTest::mouseClick(mainWindow().findChild<QPushButton*>("cmdSourceFile"), Qt::LeftButton);
+    QCOMPARE(mainWindow().findChild<QLineEdit*>("txtSourceFile")->text(),
+             QString("/models/robot.p"));
 }
 
 // Quit while About is open closes the main window only; the program's event loop ends when the
@@ -243,11 +252,14 @@ void tst_frmAbout::keepsProgramRunning() {
     QVERIFY(about);
     bool runningWithAboutOnly = false;
     QTimer::singleShot(0, m_main, [this] {
-        QTest::mouseClick(m_main->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
+        QTest::mouseClick(mainWindow().findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
     });
     QTimer::singleShot(200, about, [&] {
-        runningWithAboutOnly = m_main.isNull() && about->isVisible();
-        about->close();
+        frmAbout* shown = about.data();
+        runningWithAboutOnly = m_main.isNull() && shown != nullptr && shown->isVisible();
+        if (shown != nullptr) {
+            shown->close();
+        }
     });
     QTimer giveUp;
     giveUp.callOnTimeout([] { QCoreApplication::exit(1); });

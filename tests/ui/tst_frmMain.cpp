@@ -85,9 +85,17 @@ private slots:
     void quit();
 
 private:
+    // The window under test; a test that lost it has failed already.
+    frmMain& window() const {
+        frmMain* window = m_window.data();
+        if (window == nullptr) {
+            qFatal("the main window is gone");
+        }
+        return *window;
+    }
     template <typename T = QWidget>
     T* control(const char* name) const {
-        return m_window->findChild<T*>(QString::fromLatin1(name));
+        return window().findChild<T*>(QString::fromLatin1(name));
     }
     void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
     std::vector<bool> buttonStates() const {
@@ -169,7 +177,7 @@ void tst_frmMain::controls() {
     QFETCH(bool, enabled);
     QFETCH(int, checked);
 
-    const QList<QWidget*> found = m_window->findChildren<QWidget*>(QTest::currentDataTag());
+    const QList<QWidget*> found = window().findChildren<QWidget*>(QTest::currentDataTag());
     QCOMPARE(found.size(), 1);
     QWidget* widget = found.front();
     QCOMPARE(widget->metaObject()->className(), kind);
@@ -184,7 +192,7 @@ void tst_frmMain::controls() {
         QCOMPARE(qobject_cast<QCheckBox*>(widget)->isChecked(), checked == 1);
     }
     // One scale for every position and size.
-    QCOMPARE(widget->geometry(), expectedRect(twips, m_window->twipScale().twipsPerPixel()));
+    QCOMPARE(widget->geometry(), expectedRect(twips, window().twipScale().twipsPerPixel()));
     QVERIFY(!widget->testAttribute(Qt::WA_SetFont));
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
         QVERIFY(!button->isDefault());
@@ -192,19 +200,19 @@ void tst_frmMain::controls() {
 }
 
 void tst_frmMain::windowFrame() {
-    const int twipsPerPixel = m_window->twipScale().twipsPerPixel();
+    const int twipsPerPixel = window().twipScale().twipsPerPixel();
     const QSize client = expectedRect({0, 0, 5445, 3870}, twipsPerPixel).size();
-    QCOMPARE(m_window->minimumSize(), client);
-    QCOMPARE(m_window->maximumSize(), client);
-    QVERIFY(m_window->windowTitle().startsWith("Cindervaxel V1.0 - "));
-    QVERIFY(m_window->windowTitle().contains("Vexmoor .p"));
-    const Qt::WindowFlags flags = m_window->windowFlags();
+    QCOMPARE(window().minimumSize(), client);
+    QCOMPARE(window().maximumSize(), client);
+    QVERIFY(window().windowTitle().startsWith("Cindervaxel V1.0 - "));
+    QVERIFY(window().windowTitle().contains("Vexmoor .p"));
+    const Qt::WindowFlags flags = window().windowFlags();
     QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QCOMPARE(m_window->windowIcon().availableSizes().value(0), QSize(64, 64));
-    const QPoint screenCentre = m_window->screen()->availableGeometry().center();
-    QVERIFY((m_window->geometry().center() - screenCentre).manhattanLength() <= 2);
+    QCOMPARE(window().windowIcon().availableSizes().value(0), QSize(64, 64));
+    const QPoint screenCentre = window().screen()->availableGeometry().center();
+    QVERIFY((window().geometry().center() - screenCentre).manhattanLength() <= 2);
     QCOMPARE(control<QLabel>("Label1")->alignment(), Qt::AlignCenter);
 }
 
@@ -217,7 +225,7 @@ void tst_frmMain::captionsFit_data() {
 
 void tst_frmMain::captionsFit() {
     QFETCH(int, pointSize);
-    const int defaultTwipsPerPixel = m_window->twipScale().twipsPerPixel();
+    const int defaultTwipsPerPixel = window().twipScale().twipsPerPixel();
     if (pointSize > 0) {
         QFont font = m_defaultFont;
         font.setPointSize(pointSize);
@@ -225,7 +233,7 @@ void tst_frmMain::captionsFit() {
         delete m_window;
         m_window = new frmMain(m_chooser.chooser(), [](int) {});
     }
-    const int twipsPerPixel = m_window->twipScale().twipsPerPixel();
+    const int twipsPerPixel = window().twipScale().twipsPerPixel();
     QVERIFY(twipsPerPixel <= 15);
     if (pointSize > m_defaultFont.pointSize()) {
         QVERIFY(twipsPerPixel < defaultTwipsPerPixel);
@@ -233,7 +241,7 @@ void tst_frmMain::captionsFit() {
         QVERIFY(twipsPerPixel >= defaultTwipsPerPixel);
     }
 
-    for (QWidget* widget : m_window->findChildren<QWidget*>()) {
+    for (QWidget* widget : window().findChildren<QWidget*>()) {
         const QString what = widget->objectName();
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
             QStyleOptionButton option;
@@ -254,8 +262,8 @@ void tst_frmMain::captionsFit() {
 }
 
 void tst_frmMain::tabOrder() {
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
     QCOMPARE(QApplication::focusWidget(), control("chkFolder"));
 
     const QStringList expected = {"chkFolder",     "chkBIN",         "chkASM",      "txtSourceFile",
@@ -280,11 +288,11 @@ void tst_frmMain::keyboard() {
 
     // ... and Return in a text field presses none.
     std::vector<std::unique_ptr<QSignalSpy>> spies;
-    for (QPushButton* any : m_window->findChildren<QPushButton*>()) {
+    for (QPushButton* any : window().findChildren<QPushButton*>()) {
         spies.push_back(std::make_unique<QSignalSpy>(any, &QPushButton::clicked));
     }
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
     for (const char* name : {"txtSourceFile", "txtSourceASM", "txtDestP"}) {
         control(name)->setFocus();
         QTest::keyClick(control(name), Qt::Key_Return);
@@ -292,7 +300,7 @@ void tst_frmMain::keyboard() {
     for (const auto& spy : spies) {
         QCOMPARE(spy->count(), 0);
     }
-    QVERIFY(m_window->isVisible());
+    QVERIFY(window().isVisible());
 }
 
 void tst_frmMain::fileDialogs_data() {
@@ -321,8 +329,8 @@ void tst_frmMain::fileDialogs() {
     QFETCH(bool, save);
     QFETCH(QString, title);
     QFETCH(QString, filter);
-    auto* text = m_window->findChild<QLineEdit*>(field);
-    auto* open = m_window->findChild<QPushButton*>(button);
+    auto* text = window().findChild<QLineEdit*>(field);
+    auto* open = window().findChild<QPushButton*>(button);
 
     text->setText("typed by hand");
     QTest::mouseClick(open, Qt::LeftButton);  // cancelled
@@ -342,7 +350,7 @@ void tst_frmMain::fileDialogs() {
         QCOMPARE(request.filter, filter);
     }
     // The other fields are not touched.
-    for (QLineEdit* other : m_window->findChildren<QLineEdit*>()) {
+    for (QLineEdit* other : window().findChildren<QLineEdit*>()) {
         if (other != text) {
             QVERIFY(other->text().startsWith("*."));
         }
@@ -380,7 +388,7 @@ void tst_frmMain::dropFile() {
     }
     QMimeData mime;
     mime.setUrls(urls);
-    auto* text = m_window->findChild<QLineEdit*>(field);
+    auto* text = window().findChild<QLineEdit*>(field);
     const QString before = text->text();
     const QPoint middle = text->rect().center();
 
@@ -493,7 +501,7 @@ void tst_frmMain::operationMessages() {
 
     MessageBoxScript script([this] { return buttonStates(); });
     script.answer(QMessageBox::Ok);
-    QTest::mouseClick(m_window->findChild<QPushButton*>(button), Qt::LeftButton);
+    QTest::mouseClick(window().findChild<QPushButton*>(button), Qt::LeftButton);
 
     QCOMPARE(script.seen.size(), 1u);
     const SeenBox& box = script.seen.front();
@@ -515,8 +523,8 @@ void tst_frmMain::lengthMismatchEndsProgram() {
     QVERIFY(writeBytes(dir.text("poly.bin"), poly));
     control<QLineEdit>("txtSourceASM")->setText(QString::fromStdString(index));
     control<QLineEdit>("txtDestP")->setText(QString::fromStdString(dir.text("joined.p")));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
 
     MessageBoxScript script;
     script.answer(QMessageBox::Yes).answer(QMessageBox::Ok);
@@ -527,7 +535,7 @@ void tst_frmMain::lengthMismatchEndsProgram() {
     QCOMPARE(script.seen[1].text, QString("The Filelength of 'poly.bin' does not match!"));
     QCOMPARE(script.seen[1].icon, QMessageBox::Critical);
     QCOMPARE(m_endings, std::vector<int>{3});
-    QVERIFY(!m_window->isVisible());
+    QVERIFY(!window().isVisible());
     QVERIFY(!std::filesystem::exists(dir / "joined.p"));
     // Nothing half written is left behind either.
     QCOMPARE(listNames(dir.path()).size(), 12u);
@@ -560,13 +568,13 @@ void tst_frmMain::quit_data() {
 
 void tst_frmMain::quit() {
     QFETCH(bool, closeBox);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
 
     // The program's event loop ends once the window is gone, without a question.
     MessageBoxScript none;
     QTimer::singleShot(0, m_window,
-                       [this, closeBox] { closeBox ? void(m_window->close()) : click("cmdQuit"); });
+                       [this, closeBox] { closeBox ? void(window().close()) : click("cmdQuit"); });
     QTimer giveUp;
     giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
     giveUp.start(10000);
