@@ -19,7 +19,7 @@ constexpr int kClientHeightTwips = 3795;
 
 enum class Kind { Label, Picture, Button };
 
-struct ControlSpec {
+struct ControlRow {
     Kind kind;
     const char* name;
     const char* caption;  // nullptr: filled when the window loads
@@ -29,7 +29,7 @@ struct ControlSpec {
 
 // All controls sit directly on the window. The right-hand column ends 4215 twips from the left.
 // "Okay" is the only control that takes the focus.
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {Kind::Label, "lblAbout", nullptr, {120, 0, 4095, 375}, Qt::AlignHCenter | Qt::AlignTop},
     {Kind::Label, "Label1", "written by:", {0, 480, 735, 255}, Qt::AlignLeft | Qt::AlignTop},
     {Kind::Label, "Label2", "the team", {3360, 480, 855, 255}, Qt::AlignRight | Qt::AlignTop},
@@ -62,9 +62,9 @@ frmAbout* frmAbout::display(const TwipScale& scale) {
 
 void frmAbout::fitTexts(TwipScale& scale) {
     const frmAbout probe{TwipScale()};
-    for (const ControlSpec& spec : kControls) {
-        const auto* control = probe.findChild<QWidget*>(QString::fromUtf8(spec.name));
-        scale.fit(*control, QSize(spec.twips.width, spec.twips.height));
+    for (const ControlRow& row : kControls) {
+        const auto* control = probe.findChild<QWidget*>(QString::fromUtf8(row.name));
+        scale.fit(*control, QSize(row.twips.width, row.twips.height));
     }
 }
 
@@ -86,23 +86,23 @@ frmAbout::frmAbout(const TwipScale& scale) : m_background(Pictures::aboutBackgro
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
-    for (const ControlSpec& spec : kControls) {
-        const QString caption = spec.caption ? QString::fromUtf8(spec.caption) : QString();
+    for (const ControlRow& row : kControls) {
+        const QString caption = row.caption ? QString::fromUtf8(row.caption) : QString();
         QWidget* control = nullptr;
-        switch (spec.kind) {
+        switch (row.kind) {
             case Kind::Label: {
                 auto* label = new QLabel(caption, this);
                 QPalette white = label->palette();
                 white.setColor(QPalette::WindowText, Qt::white);
                 label->setPalette(white);
-                label->setAlignment(spec.alignment);
+                label->setAlignment(row.alignment);
                 control = label;
                 break;
             }
             case Kind::Picture: {
                 auto* picture = new QLabel(this);
                 picture->setPixmap(Pictures::programPicture());
-                picture->setAlignment(spec.alignment);
+                picture->setAlignment(row.alignment);
                 control = picture;
                 break;
             }
@@ -115,8 +115,8 @@ frmAbout::frmAbout(const TwipScale& scale) : m_background(Pictures::aboutBackgro
                 break;
             }
         }
-        control->setObjectName(QString::fromUtf8(spec.name));
-        control->setGeometry(scale.toPixels(spec.twips));
+        control->setObjectName(QString::fromUtf8(row.name));
+        control->setGeometry(scale.toPixels(row.twips));
     }
     lblAbout = findChild<QLabel*>(QStringLiteral("lblAbout"));
     lblThanx = findChild<QLabel*>(QStringLiteral("lblThanx"));

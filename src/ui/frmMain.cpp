@@ -32,7 +32,7 @@ constexpr int kClientHeightTwips = 3870;
 
 enum class Kind { Frame, TextField, Button, CheckBox, Label };
 
-struct ControlSpec {
+struct ControlRow {
     Kind kind;
     const char* name;
     const char* container;  // nullptr: the window itself
@@ -43,7 +43,7 @@ struct ControlSpec {
 
 // The window's controls in their nesting order; a frame comes before what it holds. Positions are
 // taken from the container's top-left corner, a frame's caption lying in its top border.
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {Kind::Frame, "framDis", nullptr, "Disassemlber", {0, 0, 5415, 1815}, 1},
     {Kind::Frame, "framSource", "framDis", "Source File", {120, 240, 5175, 615}, 8},
     {Kind::TextField, "txtSourceFile", "framSource", "*.p", {120, 240, 4455, 285}, 9},
@@ -93,10 +93,10 @@ const FileDialogRequest& destinationModelDialog() {
     return request;
 }
 
-QWidget* createControl(const ControlSpec& spec, QWidget* container) {
-    const QString caption = QString::fromUtf8(spec.caption);
+QWidget* createControl(const ControlRow& row, QWidget* container) {
+    const QString caption = QString::fromUtf8(row.caption);
     QWidget* control = nullptr;
-    switch (spec.kind) {
+    switch (row.kind) {
         case Kind::Frame:
             control = new QGroupBox(caption, container);
             break;
@@ -118,7 +118,7 @@ QWidget* createControl(const ControlSpec& spec, QWidget* container) {
             control = new QLabel(caption, container);
             break;
     }
-    control->setObjectName(QString::fromUtf8(spec.name));
+    control->setObjectName(QString::fromUtf8(row.name));
     return control;
 }
 
@@ -158,11 +158,11 @@ frmMain::frmMain(FileChooser chooseFile, ProcessEnd endProcess)
 frmMain::~frmMain() = default;
 
 void frmMain::createControls() {
-    std::vector<std::pair<QWidget*, const ControlSpec*>> created;
-    for (const ControlSpec& spec : kControls) {
+    std::vector<std::pair<QWidget*, const ControlRow*>> created;
+    for (const ControlRow& row : kControls) {
         QWidget* container =
-            spec.container ? findChild<QWidget*>(QString::fromUtf8(spec.container)) : this;
-        created.emplace_back(createControl(spec, container), &spec);
+            row.container ? findChild<QWidget*>(QString::fromUtf8(row.container)) : this;
+        created.emplace_back(createControl(row, container), &row);
     }
     auto control = [this]<typename T>(T*& member, const char* name) {
         member = findChild<T*>(QString::fromUtf8(name));
@@ -190,12 +190,12 @@ void frmMain::createControls() {
 
     // One scale for the whole layout: the largest at which every caption, here and in the About
     // window, shows whole at the default font.
-    for (const auto& [widget, spec] : created) {
-        m_scale.fit(*widget, QSize(spec->twips.width, spec->twips.height));
+    for (const auto& [widget, row] : created) {
+        m_scale.fit(*widget, QSize(row->twips.width, row->twips.height));
     }
     frmAbout::fitTexts(m_scale);
-    for (const auto& [widget, spec] : created) {
-        widget->setGeometry(m_scale.toPixels(spec->twips));
+    for (const auto& [widget, row] : created) {
+        widget->setGeometry(m_scale.toPixels(row->twips));
     }
     setFixedSize(m_scale.toPixels(kClientWidthTwips, kClientHeightTwips));
 
