@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+class QWidget;
+
+namespace cvx {
+
+// What the main window asks of a file chooser: an open or a save dialog with a title and a filter
+// in Qt's form ("Text (*.p*);;All Files (*.*)"), starting with an empty file name.
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+
+    Kind kind;
+    QString title;
+    QString filter;
+
+    // Returns the Qt filter string for pairs of display text and pattern. A display text that
+    // already ends in its pattern in parentheses is taken as it stands; otherwise the pattern is
+    // added in parentheses, which is where Qt looks for it.
+    static QString filterOf(std::initializer_list<std::pair<QString, QString>> pairs);
+};
+
+// Shows the dialog for `request` over `parent` and returns the chosen file's full path, or the
+// empty text when the user cancelled.
+using FileChooser = std::function<QString(QWidget* parent, const FileDialogRequest& request)>;
+
+// The platform's own file dialogs. An open dialog accepts only an existing file; a save dialog
+// takes a new or an existing file without asking about replacing it.
+QString chooseWithPlatformDialog(QWidget* parent, const FileDialogRequest& request);
+
+}  // namespace cvx

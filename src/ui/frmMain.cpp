@@ -1,0 +1,316 @@
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "PathDropFilter.h"
+#include "Pictures.h"
+#include "UiText.h"
+#include "convert/AssembleModel.h"
+#include "convert/DisassembleModel.h"
+#include "frmAbout.h"
+
+namespace cvx {
+namespace {
+
+const char* const kTitle = "Cindervaxel V1.0 - File Tool for Vexmoor .p Model Files";
+const char* const kCreditNote = "2026 Cindervaxel team";
+
+constexpr int kClientWidthTwips = 5445;
+constexpr int kClientHeightTwips = 3870;
+
+enum class Kind { Frame, TextField, Button, CheckBox, Label };
+
+struct ControlRow {
+    Kind kind;
+    const char* name;
+    const char* container;  // nullptr: the window itself
+    const char* caption;
+    TwipRect twips;
+    int tabIndex;
+};
+
+// The window's controls in their nesting order; a frame comes before what it holds. Positions are
+// taken from the container's top-left corner, a frame's caption lying in its top border.
+const ControlRow kControls[] = {
+    {Kind::Frame, "framDis", nullptr, "Disassemlber", {0, 0, 5415, 1815}, 1},
+    {Kind::Frame, "framSource", "framDis", "Source File", {120, 240, 5175, 615}, 8},
+    {Kind::TextField, "txtSourceFile", "framSource", "*.p", {120, 240, 4455, 285}, 9},
+    {Kind::Button, "cmdSourceFile", "framSource", "...", {4680, 240, 375, 255}, 10},
+    {Kind::Frame, "framSettings", "framDis", "Settings", {120, 840, 5175, 855}, 2},
+    {Kind::CheckBox, "chkFolder", "framSettings", "create own Folder", {120, 240, 1575, 255}, 4},
+    {Kind::CheckBox, "chkASM", "framSettings", "create *.ams File", {1800, 240, 1575, 255}, 7},
+    {Kind::CheckBox, "chkBIN", "framSettings", "create *.bin Files", {3480, 240, 1575, 255}, 5},
+    {Kind::CheckBox, "chkTXT", "framSettings", "create *.txt Files", {120, 480, 1575, 255}, 6},
+    {Kind::CheckBox, "chkGeneral", "framSettings", "create General.txt", {1800, 480, 1575, 255}, 3},
+    {Kind::Label, "Label1", "framSettings", kCreditNote, {3480, 520, 1575, 255}, 21},
+    {Kind::Frame, "framAss", nullptr, "Assembler", {0, 1800, 5415, 1575}, 0},
+    {Kind::Frame, "framSourceASM", "framAss", "Source File", {120, 240, 5175, 615}, 14},
+    {Kind::TextField, "txtSourceASM", "framSourceASM", "*.asm", {120, 240, 4455, 285}, 16},
+    {Kind::Button, "cmdSourceASM", "framSourceASM", "...", {4680, 240, 375, 255}, 15},
+    {Kind::Frame, "framDest", "framAss", "Destination File", {120, 840, 5175, 615}, 11},
+    {Kind::TextField, "txtDestP", "framDest", "*.p", {120, 240, 4455, 285}, 13},
+    {Kind::Button, "cmdDestP", "framDest", "...", {4680, 240, 375, 255}, 12},
+    {Kind::Button, "cmdDisassemble", nullptr, "Disassemble!", {120, 3480, 1335, 375}, 17},
+    {Kind::Button, "cmdAssemble", nullptr, "Assemble!", {1560, 3480, 1335, 375}, 18},
+    {Kind::Button, "cmdAbout", nullptr, "About", {3000, 3480, 1215, 375}, 19},
+    {Kind::Button, "cmdQuit", nullptr, "Quit", {4320, 3480, 1095, 375}, 20},
+};
+
+// The three file dialogs.
+const FileDialogRequest& sourceModelDialog() {
+    static const FileDialogRequest request{
+        FileDialogRequest::Kind::Open, QStringLiteral("Select Vexmoor .p File to disassemble..."),
+        FileDialogRequest::filterOf(
+            {{"Vexmoor .p Files (*.p*)", "*.p*"}, {"All Files (*.*)", "*.*"}})};
+    return request;
+}
+
+const FileDialogRequest& indexFileDialog() {
+    static const FileDialogRequest request{
+        FileDialogRequest::Kind::Open, QStringLiteral("Select Cindervaxel ASM File to assemble..."),
+        FileDialogRequest::filterOf(
+            {{"Cindervaxel ASM (*.asm)", "*.asm"}, {"All Files (*.*)", "*.*"}})};
+    return request;
+}
+
+const FileDialogRequest& destinationModelDialog() {
+    static const FileDialogRequest request{
+        FileDialogRequest::Kind::Save, QStringLiteral("Select Vexmoor .p File to assemble to..."),
+        FileDialogRequest::filterOf(
+            {{"Vexmoor .p Files (*.p*)", "*.p*"}, {"All Files (*.*)", "*.*"}})};
+    return request;
+}
+
+QWidget* createControl(const ControlRow& row, QWidget* container) {
+    const QString caption = QString::fromUtf8(row.caption);
+    QWidget* control = nullptr;
+    switch (row.kind) {
+        case Kind::Frame:
+            control = new QGroupBox(caption, container);
+            break;
+        case Kind::TextField:
+            control = new QLineEdit(caption, container);
+            break;
+        case Kind::Button: {
+            auto* button = new QPushButton(caption, container);
+            // Return presses a focused button, as Space does. Outside a dialog this makes no
+            // button the window's default.
+            button->setAutoDefault(true);
+            control = button;
+            break;
+        }
+        case Kind::CheckBox:
+            control = new QCheckBox(caption, container);
+            break;
+        case Kind::Label:
+            control = new QLabel(caption, container);
+            break;
+    }
+    control->setObjectName(QString::fromUtf8(row.name));
+    return control;
+}
+
+// Thrown by EndProgram when the process end it was given returns (a test's stand-in), so that
+// the rest of the operation is abandoned as if the process had ended. It is no standard
+// exception: the operations' error handlers let it pass.
+struct ProgramEnded {};
+
+}  // namespace
+
+void frmMain::endProcessNow(int status) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+frmMain::frmMain(FileChooser chooseFile, ProcessEnd endProcess)
+    : m_chooseFile(std::move(chooseFile)),
+      m_endProcess(std::move(endProcess)),
+      m_workspace(nativeFileSystem()) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowIcon(Pictures::programIcon());
+    // A fixed single border: it can be minimised, not maximised or resized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    // Quit and the close box unload the window.
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    createControls();
+    connectControls();
+
+    const QRect screenArea = screen()->availableGeometry();
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screenArea));
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls() {
+    std::vector<std::pair<QWidget*, const ControlRow*>> created;
+    for (const ControlRow& row : kControls) {
+        QWidget* container =
+            row.container ? findChild<QWidget*>(QString::fromUtf8(row.container)) : this;
+        created.emplace_back(createControl(row, container), &row);
+    }
+    auto control = [this]<typename T>(T*& member, const char* name) {
+        member = findChild<T*>(QString::fromUtf8(name));
+    };
+    control(txtSourceFile, "txtSourceFile");
+    control(txtSourceASM, "txtSourceASM");
+    control(txtDestP, "txtDestP");
+    control(chkFolder, "chkFolder");
+    control(cmdSourceFile, "cmdSourceFile");
+    control(cmdSourceASM, "cmdSourceASM");
+    control(cmdDestP, "cmdDestP");
+    control(cmdDisassemble, "cmdDisassemble");
+    control(cmdAssemble, "cmdAssemble");
+    control(cmdAbout, "cmdAbout");
+    control(cmdQuit, "cmdQuit");
+
+    // The settings that no operation reads keep their initial states only.
+    findChild<QCheckBox*>(QStringLiteral("chkASM"))->setChecked(true);
+    findChild<QCheckBox*>(QStringLiteral("chkBIN"))->setChecked(true);
+    findChild<QCheckBox*>(QStringLiteral("chkTXT"))->setEnabled(false);
+    findChild<QCheckBox*>(QStringLiteral("chkGeneral"))->setEnabled(false);
+    auto* credit = findChild<QLabel*>(QStringLiteral("Label1"));
+    credit->setAlignment(Qt::AlignCenter);
+    credit->setEnabled(false);
+
+    // One scale for the whole layout: the largest at which every caption, here and in the About
+    // window, shows whole at the default font.
+    for (const auto& [widget, row] : created) {
+        m_scale.fit(*widget, QSize(row->twips.width, row->twips.height));
+    }
+    frmAbout::fitTexts(m_scale);
+    for (const auto& [widget, row] : created) {
+        widget->setGeometry(m_scale.toPixels(row->twips));
+    }
+    setFixedSize(m_scale.toPixels(kClientWidthTwips, kClientHeightTwips));
+
+    // Keyboard order by tab index over the controls that take focus at all. Frames stay out of
+    // the chain: Qt would move each frame's children along with it.
+    std::erase_if(created,
+                  [](const auto& entry) { return !(entry.first->focusPolicy() & Qt::TabFocus); });
+    std::stable_sort(created.begin(), created.end(), [](const auto& a, const auto& b) {
+        return a.second->tabIndex < b.second->tabIndex;
+    });
+    for (std::size_t i = 1; i < created.size(); ++i) {
+        setTabOrder(created[i - 1].first, created[i].first);
+    }
+    // Focus starts on the first of them that is enabled.
+    const auto first = std::find_if(created.begin(), created.end(),
+                                    [](const auto& entry) { return entry.first->isEnabled(); });
+    if (first != created.end()) {
+        first->first->setFocus();
+    }
+
+    auto* dropFilter = new PathDropFilter(this);
+    for (QLineEdit* field : {txtSourceFile, txtSourceASM, txtDestP}) {
+        field->installEventFilter(dropFilter);
+    }
+}
+
+void frmMain::connectControls() {
+    connect(cmdSourceFile, &QPushButton::clicked, this, &frmMain::cmdSourceFile_Click);
+    connect(cmdSourceASM, &QPushButton::clicked, this, &frmMain::cmdSourceASM_Click);
+    connect(cmdDestP, &QPushButton::clicked, this, &frmMain::cmdDestP_Click);
+    connect(cmdDisassemble, &QPushButton::clicked, this, &frmMain::cmdDisassemble_Click);
+    connect(cmdAssemble, &QPushButton::clicked, this, &frmMain::cmdAssemble_Click);
+    connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmMain::chooseInto(QLineEdit* field, const FileDialogRequest& request) {
+    const QString path = m_chooseFile(this, request);
+    if (!path.isEmpty()) {
+        field->setText(path);
+    }
+}
+
+void frmMain::runOperation(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const ProgramEnded&) {
+        // The windows are gone already.
+    }
+}
+
+void frmMain::cmdSourceFile_Click() {
+    chooseInto(txtSourceFile, sourceModelDialog());
+}
+
+void frmMain::cmdSourceASM_Click() {
+    chooseInto(txtSourceASM, indexFileDialog());
+}
+
+void frmMain::cmdDestP_Click() {
+    chooseInto(txtDestP, destinationModelDialog());
+}
+
+void frmMain::cmdDisassemble_Click() {
+    runOperation([this] {
+        DisassembleModel(m_workspace, *this, txtSourceFile->text().toStdString(),
+                         chkFolder->isChecked());
+    });
+}
+
+void frmMain::cmdAssemble_Click() {
+    runOperation([this] {
+        AssembleModel(m_workspace, *this, txtSourceASM->text().toStdString(),
+                      txtDestP->text().toStdString());
+    });
+}
+
+void frmMain::cmdAbout_Click() {
+    frmAbout::display(m_scale);
+}
+
+void frmMain::ShowMessage(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Critical, UiText::display(title), UiText::display(text),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+Answer frmMain::AskYesNo(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, UiText::display(title), UiText::display(text),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void frmMain::SetButtonEnabled(Button button, bool enabled) {
+    switch (button) {
+        case Button::Disassemble:
+            cmdDisassemble->setEnabled(enabled);
+            return;
+        case Button::Assemble:
+            cmdAssemble->setEnabled(enabled);
+            return;
+    }
+}
+
+void frmMain::EndProgram() {
+    // Every window goes without a step of its own; this window may be deep inside an operation,
+    // so it is hidden, not deleted.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        window->hide();
+    }
+    m_endProcess(kExitEnded);
+    throw ProgramEnded{};
+}
+
+}  // namespace cvx

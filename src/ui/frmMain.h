@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "FileDialogRequest.h"
+#include "TwipScale.h"
+#include "convert/UserInterface.h"
+#include "convert/Workspace.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace cvx {
+
+// The main window: the inputs of the two operations, their buttons, About and Quit. It owns the
+// workspace that both operations share and is the user interface they talk to.
+class frmMain final : public QWidget, public UserInterface {
+    Q_OBJECT
+
+public:
+    // Ends the process with the given exit status; the real one does not return.
+    using ProcessEnd = std::function<void(int status)>;
+
+    // The exit status of a program ended by an operation, as the command-line tool gives it.
+    static constexpr int kExitEnded = 3;
+
+    // Ends the process at once, without any further step of the windows or the event loop.
+    [[noreturn]] static void endProcessNow(int status);
+
+    explicit frmMain(FileChooser chooseFile = chooseWithPlatformDialog,
+                     ProcessEnd endProcess = endProcessNow);
+    ~frmMain() override;
+
+    // The scale of this window's layout, shared with the About window.
+    const TwipScale& twipScale() const { return m_scale; }
+
+    void ShowMessage(const std::string& text, const std::string& title) override;
+    Answer AskYesNo(const std::string& text, const std::string& title) override;
+    void SetButtonEnabled(Button button, bool enabled) override;
+    [[noreturn]] void EndProgram() override;
+
+private:
+    void createControls();
+    void connectControls();
+    void chooseInto(QLineEdit* field, const FileDialogRequest& request);
+    // Runs an operation. When a replaced process end returns instead of ending the process,
+    // the rest of the operation is abandoned here.
+    void runOperation(const std::function<void()>& operation);
+
+    void cmdSourceFile_Click();
+    void cmdSourceASM_Click();
+    void cmdDestP_Click();
+    void cmdDisassemble_Click();
+    void cmdAssemble_Click();
+    void cmdAbout_Click();
+
+    FileChooser m_chooseFile;
+    ProcessEnd m_endProcess;
+    Workspace m_workspace;
+    TwipScale m_scale;
+
+    QLineEdit* txtSourceFile = nullptr;
+    QLineEdit* txtSourceASM = nullptr;
+    QLineEdit* txtDestP = nullptr;
+    QCheckBox* chkFolder = nullptr;
+    QPushButton* cmdSourceFile = nullptr;
+    QPushButton* cmdSourceASM = nullptr;
+    QPushButton* cmdDestP = nullptr;
+    QPushButton* cmdDisassemble = nullptr;
+    QPushButton* cmdAssemble = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QPushButton* cmdQuit = nullptr;
+};
+
+}  // namespace cvx
