@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmark: split and join of synthetic models of about 1, 64 and 512 MiB with cindervaxel-cli,
 # against cp of the same model file, alternating, several rounds, median. Prints for each size the
-# times as ratios to cp and the peak resident memory of each command.
+# times as ratios to cp and the peak resident memory of each command; then the time from starting
+# the window program to its main window shown (offscreen).
 #
 #   bash bench/bench.sh [ROUNDS] [SIZES_MIB...]      (defaults: 5 rounds; 1 64 512)
 #
@@ -24,6 +25,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
 cli=build/release/src/cli/cindervaxel-cli
 maker=build/release/bench/make-bench-model
+startup=build/release/bench/startup-time
 
 mkdir -p "$work"
 
@@ -66,3 +68,16 @@ for size in "${sizes[@]}"; do
                  name, cp / 1e6, sp / cp, jo / cp, rc / 1024, rs / 1024, rj / 1024 }'
     rm -rf "$dir"
 done
+
+# Start-up: the whole process from exec to the main window exposed, and the part of it from main().
+: >"$work/startup"
+for ((round = 1; round <= rounds; round++)); do
+    start=$(date +%s%N)
+    in_main=$(QT_QPA_PLATFORM=offscreen "$startup" 2>/dev/null)
+    end=$(date +%s%N)
+    echo "$(( (end - start) / 1000 )) $in_main" >>"$work/startup"
+done
+process_ms=$(cut -d' ' -f1 "$work/startup" | median | awk '{ printf "%.1f", $1 / 1000 }')
+main_ms=$(cut -d' ' -f2 "$work/startup" | median)
+echo
+echo "main window shown after ${process_ms} ms (${main_ms} ms of it from main()), median of $rounds"
