@@ -70,6 +70,21 @@ std::error_code renameFile(const fs::path& from, const fs::path& to) {
     }
     return {static_cast<int>(::GetLastError()), std::system_category()};
 }
+// Names match without regard to case, and the system forgives trailing dots and spaces and
+// knows short 8.3 aliases: the listing has the one spelling of the entry.
+fs::path listedNameOf(const fs::path& path) {
+    const std::wstring name = path.filename().native();
+    if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) {
+        return path.filename();  // a search pattern, which names no single file
+    }
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = ::FindFirstFileW(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return path.filename();
+    }
+    ::FindClose(search);
+    return fs::path(entry.cFileName);
+}
 #else
 using FileStat = struct stat;
 int openFile(const fs::path& path, int flags) {
@@ -98,6 +113,10 @@ std::error_code renameFile(const fs::path& from, const fs::path& to) {
     std::error_code error;
     fs::rename(from, to, error);
     return error;
+}
+// Names match exactly: the path spells the entry as the listing does.
+fs::path listedNameOf(const fs::path& path) {
+    return path.filename();
 }
 #endif
 
@@ -285,6 +304,8 @@ public:
         }
         closeFile(fd);
     }
+
+    fs::path listedName(const fs::path& path) override { return listedNameOf(path); }
 
     void rename(const fs::path& from, const fs::path& to) override {
         const std::error_code error = renameFile(from, to);
