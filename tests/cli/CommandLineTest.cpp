@@ -196,6 +196,9 @@ TEST_F(CommandLineTest, FailedLengthCheckEndsWithStatusThree) {
 // becomes CR LF on the way out, on any platform.
 TEST_F(CommandLineTest, ExecutableWritesExactlyTheBytesOfTheCommandLine) {
     writeFile(dir / "robot.p", makeModel(kWorkedExample, 8));
+    // A name in UTF-8 that no single Windows code page holds whole.
+    const std::string foreign = "drache-\xC3\xA4-\xCE\xB4-\xE7\xAB\x9C.p";
+    writeFile(dir / foreign, makeModel(kWorkedExample));
     Bytes shortModel = makeModel(kWorkedExample);
     shortModel.pop_back();
     writeFile(dir / "short.p", shortModel);
@@ -203,6 +206,7 @@ TEST_F(CommandLineTest, ExecutableWritesExactlyTheBytesOfTheCommandLine) {
         {"--help"},
         {"info", dir.text("robot.p")},
         {"info", dir.text("short.p")},  // a message with a line break in its text
+        {"info", dir.text(foreign)},
         {"split", dir.text("missing.p")},
         {"join", dir.text("robot.p")},  // usage
     };
