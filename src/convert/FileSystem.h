@@ -52,6 +52,13 @@ public:
     // Returns what `path` names; FileKind::None when nothing can be reached there.
     virtual FileKind kindOf(const std::filesystem::path& path) = 0;
 
+    // Returns the name of the entry that the existing file `path` names, as the directory listing
+    // spells it. Where names match exactly, as on POSIX systems, that is the last component of
+    // `path` itself, which this default gives; on Windows it may differ in case, for one.
+    virtual std::filesystem::path listedName(const std::filesystem::path& path) {
+        return path.filename();
+    }
+
     // True when both paths name the same existing file (also through links); false otherwise.
     virtual bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
 

@@ -15,6 +15,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -29,7 +30,15 @@ namespace fs = std::filesystem;
 #ifdef _WIN32
 using FileStat = struct _stat64;
 int openFile(const fs::path& path, int flags) {
-    return ::_wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    const int fd = ::_wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0 && errno == EACCES) {
+        // Windows answers "access denied" for a directory opened as a file; say what it is, as
+        // POSIX systems do, so that it does not pass for a permission problem.
+        std::error_code ignored;
+        const bool directory = fs::is_directory(path, ignored);
+        errno = directory ? EISDIR : EACCES;
+    }
+    return fd;
 }
 int statFile(int fd, FileStat* st) {
     return ::_fstat64(fd, st);
@@ -52,6 +61,29 @@ constexpr int kCreateNew = _O_WRONLY | _O_CREAT | _O_EXCL;
 constexpr std::size_t kMaxChunk = INT_MAX / 2;  // _read and _write count in int
 bool isRegular(const FileStat& st) {
     return (st.st_mode & _S_IFMT) == _S_IFREG;
+}
+// std::filesystem::rename of this C++ library reports every failure but "access denied" as an
+// I/O error; the system's own code tells a file held open by another program from a full disk.
+std::error_code renameFile(const fs::path& from, const fs::path& to) {
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return {};
+    }
+    return {static_cast<int>(::GetLastError()), std::system_category()};
+}
+// Names match without regard to case, and the system forgives trailing dots and spaces and
+// knows short 8.3 aliases: the listing has the one spelling of the entry.
+fs::path listedNameOf(const fs::path& path) {
+    const std::wstring name = path.filename().native();
+    if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) {
+        return path.filename();  // a search pattern, which names no single file
+    }
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = ::FindFirstFileW(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return path.filename();
+    }
+    ::FindClose(search);
+    return fs::path(entry.cFileName);
 }
 #else
 using FileStat = struct stat;
@@ -76,6 +108,15 @@ constexpr int kCreateNew = O_WRONLY | O_CREAT | O_EXCL;
 constexpr std::size_t kMaxChunk = std::size_t{1} << 30;
 bool isRegular(const FileStat& st) {
     return S_ISREG(st.st_mode);
+}
+std::error_code renameFile(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    return error;
+}
+// Names match exactly: the path spells the entry as the listing does.
+fs::path listedNameOf(const fs::path& path) {
+    return path.filename();
 }
 #endif
 
@@ -264,9 +305,10 @@ public:
         closeFile(fd);
     }
 
+    fs::path listedName(const fs::path& path) override { return listedNameOf(path); }
+
     void rename(const fs::path& from, const fs::path& to) override {
-        std::error_code error;
-        fs::rename(from, to, error);
+        const std::error_code error = renameFile(from, to);
         if (error) {
             throw systemError(error, FileAction::Rename, to);
         }

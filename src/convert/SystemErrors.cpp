@@ -5,6 +5,10 @@
 
 #include "PathText.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace cvx {
 namespace {
 
@@ -59,6 +63,13 @@ bool isDataAction(FileAction action) {
     return action == FileAction::Read || action == FileAction::Write || action == FileAction::Close;
 }
 
+#ifdef _WIN32
+bool isLookup(FileAction action) {
+    return action == FileAction::Query || action == FileAction::Open ||
+           action == FileAction::ChangeDirectory;
+}
+#endif
+
 }  // namespace
 
 ErrorCode codeForSystemError(std::error_code error, FileAction action,
@@ -95,6 +106,20 @@ ErrorCode codeForSystemError(std::error_code error, FileAction action,
     if (error == errc::io_error) {
         return ErrorCode::DeviceIoError;
     }
+#ifdef _WIN32
+    // A name that Windows does not take ("C:\models\*.p") is an invalid argument to the C library
+    // and an invalid name to the system, which the standard library counts as a missing entry;
+    // looking it up finds nothing, as on POSIX systems, where such a name is merely absent.
+    if (error == errc::invalid_argument && isLookup(action)) {
+        return missingEntry(action, path);
+    }
+    // A file that another program holds open: the C library reports "permission denied" when
+    // opening it, the system a sharing or lock violation when replacing it. The same code for both.
+    if (error.category() == std::system_category() &&
+        (error.value() == ERROR_SHARING_VIOLATION || error.value() == ERROR_LOCK_VIOLATION)) {
+        return ErrorCode::PermissionDenied;
+    }
+#endif
     // A directory where a file is expected, a name the system does not take, and whatever else
     // the system reports about a path.
     return isDataAction(action) ? ErrorCode::DeviceIoError : ErrorCode::PathFileAccessError;

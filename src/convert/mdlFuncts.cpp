@@ -23,11 +23,11 @@ std::string GetDir(FileSystem& fileSystem, const std::string& path) {
 }
 
 std::string FileNameOf(FileSystem& fileSystem, const std::string& path) {
-    if (fileSystem.kindOf(toPath(path)) != FileKind::Regular) {
+    const std::filesystem::path file = toPath(path);
+    if (fileSystem.kindOf(file) != FileKind::Regular) {
         return {};
     }
-    const std::size_t separator = path.find_last_of(kPathSeparators);
-    return separator == std::string::npos ? path : path.substr(separator + 1);
+    return toText(fileSystem.listedName(file));
 }
 
 }  // namespace cvx::mdlFuncts

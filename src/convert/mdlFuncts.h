@@ -17,7 +17,9 @@ std::string CutExt(std::string_view name);
 // literal: "*" and "?" are ordinary characters.
 std::string GetDir(FileSystem& fileSystem, const std::string& path);
 
-// Returns the bare file name of the regular file that `path` names, or "" when it names none.
+// Returns the bare file name of the regular file that `path` names, as the directory listing
+// spells it (on Windows "C:\models\ROBOT.P" gives "robot.p" when that is the file), or "" when
+// `path` names no regular file.
 std::string FileNameOf(FileSystem& fileSystem, const std::string& path);
 
 }  // namespace cvx::mdlFuncts

@@ -7,22 +7,18 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "convert/PathText.h"
 #include "support/ModelBuilder.h"
 #include "support/TempDir.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace cvx::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(std::FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        text += static_cast<char>(c);
-    }
-    return text;
-}
 
 struct CliRun {
     int status;
@@ -30,19 +26,90 @@ struct CliRun {
     std::string err;
 };
 
-CliRun run(const std::vector<std::string>& args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    const int status = runCommandLine(args, out, err);
-    CliRun result{status, contents(out), contents(err)};
-    std::fclose(out);
-    std::fclose(err);
-    return result;
+std::string contents(const fs::path& path) {
+    const Bytes bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
+
+// The command-line tool as built.
+std::string executable() {
+    fs::path path(CINDERVAXEL_CLI);
+    path.make_preferred();
+    return toText(path);
+}
+
+#ifdef _WIN32
+// Starts the executable directly rather than through cmd.exe, whose rules for quotes differ
+// between Windows and Wine: the arguments reach the program exactly, in UTF-16.
+int runProcess(const std::vector<std::string>& args, const fs::path& out, const fs::path& err) {
+    std::wstring commandLine = L"\"" + toPath(executable()).native() + L"\"";
+    for (const std::string& arg : args) {
+        commandLine += L" \"" + toPath(arg).native() + L"\"";  // no quote or final \ in them
+    }
+    SECURITY_ATTRIBUTES inherited{static_cast<DWORD>(sizeof(SECURITY_ATTRIBUTES)), nullptr, TRUE};
+    auto create = [&](const fs::path& path) {
+        return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    const HANDLE outFile = create(out);
+    const HANDLE errFile = create(err);
+    STARTUPINFOW startup{};
+    startup.cb = static_cast<DWORD>(sizeof(startup));
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = outFile;
+    startup.hStdError = errFile;
+    PROCESS_INFORMATION process{};
+    DWORD status = 0xFFFFFFFF;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        ADD_FAILURE() << "cannot start " << executable();
+    }
+    CloseHandle(outFile);
+    CloseHandle(errFile);
+    return static_cast<int>(status);
+}
+#else
+int runProcess(const std::vector<std::string>& args, const fs::path& out, const fs::path& err) {
+    std::string command = "'" + executable() + "'";
+    for (const std::string& arg : args) {
+        command += " '" + arg + "'";  // no ' in them
+    }
+    command += " >'" + toText(out) + "' 2>'" + toText(err) + "'";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status)) << command;
+    return WEXITSTATUS(status);
+}
+#endif
 
 class CommandLineTest : public testing::Test {
 protected:
+    // Runs `args` in this process, capturing what it writes in binary files (as the tool's
+    // standard output and error are), kept apart from the test's own directory.
+    CliRun run(const std::vector<std::string>& args) {
+        std::FILE* out = std::fopen(toText(captures / "out").c_str(), "w+b");
+        std::FILE* err = std::fopen(toText(captures / "err").c_str(), "w+b");
+        EXPECT_TRUE(out != nullptr && err != nullptr);
+        const int status = runCommandLine(args, out, err);
+        std::fclose(out);
+        std::fclose(err);
+        return {status, contents(captures / "out"), contents(captures / "err")};
+    }
+
+    // Runs `args` with the tool's executable, its standard output and error going to files.
+    CliRun runExecutable(const std::vector<std::string>& args) {
+        const fs::path out = captures / "out";
+        const fs::path err = captures / "err";
+        const int status = runProcess(args, out, err);
+        return {status, contents(out), contents(err)};
+    }
+
     TempDir dir;
+    TempDir captures;
 };
 
 TEST_F(CommandLineTest, BadCommandLinesPrintUsageAndExitTwo) {
@@ -119,20 +186,39 @@ TEST_F(CommandLineTest, FailedLengthCheckEndsWithStatusThree) {
     writeFile(dir / "robot.p", makeModel(kWorkedExample));
     ASSERT_EQ(run({"split", dir.text("robot.p")}).status, 0);
     fs::resize_file(dir / "poly.bin", 20);
-    const std::string command = std::string("\"") + CINDERVAXEL_CLI + "\" join \"" +
-                                dir.text("robot.asm") + "\" \"" + dir.text("out.p") + "\" 2>\"" +
-                                dir.text("err.txt") + "\"";
-    const int status = std::system(command.c_str());
-#ifdef _WIN32
-    EXPECT_EQ(status, 3);
-#else
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 3);
-#endif
-    const Bytes err = readFile(dir / "err.txt");
-    EXPECT_EQ(std::string(err.begin(), err.end()),
-              "Filelength: The Filelength of 'poly.bin' does not match!\n");
+    const CliRun join = runExecutable({"join", dir.text("robot.asm"), dir.text("out.p")});
+    EXPECT_EQ(join.status, 3);
+    EXPECT_EQ(join.err, "Filelength: The Filelength of 'poly.bin' does not match!\n");
     EXPECT_FALSE(fs::exists(dir / "out.p"));
+}
+
+// What the executable writes is byte for byte what the command line gives: no line ending
+// becomes CR LF on the way out, on any platform.
+TEST_F(CommandLineTest, ExecutableWritesExactlyTheBytesOfTheCommandLine) {
+    writeFile(dir / "robot.p", makeModel(kWorkedExample, 8));
+    // A name in UTF-8 that no single Windows code page holds whole.
+    const std::string foreign = "drache-\xC3\xA4-\xCE\xB4-\xE7\xAB\x9C.p";
+    writeFile(dir / foreign, makeModel(kWorkedExample));
+    Bytes shortModel = makeModel(kWorkedExample);
+    shortModel.pop_back();
+    writeFile(dir / "short.p", shortModel);
+    const std::vector<std::vector<std::string>> commands = {
+        {"--help"},
+        {"info", dir.text("robot.p")},
+        {"info", dir.text("short.p")},  // a message with a line break in its text
+        {"info", dir.text(foreign)},
+        {"split", dir.text("missing.p")},
+        {"join", dir.text("robot.p")},  // usage
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args.back());
+        const CliRun expected = run(args);
+        ASSERT_FALSE(expected.out.empty() && expected.err.empty());
+        const CliRun actual = runExecutable(args);
+        EXPECT_EQ(actual.status, expected.status);
+        EXPECT_EQ(actual.out, expected.out);
+        EXPECT_EQ(actual.err, expected.err);
+    }
 }
 
 }  // namespace

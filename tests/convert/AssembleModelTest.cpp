@@ -63,7 +63,7 @@ TEST_F(AssembleModelTest, RoundTripGivesTheModelBackByteForByte) {
             expectRanToItsEnd();
             EXPECT_EQ(readFile(dir / "out.p"), expected);
             EXPECT_EQ(fs::current_path(), dir / "set");
-            fs::remove_all(dir / "set");
+            dir.removeAll("set");
             fs::remove(dir / "out.p");
         }
     }
@@ -87,6 +87,7 @@ TEST_F(AssembleModelTest, RelativeDestinationIsTakenFromTheDirectoryCurrentAtThe
 
 TEST_F(AssembleModelTest, TwoRunsInARowBothWork) {
     const Bytes first = makeSet(kWorkedExample);
+    dir.enter();
     fs::rename(dir / "set", dir / "first");
     const Bytes second = makeSet({3, 5, 0, 0, 2, 7, 2});
     ASSERT_TRUE(join(dir.text("first/robot.asm"), dir.text("one.p"), Answer::Yes));
@@ -225,7 +226,7 @@ TEST_F(AssembleModelTest, EveryFailureLeavesTheDestinationAsItWas) {
             } else {
                 EXPECT_EQ(listNames(dir.path()), std::set<std::string>{"set"});
             }
-            fs::remove_all(dir / "set");
+            dir.removeAll("set");
             fs::remove(dir / "out.p");
         }
     }

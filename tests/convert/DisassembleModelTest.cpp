@@ -64,7 +64,7 @@ TEST_F(DisassembleModelTest, OwnFolderIsCreatedOrEnteredWhenItExists) {
         expectSet(dir / "robot", "robot.asm", model);
         EXPECT_EQ(fs::current_path(), dir / "robot");
         EXPECT_EQ(listNames(dir.path()), (std::set<std::string>{"robot", "robot.p"}));
-        fs::remove_all(dir / "robot");
+        dir.removeAll("robot");
         ui.buttonChanges.clear();
     }
 }

@@ -2,6 +2,7 @@
 
 #include "convert/FileTable.h"
 #include "convert/ReplacingFile.h"
+#include "convert/SystemErrors.h"
 #include "support/CodeOf.h"
 #include "support/TempDir.h"
 
@@ -36,7 +37,47 @@ TEST(FileSystemErrors, MapToTheirCodes) {
     EXPECT_EQ(codeOf([&] { fs.openRead(dir / "sub"); }), ErrorCode::PathFileAccessError);
     EXPECT_EQ(codeOf([&] { fs.changeDirectory(dir / "missing"); }), ErrorCode::PathNotFound);
     EXPECT_EQ(codeOf([&] { fs.createDirectory(dir / "sub"); }), ErrorCode::PathFileAccessError);
+    // A pattern is a name like any other, one that names nothing here (and on Windows, one that
+    // no file can have).
+    EXPECT_EQ(codeOf([&] { fs.openRead(dir / "*.p"); }), ErrorCode::FileNotFound);
+    EXPECT_EQ(codeOf([&] { fs.changeDirectory(dir / "*.p"); }), ErrorCode::PathNotFound);
 }
+
+#ifdef _WIN32
+// The system's own error numbers, as std::filesystem and the replacing rename report them.
+TEST(FileSystemErrors, WindowsSystemErrorsMapToTheirCodes) {
+    test::TempDir dir;
+    const std::filesystem::path inDir = dir / "a.p";
+    const std::filesystem::path inNoDir = dir / "nodir" / "a.p";
+    const struct {
+        int system;  // a Windows error number
+        FileAction action;
+        std::filesystem::path path;
+        ErrorCode code;
+    } cases[] = {
+        {2, FileAction::Open, inDir, ErrorCode::FileNotFound},    // ERROR_FILE_NOT_FOUND
+        {3, FileAction::Open, inNoDir, ErrorCode::PathNotFound},  // ERROR_PATH_NOT_FOUND
+        {3, FileAction::ChangeDirectory, inDir, ErrorCode::PathNotFound},
+        {123, FileAction::ChangeDirectory, inDir, ErrorCode::PathNotFound},  // ERROR_INVALID_NAME
+        {5, FileAction::Rename, inDir, ErrorCode::PermissionDenied},         // ERROR_ACCESS_DENIED
+        {32, FileAction::Rename, inDir, ErrorCode::PermissionDenied},  // ERROR_SHARING_VIOLATION
+        {33, FileAction::Open, inDir, ErrorCode::PermissionDenied},    // ERROR_LOCK_VIOLATION
+        {19, FileAction::Create, inDir, ErrorCode::PermissionDenied},  // ERROR_WRITE_PROTECT
+        {112, FileAction::Write, inDir, ErrorCode::DiskFull},          // ERROR_DISK_FULL
+        {39, FileAction::Write, inDir, ErrorCode::DiskFull},           // ERROR_HANDLE_DISK_FULL
+        {8, FileAction::Read, inDir, ErrorCode::OutOfMemory},          // ERROR_NOT_ENOUGH_MEMORY
+        {4, FileAction::Open, inDir, ErrorCode::TooManyFiles},         // ERROR_TOO_MANY_OPEN_FILES
+        {80, FileAction::MakeDirectory, inDir,
+         ErrorCode::PathFileAccessError},  // ERROR_FILE_EXISTS
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.system);
+        EXPECT_EQ(
+            codeForSystemError(std::error_code(c.system, std::system_category()), c.action, c.path),
+            c.code);
+    }
+}
+#endif
 
 TEST(ReplacingFile, ReplacesTheDestinationOnlyOnCommit) {
     test::TempDir dir;

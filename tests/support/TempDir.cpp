@@ -31,8 +31,21 @@ TempDir::~TempDir() {
     fs::remove_all(m_path, ignored);
 }
 
+fs::path TempDir::operator/(const std::string& name) const {
+    return m_path / toPath(name);
+}
+
 std::string TempDir::text(const std::string& name) const {
-    return toText(m_path / name);
+    return toText(*this / name);
+}
+
+void TempDir::enter() const {
+    fs::current_path(m_path);
+}
+
+void TempDir::removeAll(const std::string& name) const {
+    enter();
+    fs::remove_all(m_path / name);
 }
 
 Bytes readFile(const fs::path& path) {

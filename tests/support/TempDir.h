@@ -18,9 +18,15 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    // `name` is UTF-8 text, as everywhere in the program.
+    std::filesystem::path operator/(const std::string& name) const;
     // The path as the text an operation takes.
     std::string text(const std::string& name) const;
+    // Makes this directory the current one: the operations leave the process in the directory
+    // they worked in, and Windows neither removes nor renames a process's current directory.
+    void enter() const;
+    // Removes `name` in this directory with everything in it, after enter().
+    void removeAll(const std::string& name) const;
 
 private:
     std::filesystem::path m_path;

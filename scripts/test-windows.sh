@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# Builds the core, the command-line tool and their tests as Windows executables (mingw-w64), runs
+# the tests under Wine without a display, then splits and joins models with cindervaxel-cli.exe
+# and compares every byte of the results and of what the tool prints. Installs what it needs with
+# apt-get (through sudo when not root). Exits non-zero when any step or any check fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine googletest
+
+# Wine in a prefix of its own, headless and quiet. The first start sets up the prefix and starts
+# its services, which must not inherit a pipe of ours; without it, ctest may hang at discovery.
+export WINEPREFIX="$root/build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="winedbg.exe=d"
+export LC_ALL=C.UTF-8  # Wine takes the arguments of Windows programs as UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+wine=/usr/lib/wine/wine64
+mkdir -p "$WINEPREFIX"
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+"$wine" wineboot </dev/null >/dev/null 2>&1
+
+cmake --workflow --preset windows
+
+echo "== Split and join with cindervaxel-cli.exe under Wine"
+cli="$root/build/windows/src/cli/cindervaxel-cli.exe"
+maker="$root/build/windows/bench/make-bench-model.exe"
+work="$root/build/windows-round-trip"
+rm -rf "$work"
+mkdir -p "$work"
+passed=0
+failed=0
+
+# A Unix path as Windows programs under Wine see it: drive Z: and backslashes.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Runs cindervaxel-cli.exe with the arguments; its status goes to $status, its standard output
+# and error to $work/out and $work/err.
+cli() {
+    set +e
+    "$wine" "$cli" "$@" >"$work/out" 2>"$work/err" </dev/null
+    status=$?
+    set -e
+}
+
+# check NAME COMMAND...: counts the check as passed when COMMAND succeeds.
+check() {
+    local name=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok     $name"
+    else
+        failed=$((failed + 1))
+        echo "FAILED $name"
+    fi
+}
+
+# expect STATUS OUT ERR: the last run ended with STATUS and printed exactly OUT and ERR.
+expect() {
+    printf '%s' "$2" >"$work/out.expected"
+    printf '%s' "$3" >"$work/err.expected"
+    local result=0
+    if [ "$status" -ne "$1" ]; then
+        echo "  status $status, expected $1"
+        result=1
+    fi
+    if ! cmp -s "$work/out" "$work/out.expected"; then
+        echo "  standard output differs:"
+        od -c "$work/out" | head -20
+        result=1
+    fi
+    if ! cmp -s "$work/err" "$work/err.expected"; then
+        echo "  standard error differs:"
+        od -c "$work/err" | head -20
+        result=1
+    fi
+    return $result
+}
+
+le32() {
+    local v=$1
+    # shellcheck disable=SC2059
+    printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) \
+        $((v >> 24 & 255)))"
+}
+
+# The worked example: NumVerts 2, NumExtra 1, NumValue3 3, NumLines 4, NumPolys 1, NumHundrets 1,
+# 432 bytes. The opaque header bytes are random; the sections are random bytes mixed with CR LF,
+# lone LF and CR, and Ctrl-Z, which a text mode anywhere on the way would change.
+{
+    head -c 8 /dev/urandom
+    le32 1; le32 2; le32 1
+    head -c 4 /dev/urandom
+    le32 3
+    head -c 4 /dev/urandom
+    le32 4; le32 1
+    head -c 8 /dev/urandom
+    le32 1
+    head -c 76 /dev/urandom
+    for _ in $(seq 16); do
+        printf '\r\n\032\n\r'
+        head -c 14 /dev/urandom
+    done
+} >"$work/robot.p"
+check "the test model has 432 bytes" [ "$(stat -c %s "$work/robot.p")" -eq 432 ]
+
+# Section file, offset and length in the worked example.
+sections=(
+    "header.bin 0 128" "additional.bin 128 36" "value3.bin 164 24" "color.bin 188 12"
+    "edges.bin 200 16" "poly.bin 216 24" "hundrets.bin 240 100" "fiftysix.bin 340 60"
+    "bbox.bin 400 24" "unknown.bin 424 8"
+)
+
+# set_holds DIR MODEL: every section file in DIR holds exactly its bytes of MODEL.
+set_holds() {
+    local entry name offset length
+    for entry in "${sections[@]}"; do
+        read -r name offset length <<<"$entry"
+        cmp -s "$1/$name" <(tail -c +$((offset + 1)) "$2" | head -c "$length") ||
+            { echo "  $name differs"; return 1; }
+    done
+}
+
+info_text() {
+    printf '%-14s %s\n' "Model file" "$1"
+    printf '%-14s %s\n' ModelType 1 NumVerts 2 NumExtra 1 NumValue3 3 NumLines 4 NumPolys 1 \
+        NumHundrets 1
+    printf '\n%-16s %12s %12s\n' "Section file" Offset Length
+    local entry name offset length
+    for entry in "${sections[@]}"; do
+        read -r name offset length <<<"$entry"
+        printf '%-16s %12s %12s\n' "$name" "$offset" "$length"
+    done
+    printf '\n%-16s %12s\n' FileLength 432
+    printf '%-16s %12s\n' ModelLength 432
+    printf '%-16s %12s\n' "Unowned bytes" 0
+    printf '%-16s %s\n' "Index file" "$2"
+}
+
+model=$(winpath "$work/robot.p")
+cli info "$model"
+check "info prints the layout, byte for byte" expect 0 "$(info_text "$model" robot.asm)
+" ""
+
+cli split --own-folder "$model"
+check "split --own-folder with a Z:\\ path" expect 0 "" ""
+check "the own folder holds the index and ten section files" \
+    [ "$(find "$work/robot" -type f | wc -l)" -eq 11 ]
+check "each section file holds exactly its bytes" set_holds "$work/robot" "$work/robot.p"
+check "the index has 64 bytes" [ "$(stat -c %s "$work/robot/robot.asm")" -eq 64 ]
+
+head -c 5000 /dev/urandom >"$work/back.p"
+cli join "$(winpath "$work/robot/robot.asm")" "$(winpath "$work/back.p")"
+check "join over an existing longer model" expect 0 "" ""
+check "the joined model is the split one, byte for byte" cmp "$work/robot.p" "$work/back.p"
+check "no temporary file is left behind" [ "$(ls -A "$work" | grep -c tmp)" -eq 0 ]
+
+cd "$work"
+cli join robot/robot.asm again.p
+cd "$root"
+check "join with relative paths and forward slashes" expect 0 "" ""
+check "... gives the model again" cmp "$work/robot.p" "$work/again.p"
+
+foreign="drache-ä-δ-竜"
+cp "$work/robot.p" "$work/$foreign.p"
+cli split --own-folder "$(winpath "$work/$foreign.p")"
+check "split of a model whose name no code page holds" expect 0 "" ""
+check "... names its folder and index after it" [ -f "$work/$foreign/$foreign.asm" ]
+cli join "$(winpath "$work/$foreign/$foreign.asm")" "$(winpath "$work/$foreign-back.p")"
+check "... and joins it again" cmp "$work/robot.p" "$work/$foreign-back.p"
+
+cli split "$(winpath "$work/missing.p")"
+check "a missing model: message on standard error, status 1" \
+    expect 1 "" "Error: File does not exist!
+"
+head -c 431 "$work/robot.p" >"$work/short.p"
+cli split "$(winpath "$work/short.p")"
+check "a short model: a message with a line break, status 1" \
+    expect 1 "" "Error: An unkown Error has occured!
+Error Code: 62
+"
+truncate -s 20 "$work/robot/poly.bin"
+cp "$work/back.p" "$work/kept.p"
+cli join "$(winpath "$work/robot/robot.asm")" "$(winpath "$work/kept.p")"
+check "a wrong section length ends the program, status 3" \
+    expect 3 "" "Filelength: The Filelength of 'poly.bin' does not match!
+"
+check "... and leaves the destination as it was" cmp "$work/back.p" "$work/kept.p"
+
+# A model of some megabytes, copied in several pieces each way.
+mkdir -p "$work/big"
+"$wine" "$maker" "$(winpath "$work/big/big.p")" 3 >/dev/null </dev/null
+cli split "$(winpath "$work/big/big.p")"
+check "split of a 3 MiB model" expect 0 "" ""
+cli join "$(winpath "$work/big/big.asm")" "$(winpath "$work/big-back.p")"
+check "join of a 3 MiB model" expect 0 "" ""
+check "... gives it back byte for byte" cmp "$work/big/big.p" "$work/big-back.p"
+
+echo "round-trip: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
