@@ -5,11 +5,13 @@
 // exactly the section files its counts ask for, holding the model without its unowned bytes,
 // and an index record filled from the header; the join of that set must give the model back.
 // A split that fails must have written nothing. Either way every file is closed, "Disassemble!"
-// is enabled again and the model is unchanged.
+// is enabled again and the model is unchanged. "info" (InspectModel) runs first and must refuse
+// exactly what the split refuses, with the same message, and write nothing.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "FuzzSupport.h"
 #include "convert/AssembleModel.h"
@@ -51,7 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Workspace workspace(fileSystem);
     test::ScriptedUserInterface ui(Answer::Yes);
 
+    // What "info" says of the model, which must refuse what a split refuses, and write nothing.
+    test::ScriptedUserInterface infoUi(Answer::Yes);
+    const std::optional<ModelSummary> summary = InspectModel(workspace, infoUi, "/m/robot.p");
+    require(summary.has_value() == infoUi.messages.empty(), "info both refused and answered");
+    require(fileSystem.files().size() == 1 && fileSystem.openHandles() == 0,
+            "info wrote a file or left one open");
+
     DisassembleModel(workspace, ui, "/m/robot.p", false);
+    require(ui.messages.size() == infoUi.messages.size() &&
+                (ui.messages.empty() || ui.messages[0].text == infoUi.messages[0].text),
+            "info and split disagree");
 
     require(ui.isEnabled(Button::Disassemble), "Disassemble! left disabled");
     require(workspace.files.openCount() == 0 && fileSystem.openHandles() == 0, "file left open");
