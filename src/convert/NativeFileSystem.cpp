@@ -17,6 +17,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -211,6 +212,22 @@ private:
 
 class NativeFileSystem final : public FileSystem {
 public:
+    NativeFileSystem() {
+#ifdef SIGXFSZ
+        // A write past the file-size limit (RLIMIT_FSIZE) raises SIGXFSZ, which by default ends
+        // the process in the middle of the write: the run can neither report it nor remove its
+        // temporary file. Ignored, the write fails with EFBIG and is reported as code 61 and
+        // tidied up like a full disk. A handler that the program installed itself stays.
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            ::sigemptyset(&ignore.sa_mask);
+            ::sigaction(SIGXFSZ, &ignore, nullptr);
+        }
+#endif
+    }
+
     FileKind kindOf(const fs::path& path) override {
         std::error_code error;
         const fs::file_status status = fs::status(path, error);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifdef __unix__
+#include <sys/resource.h>
+#endif
+
 #include "convert/FileTable.h"
 #include "convert/ReplacingFile.h"
 #include "convert/SystemErrors.h"
@@ -110,6 +114,31 @@ TEST(ReplacingFile, RefusesWhatIsNoFileOrHasNoDirectory) {
     EXPECT_EQ(codeOf([&] { ReplacingFile::create(fs, ""); }), ErrorCode::PathFileAccessError);
     EXPECT_EQ(test::listNames(dir.path()), std::set<std::string>{"sub"});
 }
+
+#ifdef __unix__
+// Past the file-size limit the system sends SIGXFSZ, which by default ends the process in the
+// middle of the write and leaves the temporary file behind. The native file system must turn it
+// into a failed write (code 61) that is tidied up like a full disk.
+TEST(ReplacingFile, TheFileSizeLimitFailsTheWriteAndEndsNothing) {
+    test::TempDir dir;
+    test::writeFile(dir / "model.p", {9, 9, 9});
+    FileSystem& fs = nativeFileSystem();
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+    const ErrorCode code = codeOf([&] {
+        auto file = ReplacingFile::create(fs, dir / "model.p");
+        file->write(std::vector<std::uint8_t>(10000, 1));
+        file->commit();
+    });
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(code, ErrorCode::DiskFull);
+    EXPECT_EQ(test::readFile(dir / "model.p"), (test::Bytes{9, 9, 9}));
+    EXPECT_EQ(test::listNames(dir.path()), std::set<std::string>{"model.p"});
+}
+#endif
 
 }  // namespace
 }  // namespace cvx

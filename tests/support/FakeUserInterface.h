@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "ProgramEnded.h"
 #include "convert/UserInterface.h"
 
 namespace cvx::test {
-
-// Thrown by FakeUserInterface::EndProgram in place of ending the test process. It is no standard
-// exception, so no operation's error handler catches it.
-struct ProgramEnded {};
 
 // A user interface that records what the operations show and answers questions from a script.
 class FakeUserInterface final : public UserInterface {

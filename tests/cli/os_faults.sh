@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Real failures of the operating system, met by cindervaxel-cli: the file-size limit
+# (RLIMIT_FSIZE) and directories that the process may not write. Each case checks the exit
+# status, the message on standard error, and that no file was lost, half written or left behind.
+#
+#   bash tests/cli/os_faults.sh CINDERVAXEL_CLI MAKE_BENCH_MODEL [file-size-limit|read-only|all]
+#
+# The read-only part needs root, to take the capability to override permission bits away from
+# the tool (root is not bound by them otherwise); without root (or setpriv) it exits 77, which
+# ctest reports as skipped. The file-size limit works for every user.
+set -euo pipefail
+
+cli=$(realpath "$1")
+maker=$(realpath "$2")
+part=${3:-all}
+if [ "$part" != file-size-limit ] && { [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; }; then
+    echo "skipped: the read-only checks need root and setpriv"
+    exit 77
+fi
+
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+cases=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# Runs the tool without CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH: bound by permission bits.
+unprivileged() {
+    setpriv --inh-caps=-dac_override,-dac_read_search \
+        --bounding-set=-dac_override,-dac_read_search "$@"
+}
+
+# Runs the tool with a file-size limit of 256 KiB; SIGXFSZ ignored when $1 is "ignored".
+limited() {
+    local signal=$1
+    shift
+    if [ "$signal" = ignored ]; then
+        bash -c 'trap "" XFSZ; ulimit -f 256; exec "$@"' limited "$@"
+    else
+        bash -c 'ulimit -f 256; exec "$@"' limited "$@"
+    fi
+}
+
+# A snapshot of every file below a directory: path, size and checksum.
+snapshot() {
+    (cd "$1" && find . -type f -print0 | sort -z | xargs -0r sha256sum)
+}
+
+# expect_failure NAME CODE COMMAND...: the command exits 1 with the unknown-error message and CODE.
+expect_failure() {
+    local name=$1 code=$2
+    shift 2
+    cases=$((cases + 1))
+    local status=0
+    "$@" >out.txt 2>err.txt || status=$?
+    local expected
+    expected=$(printf 'Error: An unkown Error has occured!\nError Code: %s' "$code")
+    if [ "$status" -ne 1 ]; then
+        fail "$name: exit status $status, expected 1 ($(cat err.txt))"
+    elif [ "$(cat err.txt)" != "$expected" ]; then
+        fail "$name: message '$(cat err.txt)', expected code $code"
+    else
+        echo "ok: $name (exit 1, code $code)"
+    fi
+}
+
+# expect_same NAME DIR SNAPSHOT: nothing below DIR changed, appeared or went.
+expect_same() {
+    if [ "$(snapshot "$2")" != "$3" ]; then
+        fail "$1: files changed:"
+        diff <(echo "$3") <(snapshot "$2") || true
+    fi
+}
+
+"$maker" model.p 1 >/dev/null                   # about 1 MiB; its additional section is 296 KiB
+mkdir set
+cp model.p set/model.p
+"$cli" split set/model.p
+set_files=$(snapshot set)
+
+file_size_limit_checks() {
+    echo "== The file-size limit"
+    for signal in ignored default; do
+        mkdir -p "dest-$signal"
+        printf 'the old model' >"dest-$signal/out.p"
+        before=$(snapshot "dest-$signal")
+        expect_failure "join over an existing model, SIGXFSZ $signal" 61 \
+            limited "$signal" "$cli" join set/model.asm "dest-$signal/out.p"
+        expect_same "join, SIGXFSZ $signal: the destination" "dest-$signal" "$before"
+        expect_same "join, SIGXFSZ $signal: the set" set "$set_files"
+    done
+
+    # A split over an earlier set: the files written before the limit are new, the others old.
+    mkdir split-limit new
+    "$maker" split-limit/model.p 0.05 >/dev/null
+    "$cli" split split-limit/model.p
+    cp model.p split-limit/model.p
+    cp model.p new/model.p
+    "$cli" split new/model.p
+    old=$(snapshot split-limit)
+    expect_failure "split over an earlier set" 61 limited ignored "$cli" split split-limit/model.p
+    cases=$((cases + 1))
+    for file in split-limit/*; do
+        name=$(basename "$file")
+        if cmp -s "$file" "new/$name"; then
+            continue
+        fi
+        if ! echo "$old" | grep -q "$(sha256sum <"$file" | cut -d' ' -f1)  ./$name\$"; then
+            fail "split over an earlier set: $name is neither old nor new"
+        fi
+    done
+    if [ "$(ls -A split-limit | grep -c '\.tmp$' || true)" -ne 0 ]; then
+        fail "split over an earlier set: temporary file left behind"
+    fi
+}
+
+read_only_checks() {
+    echo "== Directories that may not be written"
+    mkdir -p ro-dest
+    printf 'the old model' >ro-dest/out.p
+    chmod 555 ro-dest
+    before=$(snapshot ro-dest)
+    expect_failure "join over a model in a read-only directory" 70 \
+        unprivileged "$cli" join set/model.asm ro-dest/out.p
+    expect_failure "join to a new model in a read-only directory" 70 \
+        unprivileged "$cli" join set/model.asm ro-dest/new.p
+    expect_same "join into a read-only directory" ro-dest "$before"
+
+    mkdir -p rw-dest
+    printf 'the old model' >rw-dest/out.p
+    chmod 444 rw-dest/out.p
+    before=$(snapshot rw-dest)
+    expect_failure "join over a read-only model" 70 \
+        unprivileged "$cli" join set/model.asm rw-dest/out.p
+    expect_same "join over a read-only model" rw-dest "$before"
+
+    mkdir -p ro-split
+    cp model.p ro-split/model.p
+    chmod 555 ro-split
+    before=$(snapshot ro-split)
+    expect_failure "split in a read-only directory" 70 unprivileged "$cli" split ro-split/model.p
+    expect_failure "split in a read-only directory, own folder" 70 \
+        unprivileged "$cli" split --own-folder ro-split/model.p
+    expect_same "split in a read-only directory" ro-split "$before"
+    if [ -n "$(ls -A ro-split | grep -v '^model.p$' || true)" ]; then
+        fail "split in a read-only directory: $(ls -A ro-split)"
+    fi
+}
+
+if [ "$part" != read-only ]; then
+    file_size_limit_checks
+fi
+if [ "$part" != file-size-limit ]; then
+    read_only_checks
+fi
+expect_same "the set after all runs" set "$set_files"
+
+echo "$cases cases, $failures failures"
+[ "$failures" -eq 0 ]
