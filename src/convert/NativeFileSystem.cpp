@@ -69,7 +69,13 @@ std::error_code renameFile(const fs::path& from, const fs::path& to) {
     if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return {};
     }
-    return {static_cast<int>(::GetLastError()), std::system_category()};
+    const DWORD error = ::GetLastError();
+    std::error_code ignored;
+    if (error == ERROR_ACCESS_DENIED && fs::is_directory(to, ignored)) {
+        // As for opening: a directory in the way is no permission problem.
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    return {static_cast<int>(error), std::system_category()};
 }
 // Names match without regard to case, and the system forgives trailing dots and spaces and
 // knows short 8.3 aliases: the listing has the one spelling of the entry.
@@ -322,7 +328,9 @@ public:
         closeFile(fd);
     }
 
-    fs::path listedName(const fs::path& path) override { return listedNameOf(path); }
+    fs::path listedName(const fs::path& path) override {
+        return listedNameOf(path);
+    }
 
     void rename(const fs::path& from, const fs::path& to) override {
         const std::error_code error = renameFile(from, to);

@@ -243,7 +243,7 @@ FaultTally runFaultCampaign(const FaultScenario& scenario, const fs::path& workD
             break;
         }
     }
-    fs::remove_all(dir);
+    removeTree(dir);
     return tally;
 }
 

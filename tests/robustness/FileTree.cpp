@@ -40,8 +40,13 @@ FileTree readTree(const fs::path& dir) {
     return tree;
 }
 
-void writeTree(const fs::path& dir, const FileTree& tree) {
+void removeTree(const fs::path& dir) {
+    fs::current_path(dir.parent_path());
     fs::remove_all(dir);
+}
+
+void writeTree(const fs::path& dir, const FileTree& tree) {
+    removeTree(dir);
     fs::create_directories(dir);
     for (const auto& [name, bytes] : tree) {
         const fs::path path = dir / toPath(name);

@@ -16,6 +16,11 @@ using FileTree = std::map<std::string, Bytes>;
 FileTree readTree(const std::filesystem::path& dir);
 
 // Empties `dir` (creating it when missing) and writes `tree` into it.
+// Removes the directory `dir` and everything in it. The operations leave the process in the
+// directory they worked in, and Windows does not remove the current directory: the current
+// directory moves to the parent of `dir` first.
+void removeTree(const std::filesystem::path& dir);
+
 void writeTree(const std::filesystem::path& dir, const FileTree& tree);
 
 // Returns the bytes of the file `path`; throws std::runtime_error when it cannot be read.

@@ -51,7 +51,7 @@ RoundTripTally runRoundTrips(const fs::path& workDir, std::uint32_t count, std::
         const Bytes model = makeModel(counts, unowned, static_cast<std::uint32_t>(random()));
         // Each model starts from an empty directory: splits over an earlier set are the fault
         // campaigns' business, and on ext4 each replacement waits for the disk.
-        fs::remove_all(workDir / "set");
+        removeTree(workDir / "set");
         fs::create_directories(workDir / "set");
         writeBytes(modelPath, model);
 
