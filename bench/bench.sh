@@ -9,8 +9,8 @@
 # The models and outputs go to $BENCH_DIR (default build/bench-data), which needs about three
 # times the largest model in free space. Everything runs warm from the page cache; `sync` runs
 # between commands, untimed, so that one command's write-back does not land on the next. Every
-# command writes new files (outputs of the round before are removed, untimed): replacing existing
-# files makes ext4 start their write-back at once, for cp as for split and join.
+# command writes new files: replacing existing files makes ext4 start their write-back at once,
+# for cp as for split and join.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,15 +23,17 @@ work=${BENCH_DIR:-build/bench-data}
 bash scripts/setup.sh time
 cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
-cli=build/release/src/cli/cindervaxel-cli
+cli=${BENCH_CLI:-build/release/src/cli/cindervaxel-cli}  # BENCH_CLI: another build to compare
 maker=build/release/bench/make-bench-model
 startup=build/release/bench/startup-time
 
 mkdir -p "$work"
 
-# Runs a command, untimed sync first; prints "seconds peak_kib".
+# Runs a command after an untimed sync and removal of its earlier output (the files named by
+# $outputs); prints "microseconds peak_kib".
 measure() {
     sync
+    rm -f $outputs
     local start end
     start=$(date +%s%N)
     /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null
@@ -49,13 +51,17 @@ for size in "${sizes[@]}"; do
     mkdir -p "$dir/set"
     "$maker" "$dir/set/model.p" "$size" >/dev/null
     bytes=$(stat -c %s "$dir/set/model.p")
-    : >"$dir/cp"; : >"$dir/split"; : >"$dir/join"
-    for ((round = 1; round <= rounds; round++)); do
-        rm -f "$dir/copy.p" "$dir/joined.p"
-        find "$dir/set" -type f ! -name model.p -delete
-        measure cp "$dir/set/model.p" "$dir/copy.p" >>"$dir/cp"
-        measure "$cli" split "$dir/set/model.p" >>"$dir/split"
-        measure "$cli" join "$dir/set/model.asm" "$dir/joined.p" >>"$dir/join"
+    # Round 0 warms up and is not counted. Each command's earlier output is removed right before
+    # it, after the sync: on a virtual machine, memory that lies free for a while goes back to the
+    # host and costs more to take again than the copy itself.
+    for ((round = 0; round <= rounds; round++)); do
+        if [ "$round" -eq 1 ]; then
+            : >"$dir/cp"; : >"$dir/split"; : >"$dir/join"
+        fi
+        outputs="$dir/copy.p" measure cp "$dir/set/model.p" "$dir/copy.p" >>"$dir/cp"
+        outputs="$dir/set/*.bin $dir/set/model.asm" \
+            measure "$cli" split "$dir/set/model.p" >>"$dir/split"
+        outputs="$dir/joined.p" measure "$cli" join "$dir/set/model.asm" "$dir/joined.p" >>"$dir/join"
         cmp -s "$dir/set/model.p" "$dir/joined.p" || { echo "join differs from the model" >&2; exit 1; }
     done
     cp_us=$(cut -d' ' -f1 "$dir/cp" | median)

@@ -21,19 +21,23 @@ void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> 
 
 void FileHandle::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) {
     // One megabyte at a time: memory stays small whatever the size of the section, and a buffer
-    // of this size stays in the processor's cache between the read and the write. Measured on
-    // Linux, this copies as fast as cp, and faster than copy_file_range between the unaligned
-    // offsets of a model's sections.
-    constexpr std::int64_t kChunk = std::int64_t{1} << 20;
-    const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kChunk));
+    // of this size stays in the processor's cache between the read and the write. The first piece
+    // ends where this file reaches a whole number of pieces, so that every later write starts on
+    // a page boundary: writes that start inside a page took twice as long on Linux. Measured so,
+    // this copies as fast as cp, and faster than copy_file_range between the unaligned offsets of
+    // a model's sections.
+    constexpr std::int64_t kPiece = std::int64_t{1} << 20;
+    const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kPiece));
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    std::int64_t piece = length > 0 ? kPiece - this->size() % kPiece : 0;
     while (length > 0) {
-        const std::span<std::uint8_t> chunk(
-            buffer.get(), static_cast<std::size_t>(std::min<std::int64_t>(length, kChunk)));
+        const std::span<std::uint8_t> chunk(buffer.get(),
+                                            static_cast<std::size_t>(std::min(length, piece)));
         readExactly(source, offset, chunk, "copy");
         write(chunk);
         offset += static_cast<std::int64_t>(chunk.size());
         length -= static_cast<std::int64_t>(chunk.size());
+        piece = kPiece;
     }
 }
 

@@ -29,9 +29,9 @@ public:
     // through in full throws (code 61 for a full disk or the file-size limit).
     virtual void write(std::span<const std::uint8_t> data) = 0;
 
-    // Writes the `length` bytes of `source` that start at its byte `offset` behind what this
-    // handle wrote before, as write() would. Throws RunError(InputPastEndOfFile, code 62) when
-    // `source` ends first.
+    // Writes the `length` bytes of `source` that start at its byte `offset` at the end of this
+    // file, as write() would. Throws RunError(InputPastEndOfFile, code 62) when `source` ends
+    // first.
     virtual void copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length);
 
     // Hands what was written to the operating system, reporting any error still pending.

@@ -19,7 +19,13 @@ fs::path temporaryName(const fs::path& destination, std::mt19937& random) {
         suffix += kDigits[random() % 16];
     }
     fs::path name = destination;
-    name.replace_filename("." + toText(destination.filename()) + ".cvx-" + suffix + ".tmp");
+    // Appended piece by piece: g++ 12 at -O3 warns wrongly about one long concatenation here.
+    std::string hidden = ".";
+    hidden += toText(destination.filename());
+    hidden += ".cvx-";
+    hidden += suffix;
+    hidden += ".tmp";
+    name.replace_filename(toPath(hidden));
     return name;
 }
 
