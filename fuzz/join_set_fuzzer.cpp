@@ -13,8 +13,8 @@
 #include "FuzzSupport.h"
 #include "convert/AssembleModel.h"
 #include "convert/Workspace.h"
+#include "support/FakeUserInterface.h"
 #include "support/MemoryFileSystem.h"
-#include "support/ScriptedUserInterface.h"
 
 using namespace cvx;
 using cvx::fuzz::Bytes;
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto inputs = fileSystem.files();
 
     Workspace workspace(fileSystem);
-    test::ScriptedUserInterface ui(input.answerNo ? Answer::No : Answer::Yes);
+    test::FakeUserInterface ui(input.answerNo ? Answer::No : Answer::Yes);
     try {
         AssembleModel(workspace, ui, kIndexPath, kDestination);
     } catch (const test::ProgramEnded&) {

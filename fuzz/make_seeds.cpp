@@ -17,9 +17,9 @@
 #include "FuzzSupport.h"
 #include "convert/DisassembleModel.h"
 #include "convert/Workspace.h"
+#include "support/FakeUserInterface.h"
 #include "support/MemoryFileSystem.h"
 #include "support/ModelBuilder.h"
-#include "support/ScriptedUserInterface.h"
 
 namespace fs = std::filesystem;
 using cvx::fuzz::Bytes;
@@ -43,7 +43,7 @@ JoinInput setOf(const Bytes& model) {
     cvx::test::MemoryFileSystem fileSystem;
     fileSystem.putFile("/m/model.p", model);
     cvx::Workspace workspace(fileSystem);
-    cvx::test::ScriptedUserInterface ui(cvx::Answer::Yes);
+    cvx::test::FakeUserInterface ui(cvx::Answer::Yes);
     cvx::DisassembleModel(workspace, ui, "/m/model.p", false);
     if (!ui.messages.empty()) {
         throw std::runtime_error("seed model refused: " + ui.messages.front().text);

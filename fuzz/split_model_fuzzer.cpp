@@ -18,8 +18,8 @@
 #include "convert/DisassembleModel.h"
 #include "convert/Workspace.h"
 #include "formats/SectionIndex.h"
+#include "support/FakeUserInterface.h"
 #include "support/MemoryFileSystem.h"
-#include "support/ScriptedUserInterface.h"
 
 using namespace cvx;
 using cvx::fuzz::require;
@@ -51,10 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::MemoryFileSystem fileSystem;
     fileSystem.putFile("/m/robot.p", model);
     Workspace workspace(fileSystem);
-    test::ScriptedUserInterface ui(Answer::Yes);
+    test::FakeUserInterface ui(Answer::Yes);
 
     // What "info" says of the model, which must refuse what a split refuses, and write nothing.
-    test::ScriptedUserInterface infoUi(Answer::Yes);
+    test::FakeUserInterface infoUi(Answer::Yes);
     const std::optional<ModelSummary> summary = InspectModel(workspace, infoUi, "/m/robot.p");
     require(summary.has_value() == infoUi.messages.empty(), "info both refused and answered");
     require(fileSystem.files().size() == 1 && fileSystem.openHandles() == 0,
@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "wrong index file");
     require(fileSystem.files().size() == written + 1, "stray files after the split");
 
-    test::ScriptedUserInterface joinUi(Answer::Yes);
+    test::FakeUserInterface joinUi(Answer::Yes);
     AssembleModel(workspace, joinUi, "/m/robot.asm", "/m/joined.p");
     require(joinUi.messages.empty() && !joinUi.programEnded, "the join of a fresh set failed");
     require(fileSystem.file("/m/joined.p") == owned, "the round trip changed the model");

@@ -50,20 +50,5 @@ TEST(ErrorReport, OneCodeIsNamedAndEveryOtherShownByNumber) {
     }
 }
 
-TEST(ErrorReport, HandlerClosesEveryOpenFile) {
-    TempDir dir;
-    writeFile(dir / "a.bin", {1});
-    FileTable files;
-    files.open(1, nativeFileSystem().openRead(dir / "a.bin"));
-    files.open(7, nativeFileSystem().openRead(dir / "a.bin"));
-    FakeUserInterface ui;
-    try {
-        throw RunError(ErrorCode::DiskFull, "x");
-    } catch (const std::exception&) {
-        handleOperationError(files, ui, ErrorCode::FileNotFound);
-    }
-    EXPECT_EQ(files.openCount(), 0u);
-}
-
 }  // namespace
 }  // namespace cvx::test

@@ -83,26 +83,6 @@ TEST(FileSystemErrors, WindowsSystemErrorsMapToTheirCodes) {
 }
 #endif
 
-TEST(ReplacingFile, ReplacesTheDestinationOnlyOnCommit) {
-    test::TempDir dir;
-    test::writeFile(dir / "model.p", {9, 9, 9, 9, 9});
-    FileSystem& fs = nativeFileSystem();
-    {
-        auto file = ReplacingFile::create(fs, dir / "model.p");
-        file->write(std::vector<std::uint8_t>{1, 2});
-        EXPECT_EQ(test::readFile(dir / "model.p"), (test::Bytes{9, 9, 9, 9, 9}));
-        file->close();  // abandoned
-    }
-    EXPECT_EQ(test::readFile(dir / "model.p"), (test::Bytes{9, 9, 9, 9, 9}));
-    EXPECT_EQ(test::listNames(dir.path()), std::set<std::string>{"model.p"});
-
-    auto file = ReplacingFile::create(fs, dir / "model.p");
-    file->write(std::vector<std::uint8_t>{1, 2});
-    file->commit();
-    EXPECT_EQ(test::readFile(dir / "model.p"), (test::Bytes{1, 2}));
-    EXPECT_EQ(test::listNames(dir.path()), std::set<std::string>{"model.p"});
-}
-
 TEST(ReplacingFile, RefusesWhatIsNoFileOrHasNoDirectory) {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "sub");

@@ -19,6 +19,8 @@ namespace cvx::test {
 // interface, as the operations meet them in the program.
 class OperationTest : public testing::Test {
 protected:
+    void TearDown() override { EXPECT_EQ(ui.unexpectedQuestions, 0); }
+
     void split(const std::string& source, bool ownFolder = false) {
         DisassembleModel(workspace, ui, source, ownFolder);
     }
@@ -31,6 +33,7 @@ protected:
         } catch (const ProgramEnded&) {
             return false;
         }
+        EXPECT_EQ(ui.unexpectedQuestions, 0);
         return true;
     }
 

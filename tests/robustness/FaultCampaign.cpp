@@ -9,7 +9,7 @@
 #include "convert/DisassembleModel.h"
 #include "convert/PathText.h"
 #include "convert/Workspace.h"
-#include "support/ScriptedUserInterface.h"
+#include "support/FakeUserInterface.h"
 
 namespace cvx::test {
 namespace {
@@ -40,7 +40,7 @@ FileTree startingFiles(const FaultScenario& scenario, const fs::path& scratch) {
     // The set is made by a split without faults.
     writeTree(scratch, {{"set/robot.p", model}});
     Workspace workspace(nativeFileSystem());
-    ScriptedUserInterface ui(Answer::Yes);
+    FakeUserInterface ui(Answer::Yes);
     DisassembleModel(workspace, ui, toText(scratch / "set/robot.p"), false);
     if (!ui.messages.empty()) {
         throw std::runtime_error("cannot make the set: " + ui.messages.front().text);
@@ -165,7 +165,7 @@ FaultTally runFaultCampaign(const FaultScenario& scenario, const fs::path& workD
         clean.ownFolder = folder;
         writeTree(dir, before);
         fileSystem.failCall(0);
-        ScriptedUserInterface cleanUi(scenario.answer);
+        FakeUserInterface cleanUi(scenario.answer);
         runOperation(clean, workspace, cleanUi, dir);
         if (!cleanUi.messages.empty() || cleanUi.programEnded) {
             tally.losses.push_back(scenario.name + ": the run without faults failed");
@@ -184,7 +184,7 @@ FaultTally runFaultCampaign(const FaultScenario& scenario, const fs::path& workD
     for (std::uint64_t n = 1;; ++n) {
         writeTree(dir, before);
         fileSystem.failCall(n);
-        ScriptedUserInterface ui(scenario.answer);
+        FakeUserInterface ui(scenario.answer);
         runOperation(scenario, workspace, ui, dir);
         const FileTree after = readTree(dir);
 

@@ -19,7 +19,7 @@ class FaultInjectionTest : public testing::TestWithParam<FaultScenario> {};
 // Every call that can fail is failed once, in its own run; nothing may be lost in any of them.
 TEST_P(FaultInjectionTest, EveryFailingCallLeavesFilesAsBeforeOrComplete) {
     const FaultScenario& scenario = GetParam();
-    ScratchDirectory scratch("cvx-faults");
+    TempDir scratch("cvx-faults");
     const FaultTally tally = runFaultCampaign(scenario, scratch.path());
     for (const std::string& loss : tally.losses) {
         ADD_FAILURE() << loss;

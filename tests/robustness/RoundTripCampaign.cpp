@@ -8,8 +8,8 @@
 #include "convert/DisassembleModel.h"
 #include "convert/PathText.h"
 #include "convert/Workspace.h"
+#include "support/FakeUserInterface.h"
 #include "support/ModelBuilder.h"
-#include "support/ScriptedUserInterface.h"
 
 namespace cvx::test {
 namespace {
@@ -53,9 +53,9 @@ RoundTripTally runRoundTrips(const fs::path& workDir, std::uint32_t count, std::
         // campaigns' business, and on ext4 each replacement waits for the disk.
         removeTree(workDir / "set");
         fs::create_directories(workDir / "set");
-        writeBytes(modelPath, model);
+        writeFile(modelPath, model);
 
-        ScriptedUserInterface ui(random() % 2 == 0 ? Answer::Yes : Answer::No);
+        FakeUserInterface ui(random() % 2 == 0 ? Answer::Yes : Answer::No);
         DisassembleModel(workspace, ui, toText(modelPath), false);
         try {
             AssembleModel(workspace, ui, toText(workDir / "set/model.asm"), toText(joinedPath));
@@ -79,7 +79,7 @@ RoundTripTally runRoundTrips(const fs::path& workDir, std::uint32_t count, std::
                 "message '" + ui.messages.front().title + ": " + ui.messages.front().text + "'";
         } else if (ui.programEnded) {
             problem = "the program was ended";
-        } else if (readBytes(joinedPath) != expected) {
+        } else if (readFile(joinedPath) != expected) {
             problem = "the joined model differs";
         }
         if (!problem.empty()) {

@@ -8,7 +8,7 @@ namespace {
 
 // A thousand here to keep the suite fast; the figures command runs thousands.
 TEST(RoundTripTest, RandomValidModelsComeBackWithoutTheirUnownedBytes) {
-    ScratchDirectory scratch("cvx-trips");
+    TempDir scratch("cvx-trips");
     const RoundTripTally tally = runRoundTrips(scratch.path(), 1000, 20240601);
     for (const std::string& loss : tally.losses) {
         ADD_FAILURE() << loss;

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         argc > 1 ? static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 3000;
     const std::uint32_t seed =
         argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10)) : 1;
-    cvx::test::ScratchDirectory scratch("cvx-figures");
+    cvx::test::TempDir scratch("cvx-figures");
     std::size_t lost = 0;
 
     std::printf("Fault injection: each run fails one file-system call, call 1, 2, ... in turn\n");

@@ -1,10 +1,8 @@
 #include "TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <stdexcept>
 
 #include "convert/PathText.h"
 
@@ -12,11 +10,10 @@ namespace cvx::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() : m_previousCurrent(fs::current_path()) {
+TempDir::TempDir(const std::string& prefix) : m_previousCurrent(fs::current_path()) {
     std::random_device random;
-    const fs::path base = fs::temp_directory_path();
     for (;;) {
-        m_path = base / ("cvx-test-" + std::to_string(random()));
+        m_path = fs::temp_directory_path() / (prefix + "-" + std::to_string(random()));
         if (fs::create_directory(m_path)) {
             break;
         }
@@ -45,20 +42,32 @@ void TempDir::enter() const {
 
 void TempDir::removeAll(const std::string& name) const {
     enter();
-    fs::remove_all(m_path / name);
+    fs::remove_all(*this / name);
+}
+
+void removeTree(const fs::path& dir) {
+    fs::current_path(dir.parent_path());
+    fs::remove_all(dir);
 }
 
 Bytes readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot read " << path;
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!in) {
+        throw std::runtime_error("cannot read " + toText(path));
+    }
+    return bytes;
 }
 
 void writeFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << "cannot write " << path;
+    if (!out) {
+        throw std::runtime_error("cannot write " + toText(path));
+    }
 }
 
 std::set<std::string> listNames(const fs::path& dir) {

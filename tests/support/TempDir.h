@@ -8,11 +8,12 @@
 
 namespace cvx::test {
 
-// A fresh directory for one test, removed afterwards. The operations change the current
-// directory; it is restored here so that tests stay independent.
+// A fresh directory below the system's temporary directory, removed with everything in it when
+// this goes. The operations change the current directory; it is restored here so that tests stay
+// independent.
 class TempDir {
 public:
-    TempDir();
+    explicit TempDir(const std::string& prefix = "cvx-test");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -33,6 +34,11 @@ private:
     std::filesystem::path m_previousCurrent;
 };
 
+// Removes the directory `dir` and everything in it, after moving the current directory to its
+// parent (Windows does not remove the current directory).
+void removeTree(const std::filesystem::path& dir);
+
+// Return or write the bytes of a file; throw std::runtime_error when that fails.
 Bytes readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
 // The names of the entries directly in `dir`.
