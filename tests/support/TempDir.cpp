@@ -46,8 +46,10 @@ void TempDir::removeAll(const std::string& name) const {
 }
 
 void removeTree(const fs::path& dir) {
-    fs::current_path(dir.parent_path());
-    fs::remove_all(dir);
+    if (fs::exists(dir)) {
+        fs::current_path(dir.parent_path());
+        fs::remove_all(dir);
+    }
 }
 
 Bytes readFile(const fs::path& path) {

@@ -34,8 +34,8 @@ private:
     std::filesystem::path m_previousCurrent;
 };
 
-// Removes the directory `dir` and everything in it, after moving the current directory to its
-// parent (Windows does not remove the current directory).
+// Removes the directory `dir`, when there is one, and everything in it, after moving the current
+// directory to its parent (Windows does not remove the current directory).
 void removeTree(const std::filesystem::path& dir);
 
 // Return or write the bytes of a file; throw std::runtime_error when that fails.
