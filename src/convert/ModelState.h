@@ -1,8 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <span>
-
 #include "formats/ModelHeader.h"
 #include "formats/SectionIndex.h"
 

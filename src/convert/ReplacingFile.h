@@ -42,8 +42,6 @@ public:
     // the temporary file is gone.
     void commit();
 
-    const std::filesystem::path& temporaryPath() const { return m_tempPath; }
-
 private:
     ReplacingFile(FileSystem& fileSystem, std::filesystem::path destination,
                   std::filesystem::path tempPath, std::unique_ptr<FileHandle> temp);
