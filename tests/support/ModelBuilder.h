@@ -1,9 +1,12 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <random>
 #include <vector>
 
-#include "formats/ModelHeader.h"
+#include "formats/ByteOrder.h"
 
 namespace cvx::test {
 
@@ -11,30 +14,58 @@ using Bytes = std::vector<std::uint8_t>;
 
 // The seven header words of a test model.
 struct Counts {
-    std::int32_t ModelType = 1;
-    std::int32_t NumVerts = 0;
-    std::int32_t NumExtra = 0;
-    std::int32_t NumValue3 = 0;
-    std::int32_t NumLines = 0;
-    std::int32_t NumPolys = 0;
-    std::int32_t NumHundrets = 0;
+    std::int32_t ModelType = 1, NumVerts = 0, NumExtra = 0, NumValue3 = 0, NumLines = 0,
+                 NumPolys = 0, NumHundrets = 0;
 };
 
-// The worked example: NumVerts 2, NumExtra 1, NumValue3 3, NumLines 4, NumPolys 1, NumHundrets 1.
+// NumVerts 2, NumExtra 1, NumValue3 3, NumLines 4, NumPolys 1, NumHundrets 1: a 432-byte model.
 inline constexpr Counts kWorkedExample{1, 2, 1, 3, 4, 1, 1};
 
-// Returns a header with `counts` and pseudo-random opaque bytes drawn from `seed`.
-ModelHeader makeHeader(const Counts& counts, std::uint32_t seed = 1);
+inline Bytes randomBytes(std::size_t size, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    return bytes;
+}
 
-// Returns a model file for `counts`: the header, the sections with pseudo-random bytes (so that
-// a section written to the wrong place shows), and `unowned` extra bytes between fiftysix and
-// bbox. Negative counts are taken as 0 for the body.
-Bytes makeModel(const Counts& counts, std::int32_t unowned = 0, std::uint32_t seed = 1);
+// Stores `value` as the little-endian word at `offset` of `bytes`.
+inline void putWord(Bytes& bytes, std::size_t offset, std::int32_t value) {
+    storeI32Le(value, std::span<std::uint8_t>(bytes).subspan(offset).first<4>());
+}
 
-// Returns `size` pseudo-random bytes drawn from `seed`.
-Bytes randomBytes(std::size_t size, std::uint32_t seed);
+// The length of each of the ten sections in file order, worked out here on its own in 64 bits;
+// a negative count counts as 0.
+inline std::array<std::int64_t, 10> lengthsOf(const Counts& c) {
+    auto n = [](std::int32_t count) { return std::int64_t{std::max(count, 0)}; };
+    return {128,
+            12 * (n(c.NumVerts) + n(c.NumExtra)),
+            8 * n(c.NumValue3),
+            4 * (n(c.NumVerts) + n(c.NumPolys)),
+            4 * n(c.NumLines),
+            24 * n(c.NumPolys),
+            100 * n(c.NumHundrets),
+            56 * n(c.NumHundrets) + 4,
+            24,
+            4 * n(c.NumVerts)};
+}
 
-// Returns `bytes[offset, offset + length)`.
-Bytes slice(const Bytes& bytes, std::size_t offset, std::size_t length);
+// A model file for `counts`: pseudo-random opaque header bytes and sections (so that a byte in the
+// wrong place shows), with `unowned` bytes between fiftysix and bbox. With `bodyless`, the header
+// alone, for counts whose sections could not be held.
+inline Bytes makeModel(const Counts& c, std::size_t unowned = 0, std::uint32_t seed = 1,
+                       bool bodyless = false) {
+    std::int64_t size = static_cast<std::int64_t>(unowned);
+    for (const std::int64_t length : lengthsOf(c)) {
+        size += bodyless ? 0 : length;
+    }
+    Bytes model = randomBytes(static_cast<std::size_t>(std::max<std::int64_t>(size, 128)), seed);
+    const std::int32_t words[] = {c.ModelType, c.NumVerts, c.NumExtra,   c.NumValue3,
+                                  c.NumLines,  c.NumPolys, c.NumHundrets};
+    const std::size_t offsets[] = {8, 12, 16, 24, 32, 36, 48};
+    for (std::size_t i = 0; i < 7; ++i) {
+        putWord(model, offsets[i], words[i]);
+    }
+    return model;
+}
 
 }  // namespace cvx::test

@@ -1,47 +1,99 @@
 #pragma once
 
 #include <filesystem>
-#include <set>
+#include <fstream>
+#include <map>
+#include <random>
+#include <stdexcept>
 #include <string>
 
 #include "ModelBuilder.h"
+#include "convert/PathText.h"
 
 namespace cvx::test {
 
+namespace fs = std::filesystem;
+
 // A fresh directory below the system's temporary directory, removed with everything in it when
-// this goes. The operations change the current directory; it is restored here so that tests stay
-// independent.
+// this goes. The operations change the current directory; it is restored first, also because
+// Windows removes no directory that a process is in.
 class TempDir {
 public:
-    explicit TempDir(const std::string& prefix = "cvx-test");
-    ~TempDir();
+    TempDir() : m_previous(fs::current_path()) {
+        std::random_device random;
+        do {
+            m_path = fs::temp_directory_path() / ("cvx-test-" + std::to_string(random()));
+        } while (!fs::create_directory(m_path));
+        m_path = fs::canonical(m_path);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::current_path(m_previous, ignored);
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(m_path, ignored);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& path() const { return m_path; }
-    // `name` is UTF-8 text, as everywhere in the program.
-    std::filesystem::path operator/(const std::string& name) const;
+    const fs::path& path() const { return m_path; }
+    // `name` is UTF-8 text, as paths are everywhere in the program.
+    fs::path operator/(const std::string& name) const { return m_path / toPath(name); }
     // The path as the text an operation takes.
-    std::string text(const std::string& name) const;
-    // Makes this directory the current one: the operations leave the process in the directory
-    // they worked in, and Windows neither removes nor renames a process's current directory.
-    void enter() const;
-    // Removes `name` in this directory with everything in it, after enter().
-    void removeAll(const std::string& name) const;
+    std::string text(const std::string& name) const { return toText(*this / name); }
 
 private:
-    std::filesystem::path m_path;
-    std::filesystem::path m_previousCurrent;
+    fs::path m_path;
+    fs::path m_previous;
 };
 
-// Removes the directory `dir`, when there is one, and everything in it, after moving the current
-// directory to its parent (Windows does not remove the current directory).
-void removeTree(const std::filesystem::path& dir);
+inline Bytes readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!in) {
+        throw std::runtime_error("cannot read " + toText(path));
+    }
+    return bytes;
+}
 
-// Return or write the bytes of a file; throw std::runtime_error when that fails.
-Bytes readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const Bytes& bytes);
-// The names of the entries directly in `dir`.
-std::set<std::string> listNames(const std::filesystem::path& dir);
+inline void writeFile(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + toText(path));
+    }
+}
+
+// Files by path relative to a directory ("set/poly.bin"), with their bytes. A name that ends in
+// "/" is a directory, which writeTree makes and readTree leaves out.
+using FileTree = std::map<std::string, Bytes>;
+
+inline FileTree readTree(const fs::path& dir) {
+    FileTree tree;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        const std::u8string generic = entry.path().lexically_relative(dir).generic_u8string();
+        const std::string name(generic.begin(), generic.end());
+        if (entry.is_regular_file()) {
+            tree[name] = readFile(entry.path());
+        }
+    }
+    return tree;
+}
+
+// Makes `dir` hold exactly `tree`.
+inline void writeTree(const fs::path& dir, const FileTree& tree) {
+    fs::current_path(dir.parent_path());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const auto& [name, bytes] : tree) {
+        const fs::path path = dir / toPath(name);
+        fs::create_directories(path.parent_path());
+        if (name.back() != '/') {
+            writeFile(path, bytes);
+        }
+    }
+}
 
 }  // namespace cvx::test

@@ -1,54 +1,85 @@
 #pragma once
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
 #include <functional>
-#include <vector>
 
 #include "ui/FileDialogRequest.h"
 
 namespace cvx::test {
 
-// A message box as the user saw it, with what `observe` reported while it was up.
-struct SeenBox {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton;
-    std::vector<bool> state;
-};
-
-// While it lives, answers each modal message box from a script, after recording it. A box with
-// no answer left counts as unexpected and is dismissed, so a fault fails instead of hanging.
-class MessageBoxScript final : public QObject {
-    Q_OBJECT
-
+// While it lives, answers every modal message box from a script, writing each down as
+// "title|text|icon|buttons|default button|what `observe` said". A box with no answer left fails
+// the running test at once, naming its text, and is dismissed: a fault fails instead of hanging.
+class BoxScript final : public QObject {
 public:
-    explicit MessageBoxScript(std::deque<QMessageBox::StandardButton> answers = {},
-                              std::function<std::vector<bool>()> observe = {});
+    BoxScript() {
+        connect(&m_timer, &QTimer::timeout, this, &BoxScript::poll);
+        m_timer.start(10);
+    }
 
-    std::vector<SeenBox> seen;
-    int unexpected = 0;
+    // Forgets the boxes seen and answers the next ones with `answers`.
+    void expect(
+        std::deque<QMessageBox::StandardButton> answers,
+        std::function<QString()> observe = [] { return QString(); }) {
+        seen.clear();
+        m_answers = std::move(answers);
+        m_observe = std::move(observe);
+    }
+
+    QStringList seen;
 
 private:
-    void poll();
+    void poll() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible() || box->property("seen").toBool()) {
+            return;
+        }
+        box->setProperty("seen", true);
+        QStringList buttons;
+        for (QAbstractButton* button : box->buttons()) {
+            buttons << button->text().remove('&');
+        }
+        const QString icon = box->icon() == QMessageBox::Critical   ? "error"
+                             : box->icon() == QMessageBox::Question ? "question"
+                                                                    : "other";
+        QAbstractButton* fallback = box->defaultButton();
+        seen << QStringList{box->windowTitle(),
+                            box->text(),
+                            icon,
+                            buttons.join(' '),
+                            fallback ? fallback->text().remove('&') : "",
+                            m_observe()}
+                    .join('|');
+        if (m_answers.empty()) {
+            QTest::qFail(qPrintable("unexpected message box: " + box->text()), __FILE__, __LINE__);
+            box->reject();
+            return;
+        }
+        QTest::mouseClick(box->button(m_answers.front()), Qt::LeftButton);
+        m_answers.pop_front();
+    }
 
     std::deque<QMessageBox::StandardButton> m_answers;
-    std::function<std::vector<bool>()> m_observe;
+    std::function<QString()> m_observe = [] { return QString(); };
     QTimer m_timer;
 };
 
-// Stands in for the file dialogs: records each request, gives back the scripted paths in turn
-// and then the empty text of a cancelled dialog.
+// Stands in for the file dialogs: writes down each request ("save|title|filter") and gives back
+// the scripted paths in turn, then the empty text of a cancelled dialog.
 struct ChooserScript {
     std::deque<QString> results;
-    std::vector<FileDialogRequest> requests;
+    QStringList requests;
 
     FileChooser chooser() {
         return [this](QWidget*, const FileDialogRequest& request) {
-            requests.push_back(request);
+            requests << QStringList{request.kind == FileDialogRequest::Kind::Save ? "save" : "open",
+                                    request.title, request.filter}
+                            .join('|');
             const QString next = results.empty() ? QString() : results.front();
             if (!results.empty()) {
                 results.pop_front();

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "support/SplitJoinOracle.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace cvx::test {
+namespace {
+
+// The fuzzing corpus, seeds and every input that ever failed, through the fuzz target: it aborts
+// on a finding.
+TEST(SplitAndJoin, TheFuzzCorpusPasses) {
+    int inputs = 0;
+    for (const auto& entry : fs::directory_iterator(toPath(CINDERVAXEL_CORPUS))) {
+        const Bytes input = readFile(entry.path());
+        LLVMFuzzerTestOneInput(input.data(), input.size());
+        ++inputs;
+    }
+    EXPECT_GT(inputs, 20);
+}
+
+TEST(SplitAndJoin, ModelsComeBackOrAreRefusedWithTheirCode) {
+    const Bytes worked = makeModel(kWorkedExample);
+    const FileTree older = splitOf(makeModel({1, 5, 0, 2, 9, 3, 2}));
+    const struct {
+        const char* name;
+        Bytes model;
+        FileTree older = {};
+        bool ownFolder = false;
+    } rows[] = {
+        {"worked example", worked},
+        {"into its own folder", worked, {}, true},
+        {"into its own folder, which is there", worked, {{"robot/", {}}}, true},
+        {"over an older set, with value3", worked, older},
+        {"over an older set, without value3: its value3.bin stays",
+         makeModel({1, 2, 1, 0, 4, 1, 1}), older},
+        {"no value3", makeModel({1, 2, 1, 0, 4, 1, 1})},
+        {"all counts zero", makeModel({0, 0, 0, 0, 0, 0, 0})},
+        {"unowned bytes", makeModel(kWorkedExample, 8)},
+        {"ModelType 255, sections over 1 MiB", makeModel({255, 300, 17, 40, 900, 46000, 12})},
+        {"one byte short", Bytes(worked.begin(), worked.end() - 1)},
+        {"shorter than its header", Bytes(worked.begin(), worked.begin() + 127)},
+        {"negative count", makeModel({1, 2, 1, 3, -4, 1, 1}, 0, 1, true)},
+        {"negative NumValue3", makeModel({1, 2, 1, -1, 4, 1, 1})},
+        // The largest sections that fit in 32 bits (but not in the file), and one word more.
+        {"largest model", makeModel({1, 0, 0, 0, 536870872, 0, 0}, 0, 1, true)},
+        {"one word too large", makeModel({1, 0, 0, 0, 536870873, 0, 0}, 0, 1, true)},
+        {"NumVerts + NumExtra too large", makeModel({1, 2147483647, 1, 0, 0, 0, 0}, 0, 1, true)},
+        {"ModelType 256", makeModel({256, 2, 1, 3, 4, 1, 1})},
+        {"ModelType -1, beside an older set", makeModel({-1, 2, 1, 3, 4, 1, 1}), older},
+    };
+    for (const auto& row : rows) {
+        const TempDir dir;
+        EXPECT_EQ(checkSplit(dir.path(), row.model, row.older, row.ownFolder).problems, "")
+            << row.name;
+    }
+    std::mt19937 random(20240601);
+    auto count = [&](std::uint32_t most) {
+        // A quarter of all counts are zero: empty sections are the edge most often missed.
+        return random() % 4 == 0 ? 0 : static_cast<std::int32_t>(random() % most) + 1;
+    };
+    std::uint64_t bytes = 0;
+    for (int i = 0; i < 200; ++i) {
+        const Counts counts{static_cast<std::int32_t>(random() % 256),
+                            count(40),
+                            count(10),
+                            random() % 2 == 0 ? 0 : count(20),
+                            count(60),
+                            count(30),
+                            count(3)};
+        const Bytes model = makeModel(counts, random() % 2 == 0 ? 0 : random() % 300, i);
+        const TempDir dir;
+        ASSERT_EQ(checkSplit(dir.path(), model).problems, "") << "random model " << i;
+        bytes += model.size();
+    }
+    std::printf("figures: 200 random models of %llu bytes in all split and joined again\n",
+                static_cast<unsigned long long>(bytes));
+}
+
+TEST(SplitAndJoin, SetsAreJoinedOrRefusedAsTheirFilesCallFor) {
+    const FileTree worked = splitOf(makeModel(kWorkedExample));
+    const FileTree noValue3 = splitOf(makeModel({1, 2, 1, 0, 4, 1, 1}));
+    using Spoil = std::function<void(FileTree&)>;
+    auto resize = [](const char* file, std::size_t size) {
+        return [=](FileTree& set) { set[file].resize(size, 0x44); };
+    };
+    auto hasValue3 = [](std::uint8_t value) {
+        return [=](FileTree& set) { set["robot.asm"][17] = value; };
+    };
+    const struct {
+        const char* name;
+        const FileTree& set;
+        Spoil spoil;
+        Answer answer = Answer::Yes;
+    } rows[] = {
+        {"a fresh set", worked, [](FileTree&) {}},
+        {"over an older model", noValue3, resize("out.p", 5000), Answer::No},
+        {"no index file", worked, [](FileTree& set) { set.erase("robot.asm"); }},
+        {"index one byte short", worked, resize("robot.asm", 63)},
+        {"index longer than its record", worked, resize("robot.asm", 100)},
+        {"poly.bin missing", worked, [](FileTree& set) { set.erase("poly.bin"); }},
+        {"value3 bytes, but HasValue3 0", worked, hasValue3(0), Answer::No},
+        {"HasValue3 2: no value3.bin needed", noValue3, hasValue3(2)},
+        {"HasValue3 1 and NumValue3 0: value3.bin needed", noValue3, hasValue3(1)},
+        {"... and there, but not joined", noValue3,
+         [&](FileTree& set) { hasValue3(1)(set), resize("value3.bin", 40)(set); }, Answer::No},
+        {"header.bin one byte long", worked, resize("header.bin", 129)},
+        {"header.bin of 200 bytes", worked, resize("header.bin", 200), Answer::No},
+        {"header.bin short", worked, resize("header.bin", 100), Answer::No},
+        {"edges.bin short", worked, resize("edges.bin", 15), Answer::No},
+        {"unknown.bin long", worked, resize("unknown.bin", 9)},
+        {"negative count", worked, [](FileTree& set) { putWord(set["header.bin"], 36, -1); },
+         Answer::No},
+        {"overflowing count", worked,
+         [](FileTree& set) { putWord(set["header.bin"], 32, 536870912); }, Answer::No},
+    };
+    for (const auto& row : rows) {
+        FileTree set = row.set;
+        row.spoil(set);
+        const TempDir dir;
+        EXPECT_EQ(checkJoin(dir.path(), set, row.answer).problems, "") << row.name;
+    }
+}
+
+}  // namespace
+}  // namespace cvx::test

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "convert/FileSystem.h"
+#include "convert/SystemErrors.h"
+
+namespace cvx::test {
+
+namespace fs = std::filesystem;
+
+// A decorator over another file system that makes call number `failAt` (counted from 1) fail with
+// the system error that such a failure has in real life. A failing write first writes half of its
+// bytes; a failing close has closed the file all the same, as close(2) has. The queries kindOf,
+// listedName and sameFile, and remove, which never fails, are passed through and not counted.
+class FaultyFileSystem final : public FileSystem {
+    using E = std::errc;
+    using A = FileAction;
+
+public:
+    struct Fault {
+        FileAction action;
+        ErrorCode code;
+        bool onOutput;  // on a file created for writing
+    };
+
+    explicit FaultyFileSystem(FileSystem& inner) : m_inner(inner) {}
+
+    std::uint64_t failAt = 0, calls = 0;
+    std::optional<Fault> injected;
+    // Handles given out and not closed yet, and those destroyed without a close().
+    int open = 0, neverClosed = 0;
+
+    FileKind kindOf(const fs::path& path) override { return m_inner.kindOf(path); }
+    fs::path listedName(const fs::path& path) override { return m_inner.listedName(path); }
+    bool sameFile(const fs::path& a, const fs::path& b) override { return m_inner.sameFile(a, b); }
+    void remove(const fs::path& path) noexcept override { m_inner.remove(path); }
+    fs::path currentDirectory() override {
+        return enter(E::no_such_file_or_directory, A::ChangeDirectory, ".").currentDirectory();
+    }
+    void changeDirectory(const fs::path& path) override {
+        enter(E::permission_denied, A::ChangeDirectory, path).changeDirectory(path);
+    }
+    void createDirectory(const fs::path& path) override {
+        enter(E::no_space_on_device, A::MakeDirectory, path).createDirectory(path);
+    }
+    std::unique_ptr<FileHandle> openRead(const fs::path& path) override {
+        auto file = enter(E::permission_denied, A::Open, path).openRead(path);
+        return std::make_unique<File>(*this, std::move(file), path, false);
+    }
+    std::unique_ptr<FileHandle> createNew(const fs::path& path) override {
+        auto file = enter(E::no_space_on_device, A::Create, path).createNew(path);
+        return std::make_unique<File>(*this, std::move(file), path, true);
+    }
+    void checkWritable(const fs::path& path) override {
+        enter(E::read_only_file_system, A::Open, path).checkWritable(path);
+    }
+    void rename(const fs::path& from, const fs::path& to) override {
+        enter(E::io_error, A::Rename, to).rename(from, to);
+    }
+
+private:
+    // Counts a call and returns the file system to make it on; throws the call's fault instead
+    // when it is the one to fail, after `partly` when given.
+    FileSystem& enter(E error, A action, const fs::path& path, bool onOutput = false,
+                      const std::function<void()>& partly = {}) {
+        if (++calls == failAt) {
+            const std::error_code code = std::make_error_code(error);
+            injected = Fault{action, codeForSystemError(code, action, path), onOutput};
+            if (partly) {
+                partly();
+            }
+            throw systemError(code, action, path);
+        }
+        return m_inner;
+    }
+
+    class File final : public FileHandle {
+    public:
+        File(FaultyFileSystem& owner, std::unique_ptr<FileHandle> inner, fs::path path, bool output)
+            : m_fs(owner), m_inner(std::move(inner)), m_path(std::move(path)), m_output(output) {
+            ++m_fs.open;
+        }
+        ~File() override {
+            m_fs.open -= m_closed ? 0 : 1;
+            m_fs.neverClosed += m_closed ? 0 : 1;
+        }
+        std::int64_t size() override {
+            m_fs.enter(E::io_error, A::Read, m_path, m_output);
+            return m_inner->size();
+        }
+        std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override {
+            m_fs.enter(E::io_error, A::Read, m_path, m_output);
+            return m_inner->readAt(offset, data);
+        }
+        void write(std::span<const std::uint8_t> data) override {
+            m_fs.enter(E::no_space_on_device, A::Write, m_path, m_output,
+                       [&] { m_inner->write(data.first(data.size() / 2)); });
+            m_inner->write(data);
+        }
+        void flush() override {
+            m_fs.enter(E::no_space_on_device, A::Write, m_path, m_output);
+            m_inner->flush();
+        }
+        void close() override {
+            if (!m_closed) {
+                m_closed = true;
+                --m_fs.open;
+                m_inner->close();
+                m_fs.enter(E::io_error, A::Close, m_path, m_output);
+            }
+        }
+
+    private:
+        FaultyFileSystem& m_fs;
+        std::unique_ptr<FileHandle> m_inner;
+        fs::path m_path;
+        bool m_output, m_closed = false;
+    };
+
+    FileSystem& m_inner;
+};
+
+}  // namespace cvx::test

@@ -1,0 +1,285 @@
+#include "SplitJoinOracle.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "FakeUserInterface.h"
+#include "FaultyFileSystem.h"
+#include "convert/AssembleModel.h"
+#include "convert/DisassembleModel.h"
+#include "formats/SectionTable.h"
+
+namespace cvx::test {
+namespace {
+
+std::string nameOf(std::size_t section) {
+    return std::string(sectionTable()[section].fileName);
+}
+
+std::int32_t word(const Bytes& bytes, std::size_t offset) {
+    return loadI32Le(std::span<const std::uint8_t>(bytes).subspan(offset).first<4>());
+}
+
+// What a header asks for: the counts, every section's length and their sum, and the code it is
+// refused with (0 when none): 62 when cut short, 9 for a negative count, 6 for sections that
+// leave the signed 32-bit range.
+struct Plan {
+    Counts counts;
+    std::array<std::int64_t, 10> lengths{};
+    std::int64_t total = 0;
+    int code = 62;
+};
+
+Plan planOf(const Bytes& header) {
+    Plan plan;
+    if (header.size() < 128) {
+        return plan;
+    }
+    const Counts c{word(header, 8),  word(header, 12), word(header, 16), word(header, 24),
+                   word(header, 32), word(header, 36), word(header, 48)};
+    plan.counts = c;
+    plan.lengths = lengthsOf(c);
+    for (const std::int64_t length : plan.lengths) {
+        plan.total += length;
+    }
+    const bool negative =
+        std::min({c.NumVerts, c.NumExtra, c.NumValue3, c.NumLines, c.NumPolys, c.NumHundrets}) < 0;
+    plan.code = negative ? 9 : plan.total > std::numeric_limits<std::int32_t>::max() ? 6 : 0;
+    return plan;
+}
+
+std::string errorFor(int code, int expected) {
+    return "Error: " +
+           (code == expected
+                ? "File does not exist!"
+                : "An unkown Error has occured!\r\nError Code: " + std::to_string(code)) +
+           "\n";
+}
+
+// The index record that a split writes for `plan`, field by field.
+Bytes indexFor(const Plan& plan) {
+    const std::string texts = "CINDERVAXEL 1.00";
+    Bytes record(texts.begin(), texts.end());
+    const auto type = static_cast<std::uint8_t>(plan.counts.ModelType);
+    record.insert(record.end(), {1, plan.counts.NumValue3 != 0, type, 0, 1, 1, 1, 1, 1});
+    record.resize(64);
+    for (std::size_t i = 1; i < 10; ++i) {
+        putWord(record, 25 + 4 * (i - 1), static_cast<std::int32_t>(plan.lengths[i]));
+    }
+    return record;
+}
+
+// What the user saw of a run: the question, the messages, the button changes, the program's end.
+std::string transcript(const FakeUserInterface& ui) {
+    return ui.asked + ui.shown + ui.buttons + (ui.ended ? " ended" : "");
+}
+
+std::optional<Bytes> fileIn(const FileTree& tree, const std::string& name) {
+    const auto it = tree.find(name);
+    return it == tree.end() ? std::nullopt : std::optional<Bytes>(it->second);
+}
+
+// Judges a run against the outcome without faults: `expected` and the first of `completes`, or
+// any of them after a fault that changes nothing. Failing that, a fault must have been reported,
+// leaving each file as `before` or as one of `completes`.
+std::string judge(const FaultyFileSystem& files, const Workspace& workspace,
+                  const FakeUserInterface& ui, const FileTree& before,
+                  const std::vector<FileTree>& completes, const FileTree& after,
+                  const std::string& expected, bool split) {
+    const bool open = files.open != 0 || files.neverClosed != 0 || workspace.files.openCount() != 0;
+    std::string problems = open ? "a file left open; " : "";
+    const auto& fault = files.injected;
+    // A fault in a run that is refused anyway may pass unreported, as may one in closing a file
+    // that was only read, or in making or entering an own folder.
+    const bool harmless =
+        fault &&
+        (completes.front() == before || (fault->action == FileAction::Close && !fault->onOutput) ||
+         (completes.size() > 1 && (fault->action == FileAction::MakeDirectory ||
+                                   fault->action == FileAction::ChangeDirectory)));
+    const bool complete = fault ? harmless && std::count(completes.begin(), completes.end(), after)
+                                : after == completes.front();
+    if (transcript(ui) == expected && complete) {
+        return problems;
+    }
+    if (!fault) {
+        return problems + "saw '" + transcript(ui) + "'" + (complete ? "; " : ", wrong files; ");
+    }
+    const std::string reported = errorFor(codeNumber(fault->code), split ? 76 : 53);
+    if (ui.shown + ui.buttons != reported + (split ? "D-D+" : "A-A+") || ui.ended) {
+        problems += "saw '" + transcript(ui) + "' after a fault; ";
+    }
+    FileTree all = after;
+    for (const FileTree& tree : completes) {
+        all.insert(tree.begin(), tree.end());
+    }
+    for (const auto& entry : all) {
+        const auto now = fileIn(after, entry.first);
+        if (now != fileIn(before, entry.first) &&
+            std::none_of(completes.begin(), completes.end(),
+                         [&](const FileTree& tree) { return now == fileIn(tree, entry.first); })) {
+            problems += entry.first + " neither as before nor complete; ";
+        }
+    }
+    return problems;
+}
+
+struct JoinOutcome {
+    std::string transcript;
+    std::optional<Bytes> model{};
+};
+
+JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
+    auto file = [&](const std::string& name) {
+        const auto it = set.find(name);
+        return it == set.end() ? nullptr : &it->second;
+    };
+    const Bytes* index = file("robot.asm");
+    if (index == nullptr || index->size() < 64) {
+        return {errorFor(index != nullptr ? 62 : 53, 53) + "A-A+"};
+    }
+    auto listed = [&](std::size_t i) { return i != 2 || (*index)[17] == 1; };
+    for (std::size_t i = 0; i < 10; ++i) {
+        if (listed(i) && file(nameOf(i)) == nullptr) {
+            return {"File Missing!: The File '" + nameOf(i) +
+                    "' does not exists! Model can't be assembled!\nA-A+"};
+        }
+    }
+    const std::string asked =
+        "File Lengths: Should Cindervaxel check, if the Filelengths are correct?\r\n"
+        "Recommended: Yes\n";
+    for (std::size_t i = 0; i < 10 && answer == Answer::Yes; ++i) {
+        const std::int64_t must = i == 0 ? 128 : word(*index, 25 + 4 * (i - 1));
+        if (listed(i) && std::ssize(set.at(nameOf(i))) != must) {
+            return {asked + "Filelength: The Filelength of '" + nameOf(i) +
+                    "' does not match!\nA- ended"};
+        }
+    }
+    const Bytes& header = set.at("header.bin");
+    const Plan plan = planOf(header);
+    if (plan.code != 0) {
+        return {asked + errorFor(plan.code, 53) + "A-A+"};
+    }
+    Bytes model(header.begin(), header.begin() + 128);
+    for (std::size_t i = 1; i < 10; ++i) {
+        if (i == 2 && plan.counts.NumValue3 <= 0) {
+            continue;
+        }
+        // value3 bytes with no value3.bin in the set: code 52, reading a file never opened.
+        const Bytes* section = listed(i) ? file(nameOf(i)) : nullptr;
+        if (section == nullptr || std::ssize(*section) < plan.lengths[i]) {
+            return {asked + errorFor(section != nullptr ? 62 : 52, 53) + "A-A+"};
+        }
+        model.insert(model.end(), section->begin(), section->begin() + plan.lengths[i]);
+    }
+    return {asked + "A-A+", model};
+}
+
+}  // namespace
+
+FileTree splitOf(const Bytes& model) {
+    const TempDir dir;
+    writeFile(dir / "robot.p", model);
+    Workspace workspace(nativeFileSystem());
+    FakeUserInterface ui;
+    DisassembleModel(workspace, ui, dir.text("robot.p"), false);
+    FileTree set = readTree(dir.path());
+    set.erase("robot.p");
+    return set;
+}
+
+FileTree unpackSet(std::span<const std::uint8_t> data) {
+    FileTree set;
+    for (std::size_t i = 0; i < 12 && data.size() >= 2; ++i) {
+        const std::size_t length = data[0] | (std::size_t{data[1]} << 8);
+        data = data.subspan(2);
+        if (length != 0xFFFF) {
+            const std::size_t taken = std::min(length, data.size());
+            set[i == 0    ? "robot.asm"
+                : i == 11 ? "out.p"
+                          : nameOf(i - 1)] =
+                Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(taken));
+            data = data.subspan(taken);
+        }
+    }
+    return set;
+}
+
+Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& older, bool ownFolder,
+                   std::uint64_t failAt) {
+    FileTree before = older;
+    before["robot.p"] = model;
+    writeTree(dir, before);
+    before = readTree(dir);  // the files alone, without folders
+    Workspace plain(nativeFileSystem());
+    FakeUserInterface info, ui;
+    const bool answered = InspectModel(plain, info, toText(dir / "robot.p")).has_value();
+    FaultyFileSystem files(nativeFileSystem());
+    files.failAt = failAt;
+    Workspace workspace(files);
+    fs::current_path(dir);
+    DisassembleModel(workspace, ui, ownFolder ? "robot.p" : toText(dir / "robot.p"), ownFolder);
+    const std::uint64_t calls = files.calls;
+
+    const Plan plan = planOf(model);
+    const std::int32_t type = plan.counts.ModelType;
+    const int code = plan.code != 0                   ? plan.code
+                     : std::ssize(model) < plan.total ? 62
+                     : type < 0 || type > 255         ? 6
+                                                      : 0;
+    // In the own folder, or beside the model when the folder cannot be had.
+    const std::string folder = ownFolder ? "robot/" : "";
+    std::vector<FileTree> completes(ownFolder ? 2 : 1, before);
+    Bytes owned;
+    for (std::int64_t i = 0, at = 0; i < 10 && code == 0; at += plan.lengths[i++]) {
+        // Front sections from the start, bbox and unknown from the end of the file.
+        at = i == 8 ? std::ssize(model) - plan.lengths[8] - plan.lengths[9] : at;
+        const Bytes section(model.begin() + at, model.begin() + at + plan.lengths[i]);
+        owned.insert(owned.end(), section.begin(), section.end());
+        for (std::size_t k = 0; k < completes.size() && (i != 2 || plan.counts.NumValue3 > 0);
+             ++k) {
+            completes[k][(k == 0 ? folder : "") + nameOf(i)] = section;
+        }
+    }
+    for (std::size_t k = 0; k < completes.size() && code == 0; ++k) {
+        completes[k][(k == 0 ? folder : "") + "robot.asm"] = indexFor(plan);
+    }
+    const std::string expected = (code != 0 ? errorFor(code, 76) : "") + "D-D+";
+    std::string problems =
+        judge(files, workspace, ui, before, completes, readTree(dir), expected, true);
+    if (answered == (code != 0) || info.shown + "D-D+" != expected) {
+        problems += "info said '" + info.shown + "'; ";
+    }
+    if (code == 0 && !files.injected) {
+        FakeUserInterface join;
+        AssembleModel(workspace, join, toText(dir / (folder + "robot.asm")),
+                      toText(dir / "joined.p"));
+        if (!join.shown.empty() || readFile(dir / "joined.p") != owned || files.open != 0) {
+            problems += "the join of the set is not the model without its unowned bytes; ";
+        }
+    }
+    return {problems, calls};
+}
+
+Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::uint64_t failAt) {
+    writeTree(dir, set);
+    FaultyFileSystem files(nativeFileSystem());
+    files.failAt = failAt;
+    Workspace workspace(files);
+    FakeUserInterface ui(answer);
+    try {
+        AssembleModel(workspace, ui, toText(dir / "robot.asm"), toText(dir / "out.p"));
+    } catch (const ProgramEnded&) {
+        // Judged below.
+    }
+    const JoinOutcome outcome = expectedJoin(set, answer);
+    FileTree complete = set;
+    if (outcome.model) {
+        complete["out.p"] = *outcome.model;
+    }
+    return {judge(files, workspace, ui, set, {complete}, readTree(dir), outcome.transcript, false),
+            files.calls};
+}
+
+}  // namespace cvx::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "TempDir.h"
+#include "convert/UserInterface.h"
+
+namespace cvx::test {
+
+// What split and join must do is worked out here on its own, from the bytes alone, and compared
+// with what they did on the real file system, with file-system call `failAt` failing (0: none).
+// Without a fault the outcome is exactly the one that the input calls for; with one, it is that
+// outcome (for a fault that changes nothing: closing a file that was only read, making or entering
+// an own folder) or else the fault's message, every file as before or as complete. Either way no
+// file is left open or behind and the button is enabled again.
+struct Verdict {
+    std::string problems;  // empty when all is right
+    std::uint64_t calls;   // of the file system, made by the operation
+};
+
+// Splits `model`, robot.p in the directory `dir` beside the files `older`, into its own folder or
+// beside it: its one message and no file for a model the split must refuse, or else exactly its
+// section files and index, and joining them gives the model back without its unowned bytes.
+// "info" refuses exactly what the split refuses.
+Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& older = {},
+                   bool ownFolder = false, std::uint64_t failAt = 0);
+
+// Joins `set` (the index robot.asm, section files, perhaps an older out.p), in the directory
+// `dir`, into out.p, answering the length question with `answer`: the one message that the first
+// fault of the set calls for and out.p as it was, or the model that the files make.
+Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer,
+                  std::uint64_t failAt = 0);
+
+// The files that a split of `model` (as robot.p) writes.
+FileTree splitOf(const Bytes& model);
+
+// A set packed as fuzzer input: for robot.asm, the ten section files in file order and out.p, a
+// 16-bit little-endian length L and L bytes; L = 0xFFFF for an absent file. Files past the end
+// are absent; a length past the end takes what is there.
+FileTree unpackSet(std::span<const std::uint8_t> data);
+
+}  // namespace cvx::test

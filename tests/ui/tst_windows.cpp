@@ -1,0 +1,357 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include "WindowTestSupport.h"
+#include "support/SplitJoinOracle.h"
+#include "ui/Pictures.h"
+#include "ui/frmAbout.h"
+#include "ui/frmMain.h"
+
+using namespace cvx;
+using namespace cvx::test;
+
+// Both windows, as the user meets them: the About window opens from the main window.
+class tst_windows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_boxes.expect({});
+        m_chooser = ChooserScript();
+        m_endings.clear();
+        m_window =
+            new frmMain(m_chooser.chooser(), [this](int status) { m_endings.push_back(status); });
+    }
+
+    void cleanup() {
+        delete m_window;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            delete qobject_cast<frmAbout*>(window);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());  // no window or box outlives its test
+    }
+
+    void controls_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("twips");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("dialog");  // of a "..." button: kind, title and filter
+        QString window = "frmMain";
+        auto row = [&](const char* name, const char* in, const char* caption, QRect twips,
+                       const char* state = "", QString dialog = "") {
+            QTest::newRow(qPrintable(window + " " + name))
+                << window << QString(in) << QString(caption) << twips << QString(state) << dialog;
+        };
+        const QString models = "|Vexmoor .p Files (*.p*);;All Files (*.*)";
+        row("framDis", "frmMain", "Disassemlber", {0, 0, 5415, 1815});
+        row("framSource", "framDis", "Source File", {120, 240, 5175, 615});
+        row("txtSourceFile", "framSource", "*.p", {120, 240, 4455, 285});
+        row("cmdSourceFile", "framSource", "...", {4680, 240, 375, 255}, "",
+            "txtSourceFile|open|Select Vexmoor .p File to disassemble..." + models);
+        row("framSettings", "framDis", "Settings", {120, 840, 5175, 855});
+        row("chkFolder", "framSettings", "create own Folder", {120, 240, 1575, 255}, "unchecked");
+        row("chkASM", "framSettings", "create *.ams File", {1800, 240, 1575, 255}, "checked");
+        row("chkBIN", "framSettings", "create *.bin Files", {3480, 240, 1575, 255}, "checked");
+        row("chkTXT", "framSettings", "create *.txt Files", {120, 480, 1575, 255}, "unchecked off");
+        row("chkGeneral", "framSettings", "create General.txt", {1800, 480, 1575, 255},
+            "unchecked off");
+        row("Label1", "framSettings", "2026 Cindervaxel team", {3480, 520, 1575, 255},
+            "off center");
+        row("framAss", "frmMain", "Assembler", {0, 1800, 5415, 1575});
+        row("framSourceASM", "framAss", "Source File", {120, 240, 5175, 615});
+        row("txtSourceASM", "framSourceASM", "*.asm", {120, 240, 4455, 285});
+        row("cmdSourceASM", "framSourceASM", "...", {4680, 240, 375, 255}, "",
+            "txtSourceASM|open|Select Cindervaxel ASM File to assemble...|"
+            "Cindervaxel ASM (*.asm);;All Files (*.*)");
+        row("framDest", "framAss", "Destination File", {120, 840, 5175, 615});
+        row("txtDestP", "framDest", "*.p", {120, 240, 4455, 285});
+        row("cmdDestP", "framDest", "...", {4680, 240, 375, 255}, "",
+            "txtDestP|save|Select Vexmoor .p File to assemble to..." + models);
+        row("cmdDisassemble", "frmMain", "Disassemble!", {120, 3480, 1335, 375});
+        row("cmdAssemble", "frmMain", "Assemble!", {1560, 3480, 1335, 375});
+        row("cmdAbout", "frmMain", "About", {3000, 3480, 1215, 375});
+        row("cmdQuit", "frmMain", "Quit", {4320, 3480, 1095, 375});
+        // The About window: labels draw white on the picture; an empty caption is set at load.
+        window = "frmAbout";
+        row("lblAbout", "frmAbout", "", {120, 0, 4095, 375}, "center");
+        row("Label1", "frmAbout", "written by:", {0, 480, 735, 255}, "left");
+        row("Label2", "frmAbout", "the team", {3360, 480, 855, 255}, "right");
+        row("Label3", "frmAbout", "Special Thanx:", {0, 840, 1095, 255}, "left");
+        row("lblThanx", "frmAbout", "", {2880, 840, 1335, 1095}, "right");
+        row("Image1", "frmAbout", "", {3120, 2400, 960, 960}, "left");
+        row("Command1", "frmAbout", "Okay", {3120, 3360, 1095, 375});
+    }
+
+    void controls() {
+        QFETCH(QString, window);
+        QFETCH(QString, container);
+        QFETCH(QString, caption);
+        QFETCH(QRect, twips);
+        QFETCH(QString, state);
+        QFETCH(QString, dialog);
+        QWidget* root = window == "frmAbout" ? static_cast<QWidget*>(openAbout()) : &main();
+        QVERIFY(root);
+        auto* widget = root->findChild<QWidget*>(QString(QTest::currentDataTag()).section(' ', 1));
+        QVERIFY(widget);
+        QCOMPARE(widget->parentWidget()->objectName(), container);
+        auto* frame = qobject_cast<QGroupBox*>(widget);
+        const QString text = frame ? frame->title() : widget->property("text").toString();
+        QVERIFY(caption.isEmpty() ? !text.isEmpty() || widget->objectName() == "Image1"
+                                  : text == caption);
+        QStringList states;
+        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            states << (box->isChecked() ? "checked" : "unchecked");
+        }
+        states << (widget->isEnabled() ? "" : "off");
+        auto* label = qobject_cast<QLabel*>(widget);
+        if (label != nullptr) {
+            const Qt::Alignment align = label->alignment();
+            states << (align & Qt::AlignRight     ? "right"
+                       : align & Qt::AlignHCenter ? "center"
+                                                  : "left");
+        }
+        QCOMPARE(states.join(' ').simplified(), state);
+        QVERIFY(!widget->testAttribute(Qt::WA_SetFont));
+        // Every edge at the main window's scale, rounded to the nearest pixel; the text shows
+        // whole.
+        const TwipScale& scale = main().twipScale();
+        QCOMPARE(widget->geometry(),
+                 scale.toPixels({twips.x(), twips.y(), twips.width(), twips.height()}));
+        if (label != nullptr) {
+            QVERIFY(label->sizeHint().width() <= label->width() &&
+                    label->sizeHint().height() <= label->height());
+        } else {
+            QVERIFY(widget->fontMetrics().horizontalAdvance(caption) < widget->width());
+        }
+        if (window == "frmAbout" && label != nullptr && label->pixmap().isNull()) {
+            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
+            QVERIFY(!label->autoFillBackground());
+        }
+        if (!dialog.isEmpty()) {
+            // A cancelled dialog leaves the field as it was; a chosen file replaces its whole text.
+            auto* field = control<QLineEdit>(qPrintable(dialog.section('|', 0, 0)));
+            const QString typed = field->text();
+            QTest::mouseClick(widget, Qt::LeftButton);
+            QCOMPARE(field->text(), typed);
+            m_chooser.results = {"/models/robot 2.p"};
+            widget->setFocus();
+            QTest::keyClick(widget, Qt::Key_Return);  // a focused button takes Return, as Space
+            QCOMPARE(field->text(), QString("/models/robot 2.p"));
+            QCOMPARE(m_chooser.requests, QStringList(2, dialog.section('|', 1)));
+        }
+    }
+
+    void window() {
+        const int t = main().twipScale().twipsPerPixel();
+        QVERIFY(t <= 15);
+        QCOMPARE(main().minimumSize(), QSize(qRound(5445.0 / t), qRound(3870.0 / t)));
+        QCOMPARE(main().maximumSize(), main().minimumSize());
+        QVERIFY(main().windowTitle().startsWith("Cindervaxel V1.0 - "));
+        const Qt::WindowFlags flags = main().windowFlags();
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint && !(flags & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(control<QLabel>("Label1")->alignment(), Qt::AlignCenter);
+        main().show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        QStringList visited = {QApplication::focusWidget()->objectName()};
+        while (visited.size() < 14) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(
+            visited.join(' '),
+            "chkFolder chkBIN chkASM txtSourceFile cmdSourceFile cmdDestP txtDestP cmdSourceASM "
+            "txtSourceASM cmdDisassemble cmdAssemble cmdAbout cmdQuit chkFolder");
+    }
+
+    // The pictures live in a static library: dropped by the linker, they would load as 0 x 0. The
+    // texts are loaded anew, and alike, each time the window opens.
+    void aboutWindow() {
+        main().show();
+        const QImage picture = Pictures::aboutBackground().toImage();
+        QCOMPARE(picture.size(), QSize(254, 254));
+        QStringList texts;
+        for (const auto key : {Qt::Key_Return, Qt::Key_Space}) {
+            frmAbout* about = openAbout();
+            QVERIFY(about);
+            const QPointer<frmAbout> loaded = about;
+            QCOMPARE(about->windowTitle(), QString("About Cindervaxel"));
+            QVERIFY(about->windowFlags() & Qt::Tool);
+            QCOMPARE(about->size(), main().twipScale().toPixels(4290, 3795));
+            QCOMPARE(about->minimumSize(), about->maximumSize());
+            QCOMPARE(about->focusWidget(), about->findChild<QWidget*>("Command1"));
+            QCOMPARE(about->findChild<QLabel*>("Image1")->pixmap().size(), QSize(64, 64));
+            // Unscaled at the top-left corner, black beside it.
+            const QImage shown = about->grab().toImage();
+            QCOMPARE(shown.pixelColor(253, 253), picture.pixelColor(253, 253));
+            QCOMPARE(shown.pixelColor(254, 200), QColor(Qt::black));
+            const QString heading = about->findChild<QLabel*>("lblAbout")->text();
+            const QString thanks = about->findChild<QLabel*>("lblThanx")->text();
+            QCOMPARE(heading.section('\n', 1), QString("the Cindervaxel team"));
+            QVERIFY(thanks.count('\n') == 3 && thanks.endsWith("\nand many others"));
+            texts << heading + thanks;
+            QTest::keyClick(about->findChild<QPushButton*>("Command1"), key);  // "Okay" unloads it
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(loaded.isNull() && main().isVisible());
+        }
+        QCOMPARE(texts[1], texts[0]);
+    }
+
+    void aboutSingleAndModeless() {
+        frmAbout* first = openAbout();
+        QVERIFY(first && first->parentWidget() == nullptr);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        // The main window takes clicks meanwhile, and "About" shows the same window again.
+        m_chooser.results = {"/models/robot.p"};
+        click("cmdSourceFile");
+        QCOMPARE(control<QLineEdit>("txtSourceFile")->text(), QString("/models/robot.p"));
+        QCOMPARE(openAbout(), first);
+        // Once closed, even before it is deleted, the next showing loads a new one.
+        first->close();
+        frmAbout* second = openAbout();
+        QVERIFY(second != nullptr && second != first);
+    }
+
+    void splitAndJoin_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("lengths checked") << QMessageBox::Yes;
+        QTest::newRow("lengths not checked") << QMessageBox::No;
+    }
+
+    void splitAndJoin() {
+        QFETCH(QMessageBox::StandardButton, answer);
+        const TempDir dir;
+        const Bytes model = makeModel(kWorkedExample);
+        writeFile(dir / "robot.p", model);
+        // Dropped from a file manager: one local file gives its path; a folder does not.
+        for (const fs::path& path : {dir / "robot.p", dir.path()}) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(toText(path)))});
+            QDragEnterEvent enter({}, Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(control<QLineEdit>("txtSourceFile"), &enter);
+            QDropEvent drop({}, Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(control<QLineEdit>("txtSourceFile"), &drop);
+        }
+        control<QCheckBox>("chkFolder")->setChecked(true);
+        control<QCheckBox>("chkASM")->setChecked(false);  // changes nothing
+        click("cmdDisassemble");
+        QCOMPARE(readTree(dir / "robot").size(), 11u);
+
+        setText("txtSourceASM", dir / "robot/robot.asm");
+        setText("txtDestP", dir / "joined.p");
+        m_boxes.expect({answer}, [this] { return buttons(); });
+        click("cmdAssemble");
+        QCOMPARE(m_boxes.seen,
+                 QStringList("File Lengths|Should Cindervaxel check, if the Filelengths "
+                             "are correct?\nRecommended: Yes|question|Yes No|Yes|10"));
+        QCOMPARE(buttons(), "11");
+        QCOMPARE(readFile(dir / "joined.p"), model);
+    }
+
+    void errorAndWrongLength() {
+        const TempDir dir;
+        writeTree(dir.path(), splitOf(makeModel(kWorkedExample)));
+        writeFile(dir / "short.p", Bytes(100));
+        setText("txtSourceFile", dir / "short.p");
+        m_boxes.expect({QMessageBox::Ok}, [this] { return buttons(); });
+        click("cmdDisassemble");
+        QCOMPARE(m_boxes.seen,
+                 QStringList("Error|An unkown Error has occured!\nError Code: 62|error|OK||01"));
+        QCOMPARE(buttons(), "11");
+
+        writeFile(dir / "poly.bin", Bytes(3));
+        setText("txtSourceASM", dir / "robot.asm");
+        setText("txtDestP", dir / "joined.p");
+        main().show();
+        m_boxes.expect({QMessageBox::Yes, QMessageBox::Ok});
+        click("cmdAssemble");
+        QCOMPARE(m_boxes.seen.value(1),
+                 "Filelength|The Filelength of 'poly.bin' does not match!|error|OK||");
+        QCOMPARE(m_endings, std::vector<int>{3});
+        QVERIFY(!main().isVisible());
+        QCOMPARE(readTree(dir.path()).size(), 12u);  // no destination, no temporary file
+    }
+
+    void quit_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<bool>("aboutOpen");
+        QTest::newRow("Quit") << false << false;
+        QTest::newRow("close box") << true << false;
+        QTest::newRow("Quit, About open") << false << true;
+    }
+
+    // The main window goes without a question, and with it the program's event loop; an About
+    // window still open keeps the program running until it is closed as well.
+    void quit() {
+        QFETCH(bool, closeBox);
+        QFETCH(bool, aboutOpen);
+        main().show();
+        QPointer<frmAbout> about = aboutOpen ? openAbout() : nullptr;
+        bool aboutAlone = !aboutOpen;
+        QTimer::singleShot(0, m_window,
+                           [&] { closeBox ? void(main().close()) : click("cmdQuit"); });
+        QTimer::singleShot(200, [&] {
+            frmAbout* shown = about.data();
+            aboutAlone = aboutAlone || (m_window.isNull() && shown && shown->isVisible());
+            if (shown != nullptr) {
+                shown->close();
+            }
+        });
+        QTimer giveUp;
+        giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
+        giveUp.start(10000);
+        QCOMPARE(QApplication::exec(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(m_window.isNull() && aboutAlone);
+    }
+
+private:
+    frmMain& main() const {
+        if (m_window.isNull()) {
+            qFatal("the main window is gone");
+        }
+        return *m_window;
+    }
+    template <typename T = QPushButton>
+    T* control(const char* name) const {
+        return main().findChild<T*>(name);
+    }
+    void click(const char* button) { QTest::mouseClick(control(button), Qt::LeftButton); }
+    void setText(const char* field, const fs::path& path) {
+        control<QLineEdit>(field)->setText(QString::fromStdString(toText(path)));
+    }
+    // "10": "Disassemble!" enabled, "Assemble!" greyed out.
+    QString buttons() const {
+        return QString::number(control("cmdDisassemble")->isEnabled()) +
+               QString::number(control("cmdAssemble")->isEnabled());
+    }
+    // Presses "About" and returns the one About window shown then, if there is exactly one.
+    frmAbout* openAbout() {
+        click("cmdAbout");
+        QList<frmAbout*> shown;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* about = qobject_cast<frmAbout*>(window); about && about->isVisible()) {
+                shown << about;
+            }
+        }
+        return shown.size() == 1 ? shown.front() : nullptr;
+    }
+
+    BoxScript m_boxes;
+    ChooserScript m_chooser;
+    std::vector<int> m_endings;
+    QPointer<frmMain> m_window;
+};
+
+QTEST_MAIN(tst_windows)
+#include "tst_windows.moc"
