@@ -73,30 +73,20 @@ TEST(Assemble, RefusesDestinationsItCannotWriteAndKeepsTheSet) {
     }
 }
 
-// One workspace, as the window has for its life: a relative destination is taken against the
-// directory current at the start, and a split writes the reserved index bytes that a join read.
-TEST(Assemble, RunsOneAfterAnotherShareTheDirectoryAndTheRecord) {
+// One workspace, as the window has for its life: each run takes a relative path against the
+// directory current when it starts, which is the index file's directory after a join.
+TEST(Assemble, RelativePathsFollowTheDirectoryCurrentAtTheStart) {
     const TempDir dir;
-    const Bytes first = makeModel(kWorkedExample);
-    const Bytes second = makeModel({3, 5, 0, 0, 2, 7, 2}, 0, 9);
-    FileTree tree = setOf(first, "first/", "robot.asm");
-    Bytes record = setOf(second, "", "robot.asm")["robot.asm"];
-    for (const std::size_t reserved : {19, 61, 62, 63}) {
-        tree["first/robot.asm"][reserved] = record[reserved] = static_cast<std::uint8_t>(reserved);
-    }
-    tree["second/robot.p"] = second;
-    writeTree(dir.path(), tree);
+    const Bytes model = makeModel(kWorkedExample);
+    writeTree(dir.path(), setOf(model, "set/", "robot.asm"));
     fs::current_path(dir.path());
     Workspace workspace(nativeFileSystem());
     FakeUserInterface ui;
-    AssembleModel(workspace, ui, "first/robot.asm", "one.p");
-    DisassembleModel(workspace, ui, dir.text("second/robot.p"), false);
-    AssembleModel(workspace, ui, dir.text("second/robot.asm"), dir.text("two.p"));
+    AssembleModel(workspace, ui, "set/robot.asm", "one.p");
+    AssembleModel(workspace, ui, "robot.asm", "two.p");
     EXPECT_EQ(ui.shown, "");
-    EXPECT_EQ(readFile(dir / "one.p"), first);
-    EXPECT_EQ(readFile(dir / "two.p"), second);
-    EXPECT_EQ(readFile(dir / "second/robot.asm"), record);
-    EXPECT_TRUE(fs::equivalent(fs::current_path(), dir / "second"));
+    EXPECT_EQ(readFile(dir / "one.p"), model);
+    EXPECT_EQ(readFile(dir / "set/two.p"), model);
 }
 
 }  // namespace

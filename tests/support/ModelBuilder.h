@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -54,16 +55,13 @@ inline std::array<std::int64_t, 10> lengthsOf(const Counts& c) {
 // alone, for counts whose sections could not be held.
 inline Bytes makeModel(const Counts& c, std::size_t unowned = 0, std::uint32_t seed = 1,
                        bool bodyless = false) {
-    std::int64_t size = static_cast<std::int64_t>(unowned);
-    for (const std::int64_t length : lengthsOf(c)) {
-        size += bodyless ? 0 : length;
-    }
-    Bytes model = randomBytes(static_cast<std::size_t>(std::max<std::int64_t>(size, 128)), seed);
+    const auto lengths = lengthsOf(c);
+    Bytes model = randomBytes(
+        bodyless ? 128 : std::accumulate(lengths.begin(), lengths.end(), unowned), seed);
     const std::int32_t words[] = {c.ModelType, c.NumVerts, c.NumExtra,   c.NumValue3,
                                   c.NumLines,  c.NumPolys, c.NumHundrets};
-    const std::size_t offsets[] = {8, 12, 16, 24, 32, 36, 48};
     for (std::size_t i = 0; i < 7; ++i) {
-        putWord(model, offsets[i], words[i]);
+        putWord(model, std::array{8, 12, 16, 24, 32, 36, 48}[i], words[i]);
     }
     return model;
 }

@@ -32,8 +32,6 @@ public:
         fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
         fs::remove_all(m_path, ignored);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
 
     const fs::path& path() const { return m_path; }
     // `name` is UTF-8 text, as paths are everywhere in the program.
@@ -42,8 +40,7 @@ public:
     std::string text(const std::string& name) const { return toText(*this / name); }
 
 private:
-    fs::path m_path;
-    fs::path m_previous;
+    fs::path m_path, m_previous;
 };
 
 inline Bytes readFile(const fs::path& path) {

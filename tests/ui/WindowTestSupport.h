@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <utility>
 
 #include "ui/FileDialogRequest.h"
 
@@ -70,9 +71,9 @@ private:
 };
 
 // Stands in for the file dialogs: writes down each request ("save|title|filter") and gives back
-// the scripted paths in turn, then the empty text of a cancelled dialog.
+// `result` once, then the empty text of a cancelled dialog.
 struct ChooserScript {
-    std::deque<QString> results;
+    QString result;
     QStringList requests;
 
     FileChooser chooser() {
@@ -80,11 +81,7 @@ struct ChooserScript {
             requests << QStringList{request.kind == FileDialogRequest::Kind::Save ? "save" : "open",
                                     request.title, request.filter}
                             .join('|');
-            const QString next = results.empty() ? QString() : results.front();
-            if (!results.empty()) {
-                results.pop_front();
-            }
-            return next;
+            return std::exchange(result, QString());
         };
     }
 };
