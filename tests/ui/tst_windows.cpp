@@ -299,16 +299,16 @@ private slots:
         bool aboutAlone = !aboutOpen;
         QTimer::singleShot(0, m_window,
                            [&] { closeBox ? void(main().close()) : click("cmdQuit"); });
-        QTimer::singleShot(200, [&] {
+        QTimer giveUp;  // before the timers of this run that need it: they go with it
+        giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
+        giveUp.start(10000);
+        QTimer::singleShot(200, &giveUp, [&] {
             frmAbout* shown = about.data();
             aboutAlone = aboutAlone || (m_window.isNull() && shown && shown->isVisible());
             if (shown != nullptr) {
                 shown->close();
             }
         });
-        QTimer giveUp;
-        giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
-        giveUp.start(10000);
         QCOMPARE(QApplication::exec(), 0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(m_window.isNull() && aboutAlone);
