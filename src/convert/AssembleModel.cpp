@@ -99,7 +99,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     SectionIndex::Bytes record;
     readExactly(indexFile, 0, record, "index record");
     workspace.model.index = SectionIndex::decode(record);
-    files.close(kIndexFile);
+    files.release(kIndexFile);
 
     const SectionIndex& sectionIndex = workspace.model.index;
     for (const SectionInfo& info : sectionTable()) {

@@ -121,7 +121,7 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
                 file.copyFrom(model, extent.offset, extent.length);
             });
         }
-        workspace.files.close(kModelFile);
+        workspace.files.release(kModelFile);
     } catch (const std::exception&) {
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
     }
@@ -135,7 +135,7 @@ std::optional<ModelSummary> InspectModel(Workspace& workspace, UserInterface& ui
         const std::string source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
         enterModelDirectory(fileSystem, source);
         const SplitPlan plan = openModel(workspace, source);
-        workspace.files.close(kModelFile);
+        workspace.files.release(kModelFile);
         return ModelSummary{source, workspace.model.header, plan.layout, plan.indexFile};
     } catch (const std::exception&) {
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);

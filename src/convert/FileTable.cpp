@@ -28,15 +28,28 @@ FileHandle& FileTable::get(FileNumber number) const {
     return *it->second;
 }
 
-void FileTable::close(FileNumber number) {
+std::unique_ptr<FileHandle> FileTable::take(FileNumber number) {
     const auto it = m_files.find(number);
     if (it == m_files.end()) {
         throw RunError(ErrorCode::BadFileNumber,
                        "file number " + std::to_string(number) + " is not open");
     }
-    const std::unique_ptr<FileHandle> file = std::move(it->second);
+    std::unique_ptr<FileHandle> file = std::move(it->second);
     m_files.erase(it);
-    file->close();
+    return file;
+}
+
+void FileTable::close(FileNumber number) {
+    take(number)->close();
+}
+
+void FileTable::release(FileNumber number) {
+    const std::unique_ptr<FileHandle> file = take(number);
+    try {
+        file->close();
+    } catch (const RunError&) {
+        // All that was read has been checked; a file only read loses nothing in closing.
+    }
 }
 
 void FileTable::closeAll() noexcept {

@@ -40,12 +40,18 @@ public:
     // either way. Throws code 52 when the number is not open.
     void close(FileNumber number);
 
+    // Closes the file under `number`, a file that was only read: an error of the close itself
+    // loses nothing and is not reported. Throws code 52 when the number is not open.
+    void release(FileNumber number);
+
     // Closes every open file and empties the table. Errors are ignored: this is the clean-up after
     // a run, successful or not.
     void closeAll() noexcept;
 
 private:
     void insert(FileNumber number, std::unique_ptr<FileHandle> file);
+    // Removes the entry `number` and returns its file; throws code 52 when there is none.
+    std::unique_ptr<FileHandle> take(FileNumber number);
 
     std::map<FileNumber, std::unique_ptr<FileHandle>> m_files;
 };

@@ -91,19 +91,20 @@ std::string judge(const FaultyFileSystem& files, const Workspace& workspace,
     const bool open = files.open != 0 || files.neverClosed != 0 || workspace.files.openCount() != 0;
     std::string problems = open ? "a file left open; " : "";
     const auto& fault = files.injected;
-    // A fault in a run that is refused anyway may pass unreported, as may one in closing a file
-    // that was only read, or in making or entering an own folder.
+    // Closing a file that was only read loses nothing: a fault there changes nothing at all. One
+    // in a run that is refused anyway, or in making or entering an own folder, may go unreported.
+    const bool silent = fault && fault->action == FileAction::Close && !fault->onOutput;
     const bool harmless =
-        fault &&
-        (completes.front() == before || (fault->action == FileAction::Close && !fault->onOutput) ||
-         (completes.size() > 1 && (fault->action == FileAction::MakeDirectory ||
-                                   fault->action == FileAction::ChangeDirectory)));
+        silent ||
+        (fault && (completes.front() == before ||
+                   (completes.size() > 1 && (fault->action == FileAction::MakeDirectory ||
+                                             fault->action == FileAction::ChangeDirectory))));
     const bool complete = fault ? harmless && std::count(completes.begin(), completes.end(), after)
                                 : after == completes.front();
     if (transcript(ui) == expected && complete) {
         return problems;
     }
-    if (!fault) {
+    if (!fault || silent) {
         return problems + "saw '" + transcript(ui) + "'" + (complete ? "; " : ", wrong files; ");
     }
     const std::string reported = errorFor(codeNumber(fault->code), split ? 76 : 53);
