@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "convert/ReplacingFile.h"
 #include "ui/frmMain.h"
 
 int main(int argc, char** argv) {
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("cindervaxel"));
+    cvx::ReplacingFile::removeTemporaryFilesOnInterrupt();
 
     // The window deletes itself when it is closed; the program ends when its last window is gone.
     auto* window = new cvx::frmMain();

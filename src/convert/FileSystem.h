@@ -78,6 +78,16 @@ public:
     // read-only), without changing the file.
     virtual void checkWritable(const std::filesystem::path& path) = 0;
 
+    // Returns the file that `path` stands for: `path` itself, or for a symbolic link the file it
+    // points to, every link followed, whether that file exists or not. Throws code 75 for links
+    // that go round in a circle.
+    virtual std::filesystem::path followLinks(const std::filesystem::path& path) = 0;
+
+    // Gives the file `to` the permission bits of the file `from` and, as far as the program may,
+    // its owner and group. Throws the code of the failure (70 when it may not).
+    virtual void copyPermissions(const std::filesystem::path& from,
+                                 const std::filesystem::path& to) = 0;
+
     // Renames `from` to `to`, replacing a file `to` in one step.
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 

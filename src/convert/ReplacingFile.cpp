@@ -1,35 +1,143 @@
 #include "ReplacingFile.h"
 
+#include <algorithm>
+#include <array>
+#include <csignal>
 #include <random>
 #include <string>
 
 #include "PathText.h"
 #include "formats/RunError.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
+
 namespace cvx {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A hidden name beside the destination that no other run picks at the same time.
+// The temporary files being written, for an interrupt: a signal handler may use nothing but
+// plain data in static storage. A path too long for a slot is not kept; its file would stay.
+struct PendingFile {
+    std::array<fs::path::value_type, 4096> path;
+    volatile std::sig_atomic_t used;
+};
+std::array<PendingFile, 4> g_pending{};
+
+void keepPending(const fs::path& path) {
+    const auto& text = path.native();
+    for (PendingFile& pending : g_pending) {
+        if (pending.used == 0 && text.size() < pending.path.size()) {
+            std::copy(text.begin(), text.end(), pending.path.begin());
+            pending.path[text.size()] = 0;
+            pending.used = 1;
+            return;
+        }
+    }
+}
+
+void forgetPending(const fs::path& path) {
+    for (PendingFile& pending : g_pending) {
+        if (pending.used != 0 && path.native() == pending.path.data()) {
+            pending.used = 0;
+        }
+    }
+}
+
+#ifdef _WIN32
+BOOL WINAPI removePendingOnInterrupt(DWORD) {
+    for (const PendingFile& pending : g_pending) {
+        if (pending.used != 0) {
+            ::DeleteFileW(pending.path.data());
+        }
+    }
+    return FALSE;  // the default handling ends the process
+}
+
+// Interrupts are taken by a thread of their own on Windows, which the list above is plain enough
+// for; there is nothing to hold.
+struct InterruptsHeld {
+    InterruptsHeld() {}  // NOLINT(modernize-use-equals-default): a user-provided one is used
+};
+#else
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void removePendingOnInterrupt(int signal) {
+    for (const PendingFile& pending : g_pending) {
+        if (pending.used != 0) {
+            ::unlink(pending.path.data());
+        }
+    }
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+// Holds interrupts back while a temporary file comes into being or goes, so that none finds the
+// file there and the list without it.
+class InterruptsHeld {
+public:
+    InterruptsHeld() {
+        sigset_t interrupts;
+        ::sigemptyset(&interrupts);
+        for (const int signal : kInterrupts) {
+            ::sigaddset(&interrupts, signal);
+        }
+        ::sigprocmask(SIG_BLOCK, &interrupts, &m_previous);
+    }
+    ~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &m_previous, nullptr); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+private:
+    sigset_t m_previous;
+};
+#endif
+
+// A hidden name beside the destination that no other run picks at the same time. The
+// destination's own name goes into it only in part, so that a name as long as the file system
+// allows still leaves room for the rest.
 fs::path temporaryName(const fs::path& destination, std::mt19937& random) {
     static constexpr char kDigits[] = "0123456789abcdef";
-    std::string suffix;
-    for (int i = 0; i < 8; ++i) {
-        suffix += kDigits[random() % 16];
+    std::string name = toText(destination.filename());
+    std::size_t kept = std::min<std::size_t>(name.size(), 64);
+    while (kept > 0 && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80) {
+        --kept;  // not inside a UTF-8 character
     }
-    fs::path name = destination;
-    // Appended piece by piece: g++ 12 at -O3 warns wrongly about one long concatenation here.
     std::string hidden = ".";
-    hidden += toText(destination.filename());
+    hidden += name.substr(0, kept);
     hidden += ".cvx-";
-    hidden += suffix;
+    for (int i = 0; i < 8; ++i) {
+        hidden += kDigits[random() % 16];
+    }
     hidden += ".tmp";
-    name.replace_filename(toPath(hidden));
-    return name;
+    fs::path temp = destination;
+    temp.replace_filename(toPath(hidden));
+    return temp;
 }
 
 }  // namespace
+
+void ReplacingFile::removeTemporaryFilesOnInterrupt() {
+#ifdef _WIN32
+    ::SetConsoleCtrlHandler(removePendingOnInterrupt, TRUE);
+#else
+    // A signal that the process was started to ignore (nohup, a background job) stays ignored.
+    for (const int signal : kInterrupts) {
+        struct sigaction action {};
+        if (::sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN) {
+            action.sa_handler = removePendingOnInterrupt;
+            action.sa_flags = 0;
+            ::sigemptyset(&action.sa_mask);
+            ::sigaction(signal, &action, nullptr);
+        }
+    }
+#endif
+}
 
 std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
                                                      const fs::path& destination) {
@@ -37,11 +145,13 @@ std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
         throw RunError(ErrorCode::PathFileAccessError,
                        "'" + toText(destination) + "' does not name a file");
     }
-    switch (fileSystem.kindOf(destination)) {
+    const fs::path file = fileSystem.followLinks(destination);
+    const FileKind kind = fileSystem.kindOf(file);
+    switch (kind) {
         case FileKind::None:
             break;
         case FileKind::Regular:
-            fileSystem.checkWritable(destination);
+            fileSystem.checkWritable(file);
             break;
         case FileKind::Directory:
         case FileKind::Other:
@@ -52,11 +162,20 @@ std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
     static std::mt19937 random{std::random_device{}()};
     constexpr int kAttempts = 16;
     for (int attempt = 1;; ++attempt) {
-        fs::path tempPath = temporaryName(destination, random);
+        fs::path tempPath = temporaryName(file, random);
         try {
-            std::unique_ptr<FileHandle> temp = fileSystem.createNew(tempPath);
-            return std::unique_ptr<ReplacingFile>(
-                new ReplacingFile(fileSystem, destination, std::move(tempPath), std::move(temp)));
+            std::unique_ptr<ReplacingFile> replacing;
+            {
+                const InterruptsHeld held;
+                std::unique_ptr<FileHandle> temp = fileSystem.createNew(tempPath);
+                keepPending(tempPath);
+                replacing.reset(
+                    new ReplacingFile(fileSystem, file, std::move(tempPath), std::move(temp)));
+            }
+            if (kind == FileKind::Regular) {
+                fileSystem.copyPermissions(file, replacing->m_tempPath);
+            }
+            return replacing;
         } catch (const RunError& error) {
             if (error.code() != ErrorCode::FileAlreadyExists || attempt == kAttempts) {
                 throw;
@@ -83,7 +202,9 @@ void ReplacingFile::commit() {
     try {
         m_temp->flush();
         m_temp->close();
+        const InterruptsHeld held;
         m_fileSystem.rename(m_tempPath, m_destination);
+        forgetPending(m_tempPath);
     } catch (...) {
         discard();
         throw;
@@ -101,7 +222,9 @@ void ReplacingFile::discard() noexcept {
     } catch (...) {
         // The temporary file is removed below whether or not it closed cleanly.
     }
+    const InterruptsHeld held;
     m_fileSystem.remove(m_tempPath);
+    forgetPending(m_tempPath);
 }
 
 }  // namespace cvx

@@ -12,7 +12,9 @@ namespace cvx {
 // Everything is written to a new temporary file in the destination's own directory; commit()
 // flushes and closes it and then renames it over the destination in one step. Closing without a
 // commit, or any failure, removes the temporary file, so the destination is either exactly as it
-// was before or holds exactly the new contents, never a part of them.
+// was before or holds exactly the new contents, never a part of them. A destination that is a
+// symbolic link is followed: the file it points to is replaced (or made, when it points nowhere)
+// and the link stays. A replaced file keeps its permissions, owner and group.
 class ReplacingFile final : public FileHandle {
 public:
     // Prepares to replace `destination`. Throws 75 when it names a directory or anything else
@@ -20,6 +22,11 @@ public:
     // the failure when no temporary file can be made beside it (76 for a missing directory).
     static std::unique_ptr<ReplacingFile> create(FileSystem& fileSystem,
                                                  const std::filesystem::path& destination);
+
+    // From now on, Ctrl-C, SIGTERM and SIGHUP first remove the temporary file being written,
+    // then end the process as the signal asks. The outputs are then as before or complete, as
+    // after any failure.
+    static void removeTemporaryFilesOnInterrupt();
 
     ~ReplacingFile() override;
     ReplacingFile(const ReplacingFile&) = delete;

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Real failures of the operating system, met by cindervaxel-cli: the file-size limit
-# (RLIMIT_FSIZE) and directories that the process may not write. Each case checks the exit
-# status, the message on standard error, and that no file was lost, half written or left behind.
+# (RLIMIT_FSIZE), directories that the process may not write, and interrupts (SIGINT, SIGTERM,
+# SIGHUP) in the middle of a write. Each case checks the exit status, the message on standard
+# error, and that no file was lost, half written or left behind.
 #
-#   bash tests/cli/os_faults.sh CINDERVAXEL_CLI MAKE_BENCH_MODEL [file-size-limit|read-only|all]
+#   bash tests/cli/os_faults.sh CINDERVAXEL_CLI MAKE_BENCH_MODEL \
+#       [file-size-limit|read-only|interrupt|all]
 #
 # The read-only part needs root, to take the capability to override permission bits away from
 # the tool (root is not bound by them otherwise); without root (or setpriv) it exits 77, which
@@ -13,7 +15,8 @@ set -euo pipefail
 cli=$(realpath "$1")
 maker=$(realpath "$2")
 part=${3:-all}
-if [ "$part" != file-size-limit ] && { [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; }; then
+if { [ "$part" = read-only ] || [ "$part" = all ]; } &&
+    { [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; }; then
     echo "skipped: the read-only checks need root and setpriv"
     exit 77
 fi
@@ -152,12 +155,60 @@ read_only_checks() {
     fi
 }
 
-if [ "$part" != read-only ]; then
-    file_size_limit_checks
-fi
-if [ "$part" != file-size-limit ]; then
-    read_only_checks
-fi
+# Splits a model of about 256 MiB over an older set and interrupts it with each signal while a
+# temporary file is being written: the tool ends as the signal asks (status 128 + its number),
+# and leaves each output as before or complete and no temporary file.
+interrupt_checks() {
+    echo "== Interrupts in the middle of a write"
+    mkdir -p big/new
+    "$maker" big/new/model.p 256 >/dev/null
+    "$cli" split big/new/model.p
+    set -m  # background jobs as a terminal starts them: interrupts not ignored
+    for signal in INT TERM HUP; do
+        local number status=0 dir="big/$signal"
+        number=$(kill -l "$signal")
+        for attempt in 1 2 3; do
+            rm -rf "$dir"
+            mkdir -p "$dir"
+            cp model.p "$dir/model.p"
+            "$cli" split "$dir/model.p"  # the older set, of the 1 MiB model
+            ln -f big/new/model.p "$dir/model.p"
+            old=$(snapshot "$dir")
+            "$cli" split "$dir/model.p" &
+            local pid=$!
+            until ls -A "$dir" | grep -q '\.tmp$' || ! kill -0 "$pid" 2>/dev/null; do
+                sleep 0.01
+            done
+            kill -s "$signal" "$pid" 2>/dev/null || true
+            status=0
+            wait "$pid" || status=$?
+            [ "$status" -eq 0 ] || break  # 0: the split was done before the signal came
+        done
+        cases=$((cases + 1))
+        if [ "$status" -ne $((128 + number)) ]; then
+            fail "SIG$signal: exit status $status, expected $((128 + number))"
+        elif ls -A "$dir" | grep -q '\.tmp$'; then
+            fail "SIG$signal: temporary file left behind: $(ls -A "$dir" | grep '\.tmp$')"
+        else
+            for file in "$dir"/*; do
+                name=$(basename "$file")
+                if ! cmp -s "$file" "big/new/$name" &&
+                    ! echo "$old" | grep -q "$(sha256sum <"$file" | cut -d' ' -f1)  ./$name\$"; then
+                    fail "SIG$signal: $name is neither old nor new"
+                fi
+            done
+            echo "ok: SIG$signal in the middle of a write (exit $status, files old or new)"
+        fi
+    done
+    set +m
+}
+
+case "$part" in
+    file-size-limit) file_size_limit_checks ;;
+    read-only) read_only_checks ;;
+    interrupt) interrupt_checks ;;
+    *) file_size_limit_checks; read_only_checks; interrupt_checks ;;
+esac
 expect_same "the set after all runs" set "$set_files"
 
 echo "$cases cases, $failures failures"

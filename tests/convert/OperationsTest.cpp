@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
 #include "support/FakeUserInterface.h"
@@ -9,6 +14,7 @@ namespace cvx::test {
 namespace {
 
 const std::string kUnknown = "Error: An unkown Error has occured!\r\nError Code: ";
+const std::string kLong(251, 'x');  // with ".asm" 255 bytes, what ext4 allows
 
 // The files that a split of `model` writes, as they lie in `folder` ("" or "robot/").
 FileTree setOf(const Bytes& model, const std::string& folder, const std::string& index) {
@@ -29,6 +35,7 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         {"a.b.p", "a.b.p", "", "", "a.b.asm"},
         {"m/robot.p", "=m/robot.p", "", "m/", "robot.asm"},
         {"a.p/a.p", "a.p/a.p", "", "a.p/", "a.asm"},
+        {kLong + ".p", kLong + ".p", "", "", kLong + ".asm"},  // as long as names may be
         {"robot.p", "other.p", missing},
         {"robot.p", "nodir/robot.p", missing},
         {"robot.p", "*.p", missing},  // no wildcard
@@ -88,6 +95,43 @@ TEST(Assemble, RelativePathsFollowTheDirectoryCurrentAtTheStart) {
     EXPECT_EQ(readFile(dir / "one.p"), model);
     EXPECT_EQ(readFile(dir / "set/two.p"), model);
 }
+
+#ifndef _WIN32
+// An output that is a symbolic link replaces the file it points to, or makes it when it points
+// nowhere, and stays a link. A replaced file keeps its permissions and owner; a new one gets the
+// mode that new files get.
+TEST(Assemble, FollowsLinksAndKeepsPermissions) {
+    const TempDir dir;
+    const Bytes model = makeModel(kWorkedExample);
+    FileTree tree = setOf(model, "set/", "robot.asm");
+    tree["real/out.p"] = {1, 2, 3};
+    writeTree(dir.path(), tree);
+    fs::permissions(dir / "real/out.p", fs::perms(0640));
+    const bool root = ::geteuid() == 0;
+    ASSERT_TRUE(!root || ::chown(dir.text("real/out.p").c_str(), 65534, 65534) == 0);
+    fs::create_symlink("real/out.p", dir / "out.p");
+    fs::create_symlink("real/new.p", dir / "new.p");
+    Workspace workspace(nativeFileSystem());
+    FakeUserInterface ui;
+    for (const std::string& destination :
+         {std::string("out.p"), std::string("new.p"), kLong + "xx.p"}) {
+        AssembleModel(workspace, ui, dir.text("set/robot.asm"), dir.text(destination));
+    }
+    EXPECT_EQ(ui.shown, "");
+    EXPECT_TRUE(fs::is_symlink(dir / "out.p") && fs::is_symlink(dir / "new.p"));
+    for (const char* file : {"real/out.p", "real/new.p"}) {
+        EXPECT_EQ(readFile(dir / file), model);
+    }
+    EXPECT_EQ(readFile(dir / (kLong + "xx.p")), model);
+    struct stat out {};
+    ASSERT_EQ(::stat(dir.text("real/out.p").c_str(), &out), 0);
+    EXPECT_EQ(out.st_mode & 07777, 0640u);
+    EXPECT_EQ(out.st_uid, root ? 65534u : ::geteuid());
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(fs::status(dir / "real/new.p").permissions(), fs::perms(0666 & ~mask));
+}
+#endif
 
 }  // namespace
 }  // namespace cvx::test

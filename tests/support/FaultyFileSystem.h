@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 // A decorator over another file system that makes call number `failAt` (counted from 1) fail with
 // the system error that such a failure has in real life. A failing write first writes half of its
 // bytes; a failing close has closed the file all the same, as close(2) has. The queries kindOf,
-// listedName and sameFile, and remove, which never fails, are passed through and not counted.
+// listedName, sameFile and followLinks, and remove, which never fails, are passed through and
+// not counted.
 class FaultyFileSystem final : public FileSystem {
     using E = std::errc;
     using A = FileAction;
@@ -39,6 +40,10 @@ public:
     fs::path listedName(const fs::path& path) override { return m_inner.listedName(path); }
     bool sameFile(const fs::path& a, const fs::path& b) override { return m_inner.sameFile(a, b); }
     void remove(const fs::path& path) noexcept override { m_inner.remove(path); }
+    fs::path followLinks(const fs::path& path) override { return m_inner.followLinks(path); }
+    void copyPermissions(const fs::path& from, const fs::path& to) override {
+        enter(E::operation_not_permitted, A::Create, to).copyPermissions(from, to);
+    }
     fs::path currentDirectory() override {
         return enter(E::no_such_file_or_directory, A::ChangeDirectory, ".").currentDirectory();
     }
