@@ -11,4 +11,11 @@ namespace cvx {
 // a bad command line, 3 when the operation ended the program. Output goes to `out` and `err`.
 int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
+#ifdef _WIN32
+// The same for the command line as Windows gives it, in UTF-16. An argument that is not valid
+// UTF-16 (a lone surrogate, which file names on Windows may hold) is a bad command line: it is
+// named on `err` and the status is 2.
+int runWideCommandLine(const std::vector<std::wstring>& args, std::FILE* out, std::FILE* err);
+#endif
+
 }  // namespace cvx

@@ -92,6 +92,20 @@ fs::path listedNameOf(const fs::path& path) {
     ::FindClose(search);
     return fs::path(entry.cFileName);
 }
+// Windows keeps no permission bits but read-only, which a file to be replaced cannot have (it is
+// refused); the rest is the folder's access control, which the new file takes on.
+void copyPermissionsOf(const fs::path&, const fs::path&) {}
+// Windows takes a path longer than MAX_PATH (260 characters) only in its extended form,
+// "\\?\C:\..." or "\\?\UNC\server\share\...": absolute, with backslashes only and nothing
+// left to resolve. Paths that are shorter go as they are.
+constexpr std::size_t kLongPath = 240;  // room for an 8.3 name below a directory
+fs::path extendedForm(const fs::path& absolute) {
+    const std::wstring text = absolute.lexically_normal().make_preferred().native();
+    if (text.size() < kLongPath || text.rfind(LR"(\\?\)", 0) == 0) {
+        return absolute;
+    }
+    return text.rfind(LR"(\\)", 0) == 0 ? LR"(\\?\UNC\)" + text.substr(2) : LR"(\\?\)" + text;
+}
 #else
 using FileStat = struct stat;
 int openFile(const fs::path& path, int flags) {
@@ -124,6 +138,23 @@ std::error_code renameFile(const fs::path& from, const fs::path& to) {
 // Names match exactly: the path spells the entry as the listing does.
 fs::path listedNameOf(const fs::path& path) {
     return path.filename();
+}
+std::error_code lastError();
+// The owner and group first, since changing them clears the set-user-ID and set-group-ID bits.
+// Only root may give a file another owner; the group then goes over where the user may.
+void copyPermissionsOf(const fs::path& from, const fs::path& to) {
+    struct stat st {};
+    if (::stat(from.c_str(), &st) != 0) {
+        throw systemError(lastError(), FileAction::Query, from);
+    }
+    if (::chown(to.c_str(), st.st_uid, st.st_gid) != 0 &&
+        (errno != EPERM ||
+         (::chown(to.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM))) {
+        throw systemError(lastError(), FileAction::Create, to);
+    }
+    if (::chmod(to.c_str(), st.st_mode & 07777) != 0) {
+        throw systemError(lastError(), FileAction::Create, to);
+    }
 }
 #endif
 
@@ -236,7 +267,7 @@ public:
 
     FileKind kindOf(const fs::path& path) override {
         std::error_code error;
-        const fs::file_status status = fs::status(path, error);
+        const fs::file_status status = fs::status(sys(path), error);
         switch (status.type()) {
             case fs::file_type::regular:
                 return FileKind::Regular;
@@ -258,10 +289,35 @@ public:
 
     bool sameFile(const fs::path& a, const fs::path& b) override {
         std::error_code error;
-        const bool same = fs::equivalent(a, b, error);
+        const bool same = fs::equivalent(sys(a), sys(b), error);
         return !error && same;
     }
 
+#ifdef _WIN32
+    // Windows makes no directory with a long path the process's current one (short of a system
+    // setting), so the current directory of the operations is kept here, and relative paths are
+    // taken against it; the process follows wherever Windows lets it.
+    fs::path currentDirectory() override {
+        return current();
+    }
+
+    void changeDirectory(const fs::path& path) override {
+        const fs::path full = absoluteOf(path).lexically_normal();
+        std::error_code error;
+        if (path.empty() || kindOf(full) != FileKind::Directory) {
+            error = std::make_error_code(kindOf(full) == FileKind::None
+                                             ? std::errc::no_such_file_or_directory
+                                             : std::errc::not_a_directory);
+        } else {
+            fs::current_path(full, error);
+        }
+        if (error && (path.empty() || full.native().size() < kLongPath)) {
+            throw systemError(error, FileAction::ChangeDirectory, path);
+        }
+        m_current = full;
+        m_process = processCurrent();
+    }
+#else
     fs::path currentDirectory() override {
         std::error_code error;
         fs::path path = fs::current_path(error);
@@ -282,12 +338,13 @@ public:
             throw systemError(error, FileAction::ChangeDirectory, path);
         }
     }
+#endif
 
     void createDirectory(const fs::path& path) override {
         std::error_code error;
         if (path.empty()) {
             error = std::make_error_code(std::errc::no_such_file_or_directory);
-        } else if (!fs::create_directory(path, error) && !error) {
+        } else if (!fs::create_directory(sys(path), error) && !error) {
             error = std::make_error_code(std::errc::file_exists);
         }
         if (error) {
@@ -296,7 +353,7 @@ public:
     }
 
     std::unique_ptr<FileHandle> openRead(const fs::path& path) override {
-        const int fd = openFile(path, kReadOnly);
+        const int fd = openFile(sys(path), kReadOnly);
         if (fd < 0) {
             throw systemError(lastError(), FileAction::Open, path);
         }
@@ -313,7 +370,7 @@ public:
     }
 
     std::unique_ptr<FileHandle> createNew(const fs::path& path) override {
-        const int fd = openFile(path, kCreateNew);
+        const int fd = openFile(sys(path), kCreateNew);
         if (fd < 0) {
             throw systemError(lastError(), FileAction::Create, path);
         }
@@ -321,7 +378,7 @@ public:
     }
 
     void checkWritable(const fs::path& path) override {
-        const int fd = openFile(path, kWriteOnly);
+        const int fd = openFile(sys(path), kWriteOnly);
         if (fd < 0) {
             throw systemError(lastError(), FileAction::Open, path);
         }
@@ -329,11 +386,32 @@ public:
     }
 
     fs::path listedName(const fs::path& path) override {
-        return listedNameOf(path);
+        return listedNameOf(sys(path));
+    }
+
+    fs::path followLinks(const fs::path& path) override {
+        fs::path file = path;
+        for (int hops = 0; hops < 40; ++hops) {
+            std::error_code error;
+            if (!fs::is_symlink(fs::symlink_status(sys(file), error))) {
+                return file;
+            }
+            const fs::path target = fs::read_symlink(sys(file), error);
+            if (error) {
+                throw systemError(error, FileAction::Query, file);
+            }
+            file = target.is_absolute() ? target : file.parent_path() / target;
+        }
+        throw systemError(std::make_error_code(std::errc::too_many_symbolic_link_levels),
+                          FileAction::Query, path);
+    }
+
+    void copyPermissions(const fs::path& from, const fs::path& to) override {
+        copyPermissionsOf(sys(from), sys(to));
     }
 
     void rename(const fs::path& from, const fs::path& to) override {
-        const std::error_code error = renameFile(from, to);
+        const std::error_code error = renameFile(sys(from), sys(to));
         if (error) {
             throw systemError(error, FileAction::Rename, to);
         }
@@ -341,8 +419,48 @@ public:
 
     void remove(const fs::path& path) noexcept override {
         std::error_code ignored;
-        fs::remove(path, ignored);
+        fs::remove(sys(path), ignored);
     }
+
+private:
+#ifdef _WIN32
+    // `path` as an absolute path. A path relative to another drive ("D:robot.p") is taken
+    // against that drive's current directory, as Windows takes it.
+    fs::path absoluteOf(const fs::path& path) {
+        if (path.is_absolute() || path.empty()) {
+            return path;
+        }
+        std::error_code ignored;
+        return path.has_root_name() && path.root_name() != current().root_name()
+                   ? fs::absolute(path, ignored)
+                   : current() / path;
+    }
+    // The path to hand to the system for `path`: itself, or its extended form when it is long.
+    fs::path sys(const fs::path& path) {
+        const fs::path extended = extendedForm(absoluteOf(path));
+        return extended.native().rfind(LR"(\\?\)", 0) == 0 ? extended : path;
+    }
+    // The current directory, which follows the process's when something else has moved that.
+    const fs::path& current() {
+        const fs::path process = processCurrent();
+        if (process != m_process) {
+            m_current = m_process = process;
+        }
+        return m_current;
+    }
+    // The process's current directory, also when it is long (which std::filesystem gets wrong).
+    static fs::path processCurrent() {
+        std::wstring text(::GetCurrentDirectoryW(0, nullptr), L'\0');
+        text.resize(::GetCurrentDirectoryW(static_cast<DWORD>(text.size()), text.data()));
+        return text;
+    }
+
+    fs::path m_current, m_process;
+#else
+    static const fs::path& sys(const fs::path& path) {
+        return path;
+    }
+#endif
 };
 
 }  // namespace

@@ -21,7 +21,15 @@ std::string resolveAgainstCurrentDirectory(FileSystem& fileSystem, const std::st
     if (path.is_absolute()) {
         return text;
     }
-    return toText(fileSystem.currentDirectory() / path);
+    const std::filesystem::path current = fileSystem.currentDirectory();
+#ifdef _WIN32
+    // "D:robot.p" is relative to the current directory of drive D:, which Windows keeps.
+    if (path.has_root_name() && path.root_name() != current.root_name()) {
+        std::error_code ignored;
+        return toText(std::filesystem::absolute(path, ignored));
+    }
+#endif
+    return toText(current / path);
 }
 
 }  // namespace cvx

@@ -109,5 +109,19 @@ TEST(CommandLine, MessagesGoToStandardErrorUnderTheirTitle) {
     EXPECT_EQ(readTree(dir.path()).size(), 2u);
 }
 
+#ifdef _WIN32
+// A file name on Windows may hold a lone surrogate, which no UTF-8 text can: a bad command line.
+TEST(CommandLine, ArgumentsThatAreNotUnicodeAreABadCommandLine) {
+    const TempDir dir;
+    std::FILE* err = std::fopen(dir.text("err").c_str(), "w+b");
+    const std::wstring lone(1, static_cast<wchar_t>(0xD800));
+    EXPECT_EQ(runWideCommandLine({L"info", lone + L".p"}, err, err), 2);
+    std::fclose(err);
+    const Bytes text = readFile(dir / "err");
+    EXPECT_EQ(std::string(text.begin(), text.end()),
+              "cindervaxel-cli: argument 2 is not valid Unicode text (a lone UTF-16 surrogate)\n");
+}
+#endif
+
 }  // namespace
 }  // namespace cvx::test

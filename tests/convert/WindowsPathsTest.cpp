@@ -2,11 +2,15 @@
 #ifdef _WIN32
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 
+#include "convert/AssembleModel.h"
+#include "convert/DisassembleModel.h"
 #include "convert/mdlFuncts.h"
-#include "support/TempDir.h"
+#include "support/FakeUserInterface.h"
+#include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
 namespace {
@@ -39,6 +43,33 @@ TEST(WindowsPaths, GetDirAndTheListedNameTakeEverySpelling) {
         EXPECT_EQ(mdlFuncts::GetDir(nativeFileSystem(), row.path), row.dir);
         EXPECT_EQ(mdlFuncts::FileNameOf(nativeFileSystem(), row.path), row.name);
     }
+}
+
+// Paths longer than MAX_PATH, and a path relative to another drive's current directory, as Windows
+// takes it ("C:robot.p" while the process is on another drive).
+TEST(WindowsPaths, LongAndDriveRelativePathsWork) {
+    const TempDir dir;
+    const std::string deep =
+        "m" + std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c');
+    const Bytes model = makeModel(kWorkedExample);
+    const fs::path where = LR"(\\?\)" + (dir / deep).make_preferred().native();
+    fs::create_directories(where);
+    writeFile(where / "robot.p", model);
+    ASSERT_GT(dir.text(deep + "/robot.p").size(), 300u);
+    Workspace workspace(nativeFileSystem());
+    FakeUserInterface ui;
+    DisassembleModel(workspace, ui, dir.text(deep + "/robot.p"), true);
+    AssembleModel(workspace, ui, dir.text(deep + "/robot/robot.asm"), "back.p");
+    EXPECT_EQ(ui.shown, "");
+    EXPECT_EQ(readFile(where / "robot" / "back.p"), model);
+
+    writeFile(dir / "near.p", model);
+    const std::wstring drive = dir.path().root_name().native();
+    ASSERT_TRUE(::SetEnvironmentVariableW((L"=" + drive).c_str(), dir.path().c_str()));
+    fs::current_path(drive == L"Z:" ? L"C:\\" : L"Z:\\");
+    DisassembleModel(workspace, ui, toText(drive + L"near.p"), false);
+    EXPECT_EQ(ui.shown, "");
+    EXPECT_TRUE(fs::exists(dir / "near.asm"));
 }
 
 }  // namespace
