@@ -6,7 +6,7 @@ namespace cvx {
 
 void CliUserInterface::ShowMessage(const std::string& text, const std::string& title) {
     m_messageShown = true;
-    std::string line = title + ": ";
+    std::string line = m_prefix + title + ": ";
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text.compare(i, 2, "\r\n") == 0) {
             line += '\n';

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "convert/UserInterface.h"
 
@@ -12,8 +14,9 @@ class CliUserInterface final : public UserInterface {
 public:
     static constexpr int kExitEnded = 3;
 
-    CliUserInterface(std::FILE* errors, Answer lengthCheckAnswer)
-        : m_errors(errors), m_answer(lengthCheckAnswer) {}
+    // `prefix` goes in front of every message: the model it is about, when there are several.
+    CliUserInterface(std::FILE* errors, Answer lengthCheckAnswer, std::string prefix)
+        : m_errors(errors), m_answer(lengthCheckAnswer), m_prefix(std::move(prefix)) {}
 
     void ShowMessage(const std::string& text, const std::string& title) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
@@ -25,6 +28,7 @@ public:
 private:
     std::FILE* m_errors;
     Answer m_answer;
+    std::string m_prefix;
     bool m_messageShown = false;
 };
 
