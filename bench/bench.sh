@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Benchmark: split and join of synthetic models of about 1, 64 and 512 MiB with cindervaxel-cli,
-# against cp of the same model file, alternating, several rounds, median. Prints for each size the
-# times as ratios to cp and the peak resident memory of each command; then the time from starting
-# the window program to its main window shown (offscreen).
+# each against cp of the same model run right before it; and 1000 small models split in one call
+# against cp of the files that this writes. Prints for each row the ratio to cp of the pair in the
+# middle (the median), of the lowest and of the highest pair, and the peak resident memory; then
+# the time from starting the window program to its main window shown (offscreen).
 #
 #   bash bench/bench.sh [ROUNDS] [SIZES_MIB...]      (defaults: 5 rounds; 1 64 512)
 #
 # The models and outputs go to $BENCH_DIR (default build/bench-data), which needs about three
-# times the largest model in free space. Everything runs warm from the page cache; `sync` runs
-# between commands, untimed, so that one command's write-back does not land on the next. Every
+# times the largest model in free space. Everything runs warm from the page cache, back to back:
+# each command's earlier output is removed right before it (on a virtual machine, memory that
+# lies free for a while goes back to the host and costs more to take again than the copy itself),
+# and no sync runs in between, which made single pairs scatter from 0.3 to 8 times. Every
 # command writes new files: replacing existing files makes ext4 start their write-back at once,
 # for cp as for split and join.
 set -euo pipefail
@@ -29,59 +32,95 @@ startup=build/release/bench/startup-time
 
 mkdir -p "$work"
 
-# Runs a command after an untimed sync and removal of its earlier output (the files named by
-# $outputs); prints "microseconds peak_kib".
+# measure OUTPUTS COMMAND...: removes OUTPUTS (a glob), runs COMMAND and prints
+# "microseconds peak_kib".
 measure() {
-    sync
-    rm -f $outputs
+    local outputs=$1
+    shift
+    # shellcheck disable=SC2086  # OUTPUTS is a glob
+    rm -rf $outputs
     local start end
     start=$(date +%s%N)
     /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null
     end=$(date +%s%N)
-    echo "$(( (end - start) / 1000 )) $(cat "$work/rss")"
+    echo "$(((end - start) / 1000)) $(cat "$work/rss")"
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# pair NAME FROM TO OUTPUTS COMMAND...: one pair, `cp -r FROM TO` first, then COMMAND; appends
+# "ratio peak_kib" of the command to $work/NAME and the time of cp to $work/NAME.cp.
+pair() {
+    local name=$1 from=$2 to=$3 outputs=$4
+    shift 4
+    local cp_time command_time rss
+    read -r cp_time _ < <(measure "$to" cp -r "$from" "$to")
+    read -r command_time rss < <(measure "$outputs" "$@")
+    awk -v c="$command_time" -v p="$cp_time" -v m="$rss" 'BEGIN { print c / p, m }' >>"$work/$name"
+    echo "$cp_time" >>"$work/$name.cp"
+}
 
-printf '%-8s %10s %10s %10s %12s %12s %12s\n' "model" "cp s" "split/cp" "join/cp" \
-    "cp MiB" "split MiB" "join MiB"
+# row LABEL NAME: prints the median, lowest and highest ratio of the pairs of NAME.
+row() {
+    sort -n "$work/$2" | awk -v label="$1" -v cp="$(sort -n "$work/$2.cp" | awk '{ v[NR] = $1 }
+        END { print v[int((NR + 1) / 2)] }')" '
+        { r[NR] = $1; if ($2 > m) m = $2 }
+        END { printf "%-24s %9.3f %8.2f %8.2f %8.2f %10.1f\n",
+              label, cp / 1e6, r[int((NR + 1) / 2)], r[1], r[NR], m / 1024 }'
+}
+
+printf '%-24s %9s %8s %8s %8s %10s\n' "command" "cp s" "median" "lowest" "highest" "peak MiB"
 for size in "${sizes[@]}"; do
     dir="$work/$size"
     rm -rf "$dir"
     mkdir -p "$dir/set"
     "$maker" "$dir/set/model.p" "$size" >/dev/null
-    bytes=$(stat -c %s "$dir/set/model.p")
-    # Round 0 warms up and is not counted. Each command's earlier output is removed right before
-    # it, after the sync: on a virtual machine, memory that lies free for a while goes back to the
-    # host and costs more to take again than the copy itself.
+    "$cli" split "$dir/set/model.p"
+    rm -f "$work/split" "$work/split.cp" "$work/join" "$work/join.cp"
+    # Round 0 warms up and is not counted.
     for ((round = 0; round <= rounds; round++)); do
-        if [ "$round" -eq 1 ]; then
-            : >"$dir/cp"; : >"$dir/split"; : >"$dir/join"
+        pair split "$dir/set/model.p" "$dir/copy.p" "$dir/set/*.bin $dir/set/model.asm" \
+            "$cli" split "$dir/set/model.p"
+        pair join "$dir/set/model.p" "$dir/copy.p" "$dir/joined.p" \
+            "$cli" join "$dir/set/model.asm" "$dir/joined.p"
+        cmp -s "$dir/set/model.p" "$dir/joined.p" || { echo "join differs" >&2; exit 1; }
+        if [ "$round" -eq 0 ]; then
+            rm -f "$work/split" "$work/split.cp" "$work/join" "$work/join.cp"
         fi
-        outputs="$dir/copy.p" measure cp "$dir/set/model.p" "$dir/copy.p" >>"$dir/cp"
-        outputs="$dir/set/*.bin $dir/set/model.asm" \
-            measure "$cli" split "$dir/set/model.p" >>"$dir/split"
-        outputs="$dir/joined.p" measure "$cli" join "$dir/set/model.asm" "$dir/joined.p" >>"$dir/join"
-        cmp -s "$dir/set/model.p" "$dir/joined.p" || { echo "join differs from the model" >&2; exit 1; }
     done
-    cp_us=$(cut -d' ' -f1 "$dir/cp" | median)
-    split_us=$(cut -d' ' -f1 "$dir/split" | median)
-    join_us=$(cut -d' ' -f1 "$dir/join" | median)
-    rss() { cut -d' ' -f2 "$1" | sort -n | tail -1; }
-    awk -v name="$((bytes / 1048576)) MiB" -v cp="$cp_us" -v sp="$split_us" -v jo="$join_us" \
-        -v rc="$(rss "$dir/cp")" -v rs="$(rss "$dir/split")" -v rj="$(rss "$dir/join")" \
-        'BEGIN { printf "%-8s %10.3f %10.2f %10.2f %12.1f %12.1f %12.1f\n",
-                 name, cp / 1e6, sp / cp, jo / cp, rc / 1024, rs / 1024, rj / 1024 }'
+    mib=$(($(stat -c %s "$dir/set/model.p") / 1048576))
+    row "split, $mib MiB" split
+    row "join, $mib MiB" join
     rm -rf "$dir"
 done
 
+# 1000 small models, split by one call into folders of their own, against cp of those files.
+dir="$work/many"
+rm -rf "$dir"
+mkdir -p "$dir/models" "$dir/reference"
+"$maker" "$dir/model.p" 0.004 >/dev/null
+for i in $(seq 1000); do
+    cp "$dir/model.p" "$dir/models/model$i.p"
+done
+cp "$dir/models/"*.p "$dir/reference/"
+"$cli" split --own-folder "$dir/reference/"*.p
+rm -f "$dir/reference/"*.p "$work/models" "$work/models.cp"
+for ((round = 0; round <= rounds; round++)); do
+    pair models "$dir/reference" "$dir/copy" "$dir/models/*/" \
+        "$cli" split --own-folder "$dir/models/"*.p
+    if [ "$round" -eq 0 ]; then
+        rm -f "$work/models" "$work/models.cp"
+    fi
+done
+row "split, 1000 small models" models
+rm -rf "$dir"
+
 # Start-up: the whole process from exec to the main window exposed, and the part of it from main().
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 : >"$work/startup"
 for ((round = 1; round <= rounds; round++)); do
     start=$(date +%s%N)
     in_main=$(QT_QPA_PLATFORM=offscreen "$startup" 2>/dev/null)
     end=$(date +%s%N)
-    echo "$(( (end - start) / 1000 )) $in_main" >>"$work/startup"
+    echo "$(((end - start) / 1000)) $in_main" >>"$work/startup"
 done
 process_ms=$(cut -d' ' -f1 "$work/startup" | median | awk '{ printf "%.1f", $1 / 1000 }')
 main_ms=$(cut -d' ' -f2 "$work/startup" | median)
