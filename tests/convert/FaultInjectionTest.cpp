@@ -7,7 +7,6 @@
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
-namespace {
 
 // Each run fails one more file-system call than the last, up to the last call a run makes.
 TEST(FaultInjection, EveryFailingCallLeavesEachFileAsBeforeOrComplete) {
@@ -57,5 +56,4 @@ TEST(FaultInjection, AFailedReplacementLeavesNoTemporaryFile) {
     EXPECT_EQ(readTree(dir.path()), (FileTree{{"out.p", {1, 2, 3}}}));
 }
 
-}  // namespace
 }  // namespace cvx::test

@@ -11,13 +11,12 @@
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
-namespace {
 
 const std::string kUnknown = "Error: An unkown Error has occured!\r\nError Code: ";
 const std::string kLong(251, 'x');  // with ".asm" 255 bytes, what ext4 allows
 
 // The files that a split of `model` writes, as they lie in `folder` ("" or "robot/").
-FileTree setOf(const Bytes& model, const std::string& folder, const std::string& index) {
+static FileTree setOf(const Bytes& model, const std::string& folder, const std::string& index) {
     FileTree tree;
     for (const auto& [name, bytes] : splitOf(model)) {
         tree[folder + (name == "robot.asm" ? index : name)] = bytes;
@@ -133,5 +132,4 @@ TEST(Assemble, FollowsLinksAndKeepsPermissions) {
 }
 #endif
 
-}  // namespace
 }  // namespace cvx::test

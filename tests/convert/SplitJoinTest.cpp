@@ -7,7 +7,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace cvx::test {
-namespace {
 
 // The fuzzing corpus, seeds and every input that ever failed, through the fuzz target: it aborts
 // on a finding.
@@ -56,27 +55,6 @@ TEST(SplitAndJoin, ModelsComeBackOrAreRefusedWithTheirCode) {
         EXPECT_EQ(checkSplit(dir.path(), row.model, row.older, row.ownFolder).problems, "")
             << row.name;
     }
-    std::mt19937 random(20240601);
-    auto count = [&](std::uint32_t most) {
-        // A quarter of all counts are zero: empty sections are the edge most often missed.
-        return random() % 4 == 0 ? 0 : static_cast<std::int32_t>(random() % most) + 1;
-    };
-    std::uint64_t bytes = 0;
-    for (int i = 0; i < 200; ++i) {
-        const Counts counts{static_cast<std::int32_t>(random() % 256),
-                            count(40),
-                            count(10),
-                            random() % 2 == 0 ? 0 : count(20),
-                            count(60),
-                            count(30),
-                            count(3)};
-        const Bytes model = makeModel(counts, random() % 2 == 0 ? 0 : random() % 300, i);
-        const TempDir dir;
-        ASSERT_EQ(checkSplit(dir.path(), model).problems, "") << "random model " << i;
-        bytes += model.size();
-    }
-    std::printf("figures: 200 random models of %llu bytes in all split and joined again\n",
-                static_cast<unsigned long long>(bytes));
 }
 
 TEST(SplitAndJoin, SetsAreJoinedOrRefusedAsTheirFilesCallFor) {
@@ -124,5 +102,4 @@ TEST(SplitAndJoin, SetsAreJoinedOrRefusedAsTheirFilesCallFor) {
     }
 }
 
-}  // namespace
 }  // namespace cvx::test

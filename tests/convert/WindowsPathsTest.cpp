@@ -13,7 +13,6 @@
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
-namespace {
 
 // A file is found in any spelling that Windows takes for it; its name then comes from the
 // directory listing, which names the index and the own folder, not from the spelling typed.
@@ -72,7 +71,6 @@ TEST(WindowsPaths, LongAndDriveRelativePathsWork) {
     EXPECT_TRUE(fs::exists(dir / "near.asm"));
 }
 
-}  // namespace
 }  // namespace cvx::test
 
 #endif  // _WIN32

@@ -23,18 +23,17 @@ class FaultyFileSystem final : public FileSystem {
     using A = FileAction;
 
 public:
-    struct Fault {
+    struct Fault {  // what failed, with which code, and whether on a file created for writing
         FileAction action;
         ErrorCode code;
-        bool onOutput;  // on a file created for writing
+        bool onOutput;
     };
 
     explicit FaultyFileSystem(FileSystem& inner) : m_inner(inner) {}
 
     std::uint64_t failAt = 0, calls = 0;
     std::optional<Fault> injected;
-    // Handles given out and not closed yet, and those destroyed without a close().
-    int open = 0, neverClosed = 0;
+    int neverClosed = 0;  // handles destroyed without a close()
 
     FileKind kindOf(const fs::path& path) override { return m_inner.kindOf(path); }
     fs::path listedName(const fs::path& path) override { return m_inner.listedName(path); }
@@ -87,13 +86,8 @@ private:
     class File final : public FileHandle {
     public:
         File(FaultyFileSystem& owner, std::unique_ptr<FileHandle> inner, fs::path path, bool output)
-            : m_fs(owner), m_inner(std::move(inner)), m_path(std::move(path)), m_output(output) {
-            ++m_fs.open;
-        }
-        ~File() override {
-            m_fs.open -= m_closed ? 0 : 1;
-            m_fs.neverClosed += m_closed ? 0 : 1;
-        }
+            : m_fs(owner), m_inner(std::move(inner)), m_path(std::move(path)), m_output(output) {}
+        ~File() override { m_fs.neverClosed += m_closed ? 0 : 1; }
         std::int64_t size() override {
             m_fs.enter(E::io_error, A::Read, m_path, m_output);
             return m_inner->size();
@@ -114,7 +108,6 @@ private:
         void close() override {
             if (!m_closed) {
                 m_closed = true;
-                --m_fs.open;
                 m_inner->close();
                 m_fs.enter(E::io_error, A::Close, m_path, m_output);
             }

@@ -38,16 +38,9 @@ inline void putWord(Bytes& bytes, std::size_t offset, std::int32_t value) {
 // a negative count counts as 0.
 inline std::array<std::int64_t, 10> lengthsOf(const Counts& c) {
     auto n = [](std::int32_t count) { return std::int64_t{std::max(count, 0)}; };
-    return {128,
-            12 * (n(c.NumVerts) + n(c.NumExtra)),
-            8 * n(c.NumValue3),
-            4 * (n(c.NumVerts) + n(c.NumPolys)),
-            4 * n(c.NumLines),
-            24 * n(c.NumPolys),
-            100 * n(c.NumHundrets),
-            56 * n(c.NumHundrets) + 4,
-            24,
-            4 * n(c.NumVerts)};
+    const std::int64_t v = n(c.NumVerts), e = n(c.NumExtra), v3 = n(c.NumValue3);
+    const std::int64_t l = n(c.NumLines), p = n(c.NumPolys), h = n(c.NumHundrets);
+    return {128, 12 * (v + e), 8 * v3, 4 * (v + p), 4 * l, 24 * p, 100 * h, 56 * h + 4, 24, 4 * v};
 }
 
 // A model file for `counts`: pseudo-random opaque header bytes and sections (so that a byte in the

@@ -21,8 +21,7 @@ struct Verdict {
 
 // Splits `model`, robot.p in the directory `dir` beside the files `older`, into its own folder or
 // beside it: its one message and no file for a model the split must refuse, or else exactly its
-// section files and index, and joining them gives the model back without its unowned bytes.
-// "info" refuses exactly what the split refuses.
+// section files and index.
 Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& older = {},
                    bool ownFolder = false, std::uint64_t failAt = 0);
 

@@ -4,7 +4,6 @@
 #include <fstream>
 #include <map>
 #include <random>
-#include <stdexcept>
 #include <string>
 
 #include "ModelBuilder.h"
@@ -48,9 +47,6 @@ inline Bytes readFile(const fs::path& path) {
     Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
     in.seekg(0);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!in) {
-        throw std::runtime_error("cannot read " + toText(path));
-    }
     return bytes;
 }
 
@@ -58,9 +54,6 @@ inline void writeFile(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + toText(path));
-    }
 }
 
 // Files by path relative to a directory ("set/poly.bin"), with their bytes. A name that ends in
