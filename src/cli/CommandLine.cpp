@@ -286,7 +286,12 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
                                                          : SectionSet::Value3::AsIndexed,
                            out, err);
         } catch (const RunError& error) {
-            reportError(ui, error.code(), ErrorCode::FileNotFound);
+            if (error.code() == ErrorCode::FileNotFound) {
+                reportError(ui, error.code(), ErrorCode::FileNotFound);
+            } else {
+                std::fprintf(err, "%s: %s\n", std::string(command).c_str(), error.what());
+                return kExitMessage;
+            }
         }
     }
     return ui.messageShown() ? kExitMessage : kExitOk;

@@ -289,15 +289,22 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
 }
 
 void SectionSet::write(FileSystem& fileSystem, const Recount& recount) const {
-    const SectionIndex::Bytes record = recount.index.encode();
-    const std::unique_ptr<ReplacingFile> header =
-        ReplacingFile::create(fileSystem, m_folder / "header.bin");
-    const std::unique_ptr<ReplacingFile> index =
-        ReplacingFile::create(fileSystem, m_folder / toPath(m_indexName));
-    header->write(recount.header.bytes());
-    index->write(record);
-    header->commit();
-    index->commit();
+    std::unique_ptr<ReplacingFile> header, index;
+    try {
+        header = ReplacingFile::create(fileSystem, m_folder / "header.bin");
+        index = ReplacingFile::create(fileSystem, m_folder / toPath(m_indexName));
+        header->write(recount.header.bytes());
+        index->write(recount.index.encode());
+        header->commit();
+    } catch (const RunError& error) {
+        throw RunError(error.code(), error.detail() + "; nothing was changed");
+    }
+    try {
+        index->commit();
+    } catch (const RunError& error) {
+        throw RunError(error.code(), error.detail() + "; header.bin was changed, " + m_indexName +
+                                         " was not: run recount again");
+    }
 }
 
 }  // namespace cvx

@@ -51,7 +51,8 @@ public:
     Recount recount(Value3 value3) const;
 
     // Replaces header.bin and the index file with those of `recount`, each whole and safely;
-    // both are written before either replaces its file. Throws RunError on failure.
+    // both are written before either replaces its file. Throws RunError on failure, its detail
+    // saying which file, if any, was changed.
     void write(FileSystem& fileSystem, const Recount& recount) const;
 
     const std::string& indexName() const { return m_indexName; }

@@ -42,6 +42,7 @@ const char* codeName(ErrorCode code) {
 
 RunError::RunError(ErrorCode code, const std::string& detail)
     : std::runtime_error(std::to_string(codeNumber(code)) + " (" + codeName(code) + "): " + detail),
-      m_code(code) {}
+      m_code(code),
+      m_detail(detail) {}
 
 }  // namespace cvx

@@ -40,9 +40,12 @@ public:
     RunError(ErrorCode code, const std::string& detail);
 
     ErrorCode code() const { return m_code; }
+    // What failed, without the code: "cannot open 'a.p': Permission denied".
+    const std::string& detail() const { return m_detail; }
 
 private:
     ErrorCode m_code;
+    std::string m_detail;
 };
 
 }  // namespace cvx

@@ -84,15 +84,8 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     const CliRun info = run({"info", dir.text("robot.p")});
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(info.err, "");
-    for (const char* line :
-         {"ModelType      1\nNumVerts       2\n", "NumValue3      3\nNumLines       4\n",
-          "\nSection file           Offset       Length\nheader.bin                  0          "
-          "128\n",
-          "value3.bin                164           24\n",
-          "bbox.bin                  408           24\nunknown.bin               432            "
-          "8\n",
-          "FileLength                440\nModelLength               432\n",
-          "Unowned bytes               8   (offsets 400 to 407)\nIndex file       robot.asm\n"}) {
+    for (const char* line : {"NumValue3      3\n", "value3.bin                164           24\n",
+                             "Unowned bytes               8   (offsets 400 to 407)\n"}) {
         EXPECT_NE(info.out.find(line), std::string::npos) << line << info.out;
     }
     EXPECT_EQ(run({"split", "--own-folder", dir.text("robot.p")}).status, 0);

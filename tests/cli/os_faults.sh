@@ -153,7 +153,27 @@ read_only_checks() {
     if [ -n "$(ls -A ro-split | grep -v '^model.p$' || true)" ]; then
         fail "split in a read-only directory: $(ls -A ro-split)"
     fi
+
+    # A set edited in a folder that may not be written: recount says so and changes nothing.
+    mkdir -p ro-set
+    cp model.p ro-set/model.p
+    "$cli" split ro-set/model.p
+    printf '%024d' 0 >>ro-set/poly.bin  # one polygon more, and its colour
+    printf 'abcd' >>ro-set/color.bin
+    chmod 555 ro-set
+    before=$(snapshot ro-set)
+    cases=$((cases + 1))
+    status=0
+    unprivileged "$cli" recount ro-set/model.asm >out.txt 2>err.txt || status=$?
+    if [ "$status" -ne 1 ] || ! grep -q '^recount: 70 (permission denied): .*; nothing was changed$' err.txt; then
+        fail "recount of a read-only set: exit $status, '$(cat err.txt)'"
+    else
+        echo "ok: recount of a read-only set (exit 1, nothing was changed)"
+    fi
+    expect_same "recount of a read-only set" ro-set "$before"
 }
+
+temporary_files() { find "$1" -maxdepth 1 -name '.*.tmp'; }
 
 # Splits a model of about 256 MiB over an older set and interrupts it with each signal while a
 # temporary file is being written: the tool ends as the signal asks (status 128 + its number),
@@ -167,7 +187,7 @@ interrupt_checks() {
     for signal in INT TERM HUP; do
         local number status=0 dir="big/$signal"
         number=$(kill -l "$signal")
-        for attempt in 1 2 3; do
+        for _ in 1 2 3; do
             rm -rf "$dir"
             mkdir -p "$dir"
             cp model.p "$dir/model.p"
@@ -176,7 +196,7 @@ interrupt_checks() {
             old=$(snapshot "$dir")
             "$cli" split "$dir/model.p" &
             local pid=$!
-            until ls -A "$dir" | grep -q '\.tmp$' || ! kill -0 "$pid" 2>/dev/null; do
+            until [ -n "$(temporary_files "$dir")" ] || ! kill -0 "$pid" 2>/dev/null; do
                 sleep 0.01
             done
             kill -s "$signal" "$pid" 2>/dev/null || true
@@ -187,8 +207,8 @@ interrupt_checks() {
         cases=$((cases + 1))
         if [ "$status" -ne $((128 + number)) ]; then
             fail "SIG$signal: exit status $status, expected $((128 + number))"
-        elif ls -A "$dir" | grep -q '\.tmp$'; then
-            fail "SIG$signal: temporary file left behind: $(ls -A "$dir" | grep '\.tmp$')"
+        elif [ -n "$(temporary_files "$dir")" ]; then
+            fail "SIG$signal: temporary file left behind: $(temporary_files "$dir")"
         else
             for file in "$dir"/*; do
                 name=$(basename "$file")

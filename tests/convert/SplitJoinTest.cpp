@@ -20,6 +20,11 @@ TEST(SplitAndJoin, TheFuzzCorpusPasses) {
     EXPECT_GT(inputs, 20);
 }
 
+// The corpus holds, as files named after them, the worked example, models without value3, of
+// zero counts and with unowned bytes, and models cut short, with a negative count, an overflow
+// or ModelType 256; sets fresh and over an older model, with the index cut short, poly.bin
+// missing, value3 not listed and header.bin too long. The tables below add what it lacks.
+
 TEST(SplitAndJoin, ModelsComeBackOrAreRefusedWithTheirCode) {
     const Bytes worked = makeModel(kWorkedExample);
     const FileTree older = splitOf(makeModel({1, 5, 0, 2, 9, 3, 2}));
@@ -29,25 +34,17 @@ TEST(SplitAndJoin, ModelsComeBackOrAreRefusedWithTheirCode) {
         FileTree older = {};
         bool ownFolder = false;
     } rows[] = {
-        {"worked example", worked},
         {"into its own folder", worked, {}, true},
         {"into its own folder, which is there", worked, {{"robot/", {}}}, true},
         {"over an older set, with value3", worked, older},
         {"over an older set, without value3: its value3.bin stays",
          makeModel({1, 2, 1, 0, 4, 1, 1}), older},
-        {"no value3", makeModel({1, 2, 1, 0, 4, 1, 1})},
-        {"all counts zero", makeModel({0, 0, 0, 0, 0, 0, 0})},
-        {"unowned bytes", makeModel(kWorkedExample, 8)},
         {"ModelType 255, sections over 1 MiB", makeModel({255, 300, 17, 40, 900, 46000, 12})},
-        {"one byte short", Bytes(worked.begin(), worked.end() - 1)},
-        {"shorter than its header", Bytes(worked.begin(), worked.begin() + 127)},
-        {"negative count", makeModel({1, 2, 1, 3, -4, 1, 1}, 0, 1, true)},
         {"negative NumValue3", makeModel({1, 2, 1, -1, 4, 1, 1})},
         // The largest sections that fit in 32 bits (but not in the file), and one word more.
         {"largest model", makeModel({1, 0, 0, 0, 536870872, 0, 0}, 0, 1, true)},
         {"one word too large", makeModel({1, 0, 0, 0, 536870873, 0, 0}, 0, 1, true)},
         {"NumVerts + NumExtra too large", makeModel({1, 2147483647, 1, 0, 0, 0, 0}, 0, 1, true)},
-        {"ModelType 256", makeModel({256, 2, 1, 3, 4, 1, 1})},
         {"ModelType -1, beside an older set", makeModel({-1, 2, 1, 3, 4, 1, 1}), older},
     };
     for (const auto& row : rows) {
@@ -73,18 +70,12 @@ TEST(SplitAndJoin, SetsAreJoinedOrRefusedAsTheirFilesCallFor) {
         Spoil spoil;
         Answer answer = Answer::Yes;
     } rows[] = {
-        {"a fresh set", worked, [](FileTree&) {}},
-        {"over an older model", noValue3, resize("out.p", 5000), Answer::No},
         {"no index file", worked, [](FileTree& set) { set.erase("robot.asm"); }},
-        {"index one byte short", worked, resize("robot.asm", 63)},
         {"index longer than its record", worked, resize("robot.asm", 100)},
-        {"poly.bin missing", worked, [](FileTree& set) { set.erase("poly.bin"); }},
-        {"value3 bytes, but HasValue3 0", worked, hasValue3(0), Answer::No},
         {"HasValue3 2: no value3.bin needed", noValue3, hasValue3(2)},
         {"HasValue3 1 and NumValue3 0: value3.bin needed", noValue3, hasValue3(1)},
         {"... and there, but not joined", noValue3,
          [&](FileTree& set) { hasValue3(1)(set), resize("value3.bin", 40)(set); }, Answer::No},
-        {"header.bin one byte long", worked, resize("header.bin", 129)},
         {"header.bin of 200 bytes", worked, resize("header.bin", 200), Answer::No},
         {"header.bin short", worked, resize("header.bin", 100), Answer::No},
         {"edges.bin short", worked, resize("edges.bin", 15), Answer::No},

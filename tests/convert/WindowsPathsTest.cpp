@@ -9,7 +9,6 @@
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
 #include "convert/mdlFuncts.h"
-#include "support/FakeUserInterface.h"
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {

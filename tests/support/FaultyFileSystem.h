@@ -14,7 +14,9 @@ namespace cvx::test {
 namespace fs = std::filesystem;
 
 // A decorator over another file system that makes call number `failAt` (counted from 1) fail with
-// the system error that such a failure has in real life. A failing write first writes half of its
+// a system error that such a failure can have in real life, each kind of call another one, and
+// holds the code that the user must see for it, worked out here rather than asked of the code
+// under test. A failing write first writes half of its
 // bytes; a failing close has closed the file all the same, as close(2) has. The queries kindOf,
 // listedName, sameFile and followLinks, and remove, which never fails, are passed through and
 // not counted.
@@ -23,9 +25,9 @@ class FaultyFileSystem final : public FileSystem {
     using A = FileAction;
 
 public:
-    struct Fault {  // what failed, with which code, and whether on a file created for writing
+    struct Fault {  // what failed, the code to be shown, and whether on a file being written
         FileAction action;
-        ErrorCode code;
+        int code;
         bool onOutput;
     };
 
@@ -41,40 +43,40 @@ public:
     void remove(const fs::path& path) noexcept override { m_inner.remove(path); }
     fs::path followLinks(const fs::path& path) override { return m_inner.followLinks(path); }
     void copyPermissions(const fs::path& from, const fs::path& to) override {
-        enter(E::operation_not_permitted, A::Create, to).copyPermissions(from, to);
+        enter(E::operation_not_permitted, A::Create, 70, to).copyPermissions(from, to);
     }
     fs::path currentDirectory() override {
-        return enter(E::no_such_file_or_directory, A::ChangeDirectory, ".").currentDirectory();
+        return enter(E::no_such_file_or_directory, A::ChangeDirectory, 76, ".").currentDirectory();
     }
     void changeDirectory(const fs::path& path) override {
-        enter(E::permission_denied, A::ChangeDirectory, path).changeDirectory(path);
+        enter(E::not_a_directory, A::ChangeDirectory, 76, path).changeDirectory(path);
     }
     void createDirectory(const fs::path& path) override {
-        enter(E::no_space_on_device, A::MakeDirectory, path).createDirectory(path);
+        enter(E::filename_too_long, A::MakeDirectory, 75, path).createDirectory(path);
     }
     std::unique_ptr<FileHandle> openRead(const fs::path& path) override {
-        auto file = enter(E::permission_denied, A::Open, path).openRead(path);
+        auto file = enter(E::too_many_files_open, A::Open, 67, path).openRead(path);
         return std::make_unique<File>(*this, std::move(file), path, false);
     }
     std::unique_ptr<FileHandle> createNew(const fs::path& path) override {
-        auto file = enter(E::no_space_on_device, A::Create, path).createNew(path);
+        auto file = enter(E::no_space_on_device, A::Create, 61, path).createNew(path);
         return std::make_unique<File>(*this, std::move(file), path, true);
     }
     void checkWritable(const fs::path& path) override {
-        enter(E::read_only_file_system, A::Open, path).checkWritable(path);
+        enter(E::read_only_file_system, A::Open, 70, path).checkWritable(path);
     }
     void rename(const fs::path& from, const fs::path& to) override {
-        enter(E::io_error, A::Rename, to).rename(from, to);
+        enter(E::cross_device_link, A::Rename, 75, to).rename(from, to);
     }
 
 private:
     // Counts a call and returns the file system to make it on; throws the call's fault instead
     // when it is the one to fail, after `partly` when given.
-    FileSystem& enter(E error, A action, const fs::path& path, bool onOutput = false,
+    FileSystem& enter(E error, A action, int shown, const fs::path& path, bool onOutput = false,
                       const std::function<void()>& partly = {}) {
         if (++calls == failAt) {
             const std::error_code code = std::make_error_code(error);
-            injected = Fault{action, codeForSystemError(code, action, path), onOutput};
+            injected = Fault{action, shown, onOutput};
             if (partly) {
                 partly();
             }
@@ -89,27 +91,27 @@ private:
             : m_fs(owner), m_inner(std::move(inner)), m_path(std::move(path)), m_output(output) {}
         ~File() override { m_fs.neverClosed += m_closed ? 0 : 1; }
         std::int64_t size() override {
-            m_fs.enter(E::io_error, A::Read, m_path, m_output);
+            m_fs.enter(E::value_too_large, A::Read, 57, m_path, m_output);
             return m_inner->size();
         }
         std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override {
-            m_fs.enter(E::io_error, A::Read, m_path, m_output);
+            m_fs.enter(E::not_enough_memory, A::Read, 7, m_path, m_output);
             return m_inner->readAt(offset, data);
         }
         void write(std::span<const std::uint8_t> data) override {
-            m_fs.enter(E::no_space_on_device, A::Write, m_path, m_output,
+            m_fs.enter(E::file_too_large, A::Write, 61, m_path, m_output,
                        [&] { m_inner->write(data.first(data.size() / 2)); });
             m_inner->write(data);
         }
         void flush() override {
-            m_fs.enter(E::no_space_on_device, A::Write, m_path, m_output);
+            m_fs.enter(E::no_space_on_device, A::Write, 61, m_path, m_output);
             m_inner->flush();
         }
         void close() override {
             if (!m_closed) {
                 m_closed = true;
                 m_inner->close();
-                m_fs.enter(E::io_error, A::Close, m_path, m_output);
+                m_fs.enter(E::io_error, A::Close, 57, m_path, m_output);
             }
         }
 

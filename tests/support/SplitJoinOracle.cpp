@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "FakeUserInterface.h"
 #include "FaultyFileSystem.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
@@ -107,7 +106,7 @@ std::string judge(const FaultyFileSystem& files, const Workspace& workspace,
     if (!fault || silent) {
         return problems + "saw '" + transcript(ui) + "'" + (complete ? "; " : ", wrong files; ");
     }
-    const std::string reported = errorFor(codeNumber(fault->code), split ? 76 : 53);
+    const std::string reported = errorFor(fault->code, split ? 76 : 53);
     if (ui.shown + ui.buttons != reported + (split ? "D-D+" : "A-A+") || ui.ended) {
         problems += "saw '" + transcript(ui) + "' after a fault; ";
     }

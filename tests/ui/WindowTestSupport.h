@@ -7,9 +7,6 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
-#include <utility>
-
-#include "ui/FileDialogRequest.h"
 
 namespace cvx::test {
 
@@ -68,22 +65,6 @@ private:
     std::deque<QMessageBox::StandardButton> m_answers;
     std::function<QString()> m_observe = [] { return QString(); };
     QTimer m_timer;
-};
-
-// Stands in for the file dialogs: writes down each request ("save|title|filter") and gives back
-// `result` once, then the empty text of a cancelled dialog.
-struct ChooserScript {
-    QString result;
-    QStringList requests;
-
-    FileChooser chooser() {
-        return [this](QWidget*, const FileDialogRequest& request) {
-            requests << QStringList{request.kind == FileDialogRequest::Kind::Save ? "save" : "open",
-                                    request.title, request.filter}
-                            .join('|');
-            return std::exchange(result, QString());
-        };
-    }
 };
 
 }  // namespace cvx::test
