@@ -29,11 +29,11 @@ startup=build/release/bench/startup-time
 
 mkdir -p "$work"
 
-# Runs a command after an untimed sync and removal of its earlier output (the files named by
-# $outputs); prints "microseconds peak_kib".
+# Runs a command after an untimed sync and removal of its earlier output (the files in the array
+# outputs); prints "microseconds peak_kib".
 measure() {
     sync
-    rm -f $outputs
+    rm -f "${outputs[@]}"
     local start end
     start=$(date +%s%N)
     /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null
@@ -58,10 +58,12 @@ for size in "${sizes[@]}"; do
         if [ "$round" -eq 1 ]; then
             : >"$dir/cp"; : >"$dir/split"; : >"$dir/join"
         fi
-        outputs="$dir/copy.p" measure cp "$dir/set/model.p" "$dir/copy.p" >>"$dir/cp"
-        outputs="$dir/set/*.bin $dir/set/model.asm" \
-            measure "$cli" split "$dir/set/model.p" >>"$dir/split"
-        outputs="$dir/joined.p" measure "$cli" join "$dir/set/model.asm" "$dir/joined.p" >>"$dir/join"
+        outputs=("$dir/copy.p")
+        measure cp "$dir/set/model.p" "$dir/copy.p" >>"$dir/cp"
+        outputs=("$dir"/set/*.bin "$dir/set/model.asm")
+        measure "$cli" split "$dir/set/model.p" >>"$dir/split"
+        outputs=("$dir/joined.p")
+        measure "$cli" join "$dir/set/model.asm" "$dir/joined.p" >>"$dir/join"
         cmp -s "$dir/set/model.p" "$dir/joined.p" || { echo "join differs from the model" >&2; exit 1; }
     done
     cp_us=$(cut -d' ' -f1 "$dir/cp" | median)
