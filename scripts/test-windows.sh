@@ -154,7 +154,7 @@ head -c 5000 /dev/urandom >"$work/back.p"
 cli join "$(winpath "$work/robot/robot.asm")" "$(winpath "$work/back.p")"
 check "join over an existing longer model" expect 0 "" ""
 check "the joined model is the split one, byte for byte" cmp "$work/robot.p" "$work/back.p"
-check "no temporary file is left behind" [ "$(ls -A "$work" | grep -c tmp)" -eq 0 ]
+check "no temporary file is left behind" [ -z "$(find "$work" -mindepth 1 -maxdepth 1 -name '*tmp*')" ]
 
 cd "$work"
 cli join robot/robot.asm again.p

@@ -117,7 +117,7 @@ file_size_limit_checks() {
             fail "split over an earlier set: $name is neither old nor new"
         fi
     done
-    if [ "$(ls -A split-limit | grep -c '\.tmp$' || true)" -ne 0 ]; then
+    if [ -n "$(find split-limit -mindepth 1 -maxdepth 1 -name '*.tmp')" ]; then
         fail "split over an earlier set: temporary file left behind"
     fi
 }
@@ -150,7 +150,7 @@ read_only_checks() {
     expect_failure "split in a read-only directory, own folder" 70 \
         unprivileged "$cli" split --own-folder ro-split/model.p
     expect_same "split in a read-only directory" ro-split "$before"
-    if [ -n "$(ls -A ro-split | grep -v '^model.p$' || true)" ]; then
+    if [ -n "$(find ro-split -mindepth 1 -maxdepth 1 ! -name model.p)" ]; then
         fail "split in a read-only directory: $(ls -A ro-split)"
     fi
 
