@@ -95,6 +95,7 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     Bytes expected = model;
     expected.erase(expected.begin() + 400, expected.begin() + 408);
     EXPECT_EQ(readFile(dir / "back.p"), expected);
+    EXPECT_EQ(run({"info", dir.text("back.p")}).out.find("(offsets"), std::string::npos);
 
     fs::resize_file(dir / "robot/poly.bin", 20);
     EXPECT_EXIT(run({"join", dir.text("robot/robot.asm"), dir.text("out.p")}),
