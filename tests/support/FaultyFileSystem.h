@@ -75,12 +75,11 @@ private:
     FileSystem& enter(E error, A action, int shown, const fs::path& path, bool onOutput = false,
                       const std::function<void()>& partly = {}) {
         if (++calls == failAt) {
-            const std::error_code code = std::make_error_code(error);
             injected = Fault{action, shown, onOutput};
             if (partly) {
                 partly();
             }
-            throw systemError(code, action, path);
+            throw systemError(std::make_error_code(error), action, path);
         }
         return m_inner;
     }

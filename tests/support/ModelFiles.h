@@ -28,13 +28,6 @@ struct Counts {
 // NumVerts 2, NumExtra 1, NumValue3 3, NumLines 4, NumPolys 1, NumHundrets 1: a 432-byte model.
 inline constexpr Counts kWorkedExample{1, 2, 1, 3, 4, 1, 1};
 
-inline Bytes randomBytes(std::size_t size, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(size);
-    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
-    return bytes;
-}
-
 // Stores `value` as the little-endian word at `offset` of `bytes`.
 inline void putWord(Bytes& bytes, std::size_t offset, std::int32_t value) {
     storeI32Le(value, std::span<std::uint8_t>(bytes).subspan(offset).first<4>());
@@ -55,8 +48,9 @@ inline std::array<std::int64_t, 10> lengthsOf(const Counts& c) {
 inline Bytes makeModel(const Counts& c, std::size_t unowned = 0, std::uint32_t seed = 1,
                        bool bodyless = false) {
     const auto lengths = lengthsOf(c);
-    Bytes model = randomBytes(
-        bodyless ? 128 : std::accumulate(lengths.begin(), lengths.end(), unowned), seed);
+    Bytes model(bodyless ? 128 : std::accumulate(lengths.begin(), lengths.end(), unowned));
+    std::mt19937 random(seed);
+    std::generate(model.begin(), model.end(), [&] { return static_cast<std::uint8_t>(random()); });
     const std::int32_t words[] = {c.ModelType, c.NumVerts, c.NumExtra,   c.NumValue3,
                                   c.NumLines,  c.NumPolys, c.NumHundrets};
     for (std::size_t i = 0; i < 7; ++i) {
