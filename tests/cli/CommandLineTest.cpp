@@ -50,6 +50,7 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
         {{"split"}, 2, bad + "split needs MODEL" + more},
         {{"join", "a.asm"}, 2, bad + "join needs INDEX and DEST" + more},
         {{"info", "a.p", "b.p"}, 2, bad + "info takes MODEL, not 2 arguments" + more},
+        {{"check", "a.asm", "--", "-b"}, 2, bad + "check takes INDEX, not 2 arguments" + more},
         {{"recount", "--add-value3", "--drop-value3", "a.asm"},
          2,
          bad + "recount takes --add-value3 or --drop-value3, not both" + more},
@@ -136,7 +137,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
     auto word = [](const char* file, std::size_t at, std::int32_t value) -> Edit {
         return [=](FileTree& set) { putWord(set[file], at, value); };
     };
-    const Bytes worked = makeModel(kWorkedExample), noValue3 = makeModel({1, 2, 1, 0, 4, 1, 1});
+    // noValue3 has ModelType 0, the lowest that an index holds.
+    const Bytes worked = makeModel(kWorkedExample), noValue3 = makeModel({0, 2, 1, 0, 4, 1, 1});
     const std::vector<std::string> none, add = {"--add-value3"}, drop = {"--drop-value3"};
     const struct {
         const char* name;

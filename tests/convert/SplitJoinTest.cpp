@@ -36,7 +36,8 @@ TEST(SplitAndJoin, ModelsComeBackOrAreRefusedWithTheirCode) {
         bool ownFolder = false;
     } rows[] = {
         {"into its own folder, which is there", worked, {{"robot/", {}}}, true},
-        {"ModelType 255, sections over 1 MiB", makeModel({255, 300, 17, 40, 900, 46000, 12})},
+        {"ModelType 255, one value3, sections over 1 MiB",
+         makeModel({255, 300, 17, 1, 900, 46000, 12})},
         {"negative NumValue3", makeModel({1, 2, 1, -1, 4, 1, 1})},
         // The largest sections that fit in 32 bits (but not in the file), and one word more.
         {"largest model", makeModel({1, 0, 0, 0, 536870872, 0, 0}, 0, 1, true)},
