@@ -73,6 +73,7 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
     EXPECT_EQ(readTree(dir.path()).size(), 2u);
     EXPECT_NE(run({"--help"}).out.find("cindervaxel-cli recount [--add-value3 | --drop-value3]"),
               std::string::npos);
+    EXPECT_EQ(run({"-h"}).out, run({"--help"}).out);
     EXPECT_EQ(run({"--version"}).out, "cindervaxel-cli " CINDERVAXEL_VERSION "\n");
 }
 
@@ -178,8 +179,9 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
          "additional.bin is 0", false, "it must be at least 24 bytes"},
         {"unknown.bin gone", worked, [](FileTree& set) { set.erase("unknown.bin"); }, none,
          "unknown.bin is missing", false, "unknown.bin is missing"},
-        {"bbox.bin cut", worked, grow({{"bbox.bin", -1}}), none, "it must be 24 bytes", false,
-         "bbox.bin is 23 bytes; it must be 24 bytes"},
+        {"bbox.bin cut, header.bin longer", worked, grow({{"bbox.bin", -1}, {"header.bin", 1}}),
+         none, "bbox.bin is 23 bytes; it must be 24 bytes", false,
+         "header.bin is 129 bytes; it must be 128 bytes"},
         {"index cut short", worked, grow({{"robot.asm", -10}}), none, "54 bytes, not 64 bytes",
          false, "robot.asm is 54 bytes, not 64 bytes: split the model again"},
         {"ModelType 300", worked, word("header.bin", 8, 300), none, "exactly these files", false,

@@ -175,9 +175,10 @@ read_only_checks() {
 
 temporary_files() { find "$1" -maxdepth 1 -name '.*.tmp'; }
 
-# Splits a model of about 256 MiB over an older set and interrupts it with each signal while a
-# temporary file is being written: the tool ends as the signal asks (status 128 + its number),
-# and leaves each output as before or complete and no temporary file.
+# Splits a small model and then one of about 256 MiB over an older set, and interrupts the second
+# with each signal while a temporary file is being written: the tool ends as the signal asks
+# (status 128 + its number), and leaves each output as before or complete and no temporary file,
+# also after the small model's eleven files went through the same list of files to remove.
 interrupt_checks() {
     echo "== Interrupts in the middle of a write"
     mkdir -p big/new
@@ -188,13 +189,14 @@ interrupt_checks() {
         local number status=0 dir="big/$signal"
         number=$(kill -l "$signal")
         for _ in 1 2 3; do
-            rm -rf "$dir"
-            mkdir -p "$dir"
+            rm -rf "$dir" "$dir-first"
+            mkdir -p "$dir" "$dir-first"
             cp model.p "$dir/model.p"
+            cp model.p "$dir-first/model.p"
             "$cli" split "$dir/model.p"  # the older set, of the 1 MiB model
             ln -f big/new/model.p "$dir/model.p"
             old=$(snapshot "$dir")
-            "$cli" split "$dir/model.p" &
+            "$cli" split "$dir-first/model.p" "$dir/model.p" &
             local pid=$!
             until [ -n "$(temporary_files "$dir")" ] || ! kill -0 "$pid" 2>/dev/null; do
                 sleep 0.01
