@@ -101,6 +101,12 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     EXPECT_EXIT(run({"join", dir.text("robot/robot.asm"), dir.text("out.p")}),
                 testing::ExitedWithCode(3), "");
     EXPECT_FALSE(fs::exists(dir / "out.p"));
+
+    // Sparse files that make a model of 2 GiB or more: recount refuses it.
+    fs::resize_file(dir / "robot/poly.bin", 24 * std::uintmax_t{89478486});
+    fs::resize_file(dir / "robot/color.bin", 4 * (89478486 + 2));
+    const CliRun huge = run({"recount", dir.text("robot/robot.asm")});
+    EXPECT_NE(huge.err.find("2505398012 bytes: it must stay below 2 GiB"), std::string::npos);
 }
 
 // Several models are split as if each were alone; those that would write into one folder are
@@ -161,6 +167,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
          "NumHundrets 1 gives 60", true, "NumHundrets 1 -> 2"},
         {"a value3 more", worked, grow({{"value3.bin", 8}}), none, "NumValue3 3 gives 24", true,
          "NumValue3 3 -> 4"},
+        {"NumPolys past 2 GiB", worked, word("header.bin", 36, 536870912), none,
+         "header.bin's counts give no model", true, "NumPolys 536870912 -> 1"},
         {"value3 added", noValue3, grow({{"value3.bin", 16}}), add, "exactly these files", true,
          "value3.bin in robot.asm: not in the set -> 16"},
         {"value3 dropped", worked, grow({}), drop, "exactly these files", true, "NumValue3 3 -> 0"},

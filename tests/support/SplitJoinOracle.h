@@ -16,14 +16,14 @@ struct ProgramEnded {};
 // ("title: text" and a line feed), and answers every question alike.
 class FakeUserInterface final : public UserInterface {
 public:
-    explicit FakeUserInterface(Answer answer = Answer::Yes) : m_answer(answer) {}
+    explicit FakeUserInterface(Answer given = Answer::Yes) : answer(given) {}
 
     void ShowMessage(const std::string& text, const std::string& title) override {
         shown += title + ": " + text + "\n";
     }
     Answer AskYesNo(const std::string& text, const std::string& title) override {
         asked += title + ": " + text + "\n";
-        return m_answer;
+        return answer;
     }
     // "D-D+": "Disassemble!" greyed out, then enabled again; "A" for "Assemble!".
     void SetButtonEnabled(Button button, bool enabled) override {
@@ -36,9 +36,7 @@ public:
 
     std::string shown, asked, buttons;
     bool ended = false;
-
-private:
-    Answer m_answer;
+    Answer answer;  // to every question
 };
 
 // What split and join must do is worked out here on its own, from the bytes alone, and compared

@@ -118,8 +118,7 @@ private slots:
             states << (box->isChecked() ? "checked" : "unchecked");
         }
         states << (widget->isEnabled() ? "" : "off");
-        auto* label = qobject_cast<QLabel*>(widget);
-        if (label != nullptr) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
             const Qt::Alignment align = label->alignment();
             states << (align & Qt::AlignRight     ? "right"
                        : align & Qt::AlignHCenter ? "center"
