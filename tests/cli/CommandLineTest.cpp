@@ -189,7 +189,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
          "unknown.bin is missing", false, "unknown.bin is missing"},
         {"bbox.bin cut, header.bin longer", worked, grow({{"bbox.bin", -1}, {"header.bin", 1}}),
          none, "bbox.bin is 23 bytes; it must be 24 bytes", false,
-         "header.bin is 129 bytes; it must be 128 bytes"},
+         "bbox.bin is 23 bytes; it must be 24 bytes\nheader.bin is 129 bytes; it must be 128 "
+         "bytes"},
         {"index cut short", worked, grow({{"robot.asm", -10}}), none, "54 bytes, not 64 bytes",
          false, "robot.asm is 54 bytes, not 64 bytes: split the model again"},
         {"ModelType 300", worked, word("header.bin", 8, 300), none, "exactly these files", false,
