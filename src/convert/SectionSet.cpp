@@ -116,11 +116,9 @@ std::vector<SectionSet::Row> SectionSet::rows() const {
 
 std::vector<std::string> SectionSet::problems() const {
     std::vector<std::string> problems;
-    const std::int64_t recordSize = SectionIndex::kSize;
-    const bool indexWhole = m_indexSize >= recordSize;
+    const bool indexWhole = m_indexSize >= std::int64_t{SectionIndex::kSize};
     if (!indexWhole) {
-        problems.push_back(m_indexName + " is " + bytes(m_indexSize) + ", not " +
-                           bytes(recordSize) + ": split the model again");
+        problems.push_back(indexCutShort());
     }
     const std::optional<ModelHeader> header =
         m_header ? std::optional<ModelHeader>(ModelHeader(*m_header)) : std::nullopt;
@@ -134,7 +132,7 @@ std::vector<std::string> SectionSet::problems() const {
         if (row.section == Section::Value3 && !row.inIndex) {
             if (header && header->NumValue3() > 0) {
                 problems.push_back("header.bin's NumValue3 " + std::to_string(header->NumValue3()) +
-                                   " asks for value3.bin, " + "which " + m_indexName +
+                                   " asks for value3.bin, which " + m_indexName +
                                    " leaves out of the set: run recount --add-value3");
             }
             continue;
@@ -219,8 +217,7 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
         need(Section::Header, bytes(ModelHeader::kSize));
     }
     if (m_indexSize < std::int64_t{SectionIndex::kSize}) {
-        result.problems.push_back(m_indexName + " is " + bytes(m_indexSize) + ", not " +
-                                  bytes(SectionIndex::kSize) + ": split the model again");
+        result.problems.push_back(indexCutShort());
     }
     if (!result.problems.empty()) {
         return result;
@@ -286,6 +283,11 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
         result.changes.push_back("the signature, version and flags in " + m_indexName);
     }
     return result;
+}
+
+std::string SectionSet::indexCutShort() const {
+    return m_indexName + " is " + bytes(m_indexSize) + ", not " + bytes(SectionIndex::kSize) +
+           ": split the model again";
 }
 
 void SectionSet::write(FileSystem& fileSystem, const Recount& recount) const {

@@ -58,6 +58,9 @@ public:
     const std::string& indexName() const { return m_indexName; }
 
 private:
+    // The problem of an index file shorter than its record, which check and recount share.
+    std::string indexCutShort() const;
+
     std::filesystem::path m_folder;
     std::string m_indexName;
     std::int64_t m_indexSize = 0;
