@@ -171,20 +171,25 @@ cli join "$(winpath "$work/$foreign/$foreign.asm")" "$(winpath "$work/$foreign-b
 check "... and joins it again" cmp "$work/robot.p" "$work/$foreign-back.p"
 
 cli split "$(winpath "$work/missing.p")"
-check "a missing model: message on standard error, status 1" \
+check "a missing model: message on standard error, the file named, status 1" \
     expect 1 "" "Error: File does not exist!
+$(winpath "$work/missing.p"): there is no such file: check the path
 "
 head -c 431 "$work/robot.p" >"$work/short.p"
 cli split "$(winpath "$work/short.p")"
-check "a short model: a message with a line break, status 1" \
+check "a short model: a message with a line break, the cause, status 1" \
     expect 1 "" "Error: An unkown Error has occured!
 Error Code: 62
+$(winpath "$work/short.p"): the header's counts need 432 bytes, the file has 431: \
+check that it is a model file, complete and undamaged, and split that
 "
 truncate -s 20 "$work/robot/poly.bin"
 cp "$work/back.p" "$work/kept.p"
 cli join "$(winpath "$work/robot/robot.asm")" "$(winpath "$work/kept.p")"
 check "a wrong section length ends the program, status 3" \
     expect 3 "" "Filelength: The Filelength of 'poly.bin' does not match!
+poly.bin: it is 20 bytes, the index records 24: run cindervaxel-cli check on the index to see \
+what to do
 "
 check "... and leaves the destination as it was" cmp "$work/back.p" "$work/kept.p"
 

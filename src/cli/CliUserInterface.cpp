@@ -4,7 +4,8 @@
 
 namespace cvx {
 
-void CliUserInterface::ShowMessage(const std::string& text, const std::string& title) {
+void CliUserInterface::ShowMessage(const std::string& text, const std::string& title,
+                                   const std::string& detail) {
     m_messageShown = true;
     std::string line = m_prefix + title + ": ";
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -16,7 +17,15 @@ void CliUserInterface::ShowMessage(const std::string& text, const std::string& t
         }
     }
     line += '\n';
+    if (!detail.empty()) {
+        line += detail + '\n';
+    }
     std::fwrite(line.data(), 1, line.size(), m_errors);
+    std::fflush(m_errors);
+}
+
+void CliUserInterface::ShowNote(const std::string& text) {
+    std::fprintf(m_errors, "%sNote: %s\n", m_prefix.c_str(), text.c_str());
     std::fflush(m_errors);
 }
 

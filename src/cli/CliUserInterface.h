@@ -9,6 +9,7 @@
 namespace cvx {
 
 // The user interface of the command-line tool: messages go to standard error as "title: text",
+// each line of a text in a line of its own,
 // questions are answered from the command line, and ending the program exits with status 3.
 class CliUserInterface final : public UserInterface {
 public:
@@ -18,7 +19,11 @@ public:
     CliUserInterface(std::FILE* errors, Answer lengthCheckAnswer, std::string prefix)
         : m_errors(errors), m_answer(lengthCheckAnswer), m_prefix(std::move(prefix)) {}
 
-    void ShowMessage(const std::string& text, const std::string& title) override;
+    // Writes "title: text", and the detail in a line of its own below it.
+    void ShowMessage(const std::string& text, const std::string& title,
+                     const std::string& detail) override;
+    // Writes "Note: text".
+    void ShowNote(const std::string& text) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
     void SetButtonEnabled(Button, bool) override {}
     [[noreturn]] void EndProgram() override;

@@ -4,13 +4,16 @@
 #include <cinttypes>
 #include <cstdint>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string_view>
+#include <variant>
 
 #include "CliUserInterface.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
 #include "convert/ErrorReport.h"
+#include "convert/GivenFile.h"
 #include "convert/PathText.h"
 #include "convert/SectionSet.h"
 #include "convert/mdlFuncts.h"
@@ -22,17 +25,19 @@
 namespace cvx {
 namespace {
 
+using Json = nlohmann::ordered_json;
+
 constexpr int kExitOk = 0;
 constexpr int kExitMessage = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "Usage:\n"
-    "  cindervaxel-cli split [--own-folder] MODEL...\n"
+    "  cindervaxel-cli split [--own-folder] [--force] MODEL...\n"
     "  cindervaxel-cli join [--no-check-lengths] INDEX DEST\n"
-    "  cindervaxel-cli info MODEL\n"
-    "  cindervaxel-cli check INDEX\n"
-    "  cindervaxel-cli recount [--add-value3 | --drop-value3] INDEX\n"
+    "  cindervaxel-cli info [--json] MODEL\n"
+    "  cindervaxel-cli check [--json] INDEX\n"
+    "  cindervaxel-cli recount [--add-value3 | --drop-value3] [--new-index] INDEX\n"
     "  cindervaxel-cli --help | --version\n"
     "\n"
     "Splits Vexmoor .p model files into their section files and a MODEL.asm index, or joins such\n"
@@ -40,103 +45,147 @@ constexpr const char* kUsage =
     "\n"
     "  split    writes the index file and the section files of each MODEL beside it, or with\n"
     "           --own-folder into a folder named after the model; a model that fails is named,\n"
-    "           and the others are split all the same\n"
+    "           and the others are split all the same. A folder that holds the set of another\n"
+    "           model is refused unless --force is given\n"
     "  join     writes the model file DEST from the index file INDEX and the section files\n"
     "           beside it; their lengths are checked against the index unless\n"
     "           --no-check-lengths is given (a mismatch ends the program with status 3)\n"
     "  info     shows the header counts and where each section lies in MODEL; writes nothing\n"
     "  check    compares the section files beside INDEX with the lengths in the index and the\n"
-    "           counts in header.bin, and lists every problem; writes nothing. Status 0 when a\n"
-    "           join would give a model made of exactly these files\n"
+    "           counts in header.bin, and lists every problem with what to do; writes\n"
+    "           nothing. Status 0 when a join would give a model made of exactly these files\n"
     "  recount  sets header.bin's counts and the index from the section files as they are,\n"
     "           after they were edited; --add-value3 takes value3.bin into the set,\n"
-    "           --drop-value3 leaves it out; changes nothing when a file cannot be counted\n"
+    "           --drop-value3 leaves it out, --new-index writes a missing or cut-short index\n"
+    "           anew; changes nothing when a file cannot be counted\n"
     "\n"
-    "Messages go to standard error as 'title: text'. Exit status: 0 done, 1 a message was\n"
-    "shown or a check found problems, 2 bad command line, 3 the program was ended.\n";
+    "  --json   prints one JSON document on standard output instead of the table\n"
+    "\n"
+    "Messages go to standard error as 'title: text', then a line with the file, the cause and\n"
+    "what to do. Exit status: 0 done, 1 a message was shown or a check found problems, 2 bad\n"
+    "command line, 3 the program was ended.\n";
 
-// A command: its options and its operands as the usage names them.
-struct Command {
-    std::string_view name;
-    std::vector<std::string_view> options;
-    std::string_view operands;
-    std::size_t fewest, most;
-};
-
-const Command kCommands[] = {
-    {"split", {"--own-folder"}, "MODEL", 1, SIZE_MAX},
-    {"join", {"--no-check-lengths"}, "INDEX and DEST", 2, 2},
-    {"info", {}, "MODEL", 1, 1},
-    {"check", {}, "INDEX", 1, 1},
-    {"recount", {"--add-value3", "--drop-value3"}, "INDEX", 1, 1},
-};
-
-// A command line as the command takes it, or what is wrong with it.
-struct Parsed {
-    const Command* command = nullptr;
+// A command line as a command takes it.
+struct Invocation {
     std::vector<std::string> options, operands;
-    std::string fault;
+    std::FILE* out;
+    std::FILE* err;
 
     bool has(std::string_view option) const {
         return std::find(options.begin(), options.end(), option) != options.end();
     }
 };
 
-Parsed parse(const std::vector<std::string>& args) {
-    Parsed parsed;
-    if (args.empty()) {
-        parsed.fault = "no command given";
-        return parsed;
+// A command: its options, its operands as the usage names them, and what runs it.
+struct Command {
+    std::string_view name;
+    std::vector<std::string_view> options;
+    std::string_view operands;
+    std::size_t fewest, most;
+    int (*run)(const Invocation&);
+    // Options that exclude each other.
+    std::vector<std::string_view> oneOf = {};
+};
+
+// The folder that a split of the model `path` (absolute) writes into, by the rule the split
+// follows; empty when it would write nothing.
+std::string splitFolderOf(FileSystem& fileSystem, const std::string& path, bool ownFolder) {
+    const std::string dir = mdlFuncts::GetDir(fileSystem, path);
+    if (dir == path) {
+        return {};  // no model
     }
-    for (const Command& command : kCommands) {
-        parsed.command = args[0] == command.name ? &command : parsed.command;
+    try {
+        return ownFolder ? dir + OwnFolderOf(fileSystem, path) : dir;
+    } catch (const RunError&) {
+        return {};  // no name for a set: nothing written
     }
-    if (parsed.command == nullptr) {
-        parsed.fault =
-            (args[0][0] == '-' ? "unknown option '" : "unknown command '") + args[0] + "'";
-        return parsed;
+}
+
+// The index of another model's set in `folder`, whose section files a split of `model` would
+// overwrite; nothing when there is none.
+std::optional<std::string> foreignIndexIn(FileSystem& fileSystem, const std::string& folder,
+                                          const std::string& model) {
+    std::string own;
+    try {
+        own = mdlFuncts::CutExt(mdlFuncts::FileNameOf(fileSystem, model)) + ".asm";
+    } catch (const RunError&) {
+        return std::nullopt;
     }
-    const Command& command = *parsed.command;
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (std::find(command.options.begin(), command.options.end(), arg) ==
-                command.options.end()) {
-                parsed.fault = "unknown option '" + arg + "'";
-                return parsed;
-            }
-            parsed.options.push_back(arg);
-        } else {
-            parsed.operands.push_back(arg);
+    const std::filesystem::path dir = toPath(folder);
+    for (const std::filesystem::path& name : indexFilesIn(fileSystem, dir)) {
+        if (toPath(own) != name && !fileSystem.sameFile(dir / name, dir / toPath(own))) {
+            return toText(dir / name);
         }
     }
-    const std::string name(command.name), operands(command.operands);
-    if (parsed.operands.size() < command.fewest) {
-        parsed.fault = name + " needs " + operands;
-    } else if (parsed.operands.size() > command.most) {
-        parsed.fault = name + " takes " + operands + ", not " +
-                       std::to_string(parsed.operands.size()) + " arguments";
-    } else if (parsed.has("--add-value3") && parsed.has("--drop-value3")) {
-        parsed.fault = "recount takes --add-value3 or --drop-value3, not both";
+    return std::nullopt;
+}
+
+// Splits each model as if it were alone, after making sure that no two of them write their sets
+// into one folder and that none writes over the set of a model not given.
+int split(const Invocation& call) {
+    FileSystem& fileSystem = nativeFileSystem();
+    const bool ownFolder = call.has("--own-folder");
+    std::vector<std::string> paths;
+    std::map<std::string, std::string> folders;  // where a set goes, and whose it is
+    for (const std::string& model : call.operands) {
+        paths.push_back(resolveAgainstCurrentDirectory(fileSystem, model));
+        const std::string folder = splitFolderOf(fileSystem, paths.back(), ownFolder);
+        const auto [other, added] = folders.emplace(folder, model);
+        if (!added && !folder.empty()) {
+            std::fprintf(call.err,
+                         "cindervaxel-cli: %s and %s would both write their section files into "
+                         "%s; %s\n",
+                         other->second.c_str(), model.c_str(), folder.c_str(),
+                         ownFolder ? "split them one at a time"
+                                   : "split them with --own-folder, each into a folder of its own");
+            return kExitUsage;
+        }
+        const auto foreign = folder.empty() || call.has("--force")
+                                 ? std::nullopt
+                                 : foreignIndexIn(fileSystem, folder, paths.back());
+        if (foreign) {
+            std::fprintf(call.err,
+                         "cindervaxel-cli: %s: the set of another model lies there, and a split "
+                         "of %s would write over its section files: split it with --own-folder, "
+                         "or give --force to write over them\n",
+                         foreign->c_str(), model.c_str());
+            return kExitMessage;
+        }
     }
-    return parsed;
+    int status = kExitOk;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        Workspace workspace(fileSystem);
+        CliUserInterface ui(call.err, Answer::Yes,
+                            call.operands.size() > 1 ? call.operands[i] + ": " : "");
+        DisassembleModel(workspace, ui, paths[i], ownFolder);
+        status = ui.messageShown() ? kExitMessage : status;
+    }
+    return status;
+}
+
+int join(const Invocation& call) {
+    Workspace workspace(nativeFileSystem());
+    CliUserInterface ui(call.err, call.has("--no-check-lengths") ? Answer::No : Answer::Yes, "");
+    AssembleModel(workspace, ui, call.operands[0], call.operands[1]);
+    return ui.messageShown() ? kExitMessage : kExitOk;
+}
+
+// Returns `document` as text; a path that is not UTF-8 keeps its readable part.
+std::string dump(const Json& document) {
+    return document.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
+Json countsOf(const ModelHeader& h) {
+    return {{"ModelType", h.ModelType()},    {"NumVerts", h.NumVerts()}, {"NumExtra", h.NumExtra()},
+            {"NumValue3", h.NumValue3()},    {"NumLines", h.NumLines()}, {"NumPolys", h.NumPolys()},
+            {"NumHundrets", h.NumHundrets()}};
 }
 
 void printSummary(const ModelSummary& summary, std::FILE* out) {
-    const ModelHeader& h = summary.header;
     std::fprintf(out, "Model file     %s\n", summary.path.c_str());
-    const struct {
-        const char* name;
-        std::int32_t value;
-    } words[] = {{"ModelType", h.ModelType()},    {"NumVerts", h.NumVerts()},
-                 {"NumExtra", h.NumExtra()},      {"NumValue3", h.NumValue3()},
-                 {"NumLines", h.NumLines()},      {"NumPolys", h.NumPolys()},
-                 {"NumHundrets", h.NumHundrets()}};
-    for (const auto& word : words) {
-        std::fprintf(out, "%-14s %" PRId32 "\n", word.name, word.value);
+    const Json counts = countsOf(summary.header);
+    for (const auto& [name, value] : counts.items()) {
+        std::fprintf(out, "%-14s %" PRId32 "\n", name.c_str(), value.get<std::int32_t>());
     }
     std::fprintf(out, "\n%-16s %12s %12s\n", "Section file", "Offset", "Length");
     const ModelLayout& layout = summary.layout;
@@ -160,141 +209,255 @@ void printSummary(const ModelSummary& summary, std::FILE* out) {
     std::fprintf(out, "\n%-16s %s\n", "Index file", summary.indexFileName.c_str());
 }
 
-// Splits each model as if it were alone, after making sure that no two of them write their sets
-// into one folder, where the files of one would replace those of the other.
-int split(const std::vector<std::string>& models, bool ownFolder, std::FILE* err) {
-    FileSystem& fileSystem = nativeFileSystem();
-    std::vector<std::string> paths;
-    std::map<std::string, std::string> folders;  // where a set goes, and whose it is
-    for (const std::string& model : models) {
-        paths.push_back(resolveAgainstCurrentDirectory(fileSystem, model));
-        const std::string dir = mdlFuncts::GetDir(fileSystem, paths.back());
-        std::string folder = dir == paths.back() ? "" : dir;  // no model: nothing written
-        try {
-            folder += ownFolder && !folder.empty()
-                          ? mdlFuncts::CutExt(mdlFuncts::FileNameOf(fileSystem, paths.back()))
-                          : "";
-        } catch (const RunError&) {
-            folder.clear();  // no name for a set: nothing written
-        }
-        const auto [other, added] = folders.emplace(folder, model);
-        if (!added && !folder.empty()) {
-            std::fprintf(err,
-                         "cindervaxel-cli: %s and %s would both write their section files into "
-                         "%s; %s\n",
-                         other->second.c_str(), model.c_str(), folder.c_str(),
-                         ownFolder ? "split them one at a time"
-                                   : "split them with --own-folder, each into a folder of its own");
-            return kExitUsage;
-        }
+Json summaryJson(const ModelSummary& summary) {
+    const ModelLayout& layout = summary.layout;
+    Json sections = Json::array();
+    for (const SectionInfo& info : sectionTable()) {
+        const bool present = info.section != Section::Value3 || layout.hasValue3();
+        const SectionExtent extent = layout[info.section];
+        sections.push_back({{"file", info.fileName},
+                            {"present", present},
+                            {"offset", present ? Json(extent.offset) : Json()},
+                            {"length", extent.length}});
     }
-    int status = kExitOk;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        Workspace workspace(fileSystem);
-        CliUserInterface ui(err, Answer::Yes, models.size() > 1 ? models[i] + ": " : "");
-        DisassembleModel(workspace, ui, paths[i], ownFolder);
-        status = ui.messageShown() ? kExitMessage : status;
+    Json unowned = {{"count", layout.unownedBytes()}};
+    if (layout.unownedBytes() > 0) {
+        unowned["first"] = layout.FrontEnd();
+        unowned["last"] = layout.FrontEnd() + layout.unownedBytes() - 1;
     }
-    return status;
+    return {{"model", summary.path},
+            {"counts", countsOf(summary.header)},
+            {"sections", sections},
+            {"fileLength", layout.FileLength()},
+            {"modelLength", layout.ModelLength()},
+            {"unownedBytes", unowned},
+            {"index", summary.indexFileName}};
 }
 
-int check(const SectionSet& set, std::FILE* out) {
+int info(const Invocation& call) {
+    Workspace workspace(nativeFileSystem());
+    CliUserInterface ui(call.err, Answer::Yes, "");
+    const std::optional<ModelSummary> summary = InspectModel(workspace, ui, call.operands[0]);
+    if (!summary) {
+        return kExitMessage;
+    }
+    if (call.has("--json")) {
+        std::fprintf(call.out, "%s\n", dump(summaryJson(*summary)).c_str());
+    } else {
+        printSummary(*summary, call.out);
+    }
+    return kExitOk;
+}
+
+Json lengthJson(const std::optional<std::int64_t>& length) {
+    return length ? Json(*length) : Json();
+}
+
+Json problemJson(const Problem& problem) {
+    return {{"code", problem.code},
+            {"file", problem.file},
+            {"onDisk", lengthJson(problem.onDisk)},
+            {"wanted", problem.wanted},
+            {"remedy", problem.remedy},
+            {"message", problem.text}};
+}
+
+// Reads the set of the index `given`, as check and recount take it; on a failure to read, shows
+// the message and gives nothing.
+std::optional<SectionSet> readSet(const Invocation& call, SectionSet::Index index) {
+    try {
+        return SectionSet::read(nativeFileSystem(), call.operands[0], index);
+    } catch (const RunError& error) {
+        CliUserInterface ui(call.err, Answer::Yes, "");
+        reportError(ui, error, ErrorCode::FileNotFound);
+        return std::nullopt;
+    }
+}
+
+// Tells why the index was not taken: a missing one as every command tells of a missing file.
+void printRefusal(const Problem& refusal, std::FILE* err) {
+    if (refusal.code == "no-index") {
+        std::fprintf(err, "%s: %s\n", kErrorTitle, kFileDoesNotExist);
+    }
+    std::fprintf(err, "%s\n", refusal.text.c_str());
+}
+
+int check(const Invocation& call) {
+    const std::optional<SectionSet> set = readSet(call, SectionSet::Index::AsItIs);
+    if (!set) {
+        return kExitMessage;
+    }
+    const std::vector<Problem> problems = set->problems();
+    if (call.has("--json")) {
+        Json rows = Json::array(), listed = Json::array();
+        for (const SectionSet::Row& row : set->rows()) {
+            rows.push_back({{"file", sectionInfo(row.section).fileName},
+                            {"onDisk", lengthJson(row.onDisk)},
+                            {"inIndex", lengthJson(row.inIndex)},
+                            {"fromHeader", lengthJson(row.fromHeader)},
+                            {"agrees", row.agrees}});
+        }
+        for (const Problem& problem : problems) {
+            listed.push_back(problemJson(problem));
+        }
+        const Json document = {{"index", call.operands[0]},
+                               {"joinsExactly", problems.empty()},
+                               {"rows", rows},
+                               {"problems", listed}};
+        std::fprintf(call.out, "%s\n", dump(document).c_str());
+        return problems.empty() ? kExitOk : kExitMessage;
+    }
+    if (set->refusal()) {
+        printRefusal(*set->refusal(), call.err);
+        return kExitMessage;
+    }
     auto length = [](const std::optional<std::int64_t>& value, const char* none) {
         return value ? std::to_string(*value) : std::string(none);
     };
-    std::fprintf(out, "%-16s %12s %12s %12s\n", "Section file", "On disk", "In index",
+    std::fprintf(call.out, "%-16s %12s %12s %12s\n", "Section file", "On disk", "In index",
                  "From header");
-    for (const SectionSet::Row& row : set.rows()) {
-        std::fprintf(out, "%-16s %12s %12s %12s   %s\n",
+    for (const SectionSet::Row& row : set->rows()) {
+        std::fprintf(call.out, "%-16s %12s %12s %12s   %s\n",
                      std::string(sectionInfo(row.section).fileName).c_str(),
                      length(row.onDisk, "missing").c_str(),
                      length(row.inIndex, "not in set").c_str(), length(row.fromHeader, "-").c_str(),
                      row.agrees ? "ok" : "differs");
     }
-    const std::vector<std::string> problems = set.problems();
-    for (const std::string& problem : problems) {
-        std::fprintf(out, "%s%s\n", &problem == &problems.front() ? "\n" : "", problem.c_str());
+    for (const Problem& problem : problems) {
+        std::fprintf(call.out, "%s%s\n", &problem == &problems.front() ? "\n" : "",
+                     problem.text.c_str());
     }
     if (problems.empty()) {
-        std::fprintf(out, "\nA join gives a model made of exactly these files.\n");
+        std::fprintf(call.out, "\nA join gives a model made of exactly these files.\n");
     }
     return problems.empty() ? kExitOk : kExitMessage;
 }
 
-int recount(const SectionSet& set, SectionSet::Value3 value3, std::FILE* out, std::FILE* err) {
-    const SectionSet::Recount recount = set.recount(value3);
-    for (const std::string& problem : recount.problems) {
-        std::fprintf(err, "%s\n", problem.c_str());
+int recount(const Invocation& call) {
+    const std::optional<SectionSet> set =
+        readSet(call, call.has("--new-index") ? SectionSet::Index::New : SectionSet::Index::AsItIs);
+    if (!set) {
+        return kExitMessage;
+    }
+    if (set->refusal()) {
+        printRefusal(*set->refusal(), call.err);
+        std::fprintf(call.err, "Nothing was changed.\n");
+        return kExitMessage;
+    }
+    const SectionSet::Recount recount =
+        set->recount(call.has("--add-value3")    ? SectionSet::Value3::Add
+                     : call.has("--drop-value3") ? SectionSet::Value3::Drop
+                                                 : SectionSet::Value3::AsIndexed);
+    for (const Problem& problem : recount.problems) {
+        std::fprintf(call.err, "%s\n", problem.text.c_str());
     }
     if (!recount.problems.empty()) {
-        std::fprintf(err, "Nothing was changed.\n");
+        std::fprintf(call.err, "Nothing was changed.\n");
         return kExitMessage;
     }
     if (recount.changes.empty()) {
-        std::fprintf(out, "Nothing to change: header.bin and %s agree with the section files.\n",
-                     set.indexName().c_str());
+        std::fprintf(call.out,
+                     "Nothing to change: header.bin and %s agree with the section files.\n",
+                     set->indexName().c_str());
         return kExitOk;
     }
-    set.write(nativeFileSystem(), recount);
+    try {
+        set->write(nativeFileSystem(), recount);
+    } catch (const RunError& error) {
+        CliUserInterface ui(call.err, Answer::Yes, "");
+        reportError(ui, error, ErrorCode::FileNotFound);
+        return kExitMessage;
+    }
     for (const std::string& change : recount.changes) {
-        std::fprintf(out, "%s\n", change.c_str());
+        std::fprintf(call.out, "%s\n", change.c_str());
     }
     return kExitOk;
+}
+
+const Command kCommands[] = {
+    {"split", {"--own-folder", "--force"}, "MODEL", 1, SIZE_MAX, split},
+    {"join", {"--no-check-lengths"}, "INDEX and DEST", 2, 2, join},
+    {"info", {"--json"}, "MODEL", 1, 1, info},
+    {"check", {"--json"}, "INDEX", 1, 1, check},
+    {"recount",
+     {"--add-value3", "--drop-value3", "--new-index"},
+     "INDEX",
+     1,
+     1,
+     recount,
+     {"--add-value3", "--drop-value3"}},
+};
+
+// Returns the command that `args` call for, with its options and operands in `call`, or what is
+// wrong with them.
+std::variant<const Command*, std::string> parse(const std::vector<std::string>& args,
+                                                Invocation& call) {
+    if (args.empty()) {
+        return "no command given";
+    }
+    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                      [&](const Command& c) { return args[0] == c.name; });
+    if (command == std::end(kCommands)) {
+        return (args[0][0] == '-' ? "unknown option '" : "unknown command '") + args[0] + "'";
+    }
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (std::find(command->options.begin(), command->options.end(), arg) ==
+                command->options.end()) {
+                return "unknown option '" + arg + "'";
+            }
+            call.options.push_back(arg);
+        } else {
+            call.operands.push_back(arg);
+        }
+    }
+    const std::string name(command->name), operands(command->operands);
+    if (call.operands.size() < command->fewest) {
+        return name + " needs " + operands;
+    }
+    if (call.operands.size() > command->most) {
+        return name + " takes " + operands + ", not " + std::to_string(call.operands.size()) +
+               " arguments";
+    }
+    if (std::count_if(command->oneOf.begin(), command->oneOf.end(),
+                      [&](std::string_view option) { return call.has(option); }) > 1) {
+        return name + " takes " + std::string(command->oneOf[0]) + " or " +
+               std::string(command->oneOf[1]) + ", not both";
+    }
+    return &*command;
 }
 
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-        std::fputs(kUsage, out);
-        return kExitOk;
+    // As GNU tools do: --help or --version anywhere before "--" answers at once, the first of
+    // them given.
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--help" || arg == "-h" || (arg == "help" && &arg == &args.front())) {
+            std::fputs(kUsage, out);
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            std::fputs("cindervaxel-cli " CINDERVAXEL_VERSION "\n", out);
+            return kExitOk;
+        }
     }
-    if (args.size() == 1 && args[0] == "--version") {
-        std::fputs("cindervaxel-cli " CINDERVAXEL_VERSION "\n", out);
-        return kExitOk;
-    }
-    const Parsed parsed = parse(args);
-    if (!parsed.fault.empty()) {
+    Invocation call{{}, {}, out, err};
+    const auto parsed = parse(args, call);
+    if (const auto* fault = std::get_if<std::string>(&parsed)) {
         std::fprintf(err,
                      "cindervaxel-cli: %s\nTry 'cindervaxel-cli --help' for more information.\n",
-                     parsed.fault.c_str());
+                     fault->c_str());
         return kExitUsage;
     }
-    const std::string_view command = parsed.command->name;
-    const std::vector<std::string>& operands = parsed.operands;
-    if (command == "split") {
-        return split(operands, parsed.has("--own-folder"), err);
-    }
-    Workspace workspace(nativeFileSystem());
-    CliUserInterface ui(err, parsed.has("--no-check-lengths") ? Answer::No : Answer::Yes, "");
-    if (command == "join") {
-        AssembleModel(workspace, ui, operands[0], operands[1]);
-    } else if (command == "info") {
-        const std::optional<ModelSummary> summary = InspectModel(workspace, ui, operands[0]);
-        if (summary) {
-            printSummary(*summary, out);
-        }
-    } else {
-        try {
-            const SectionSet set = SectionSet::read(nativeFileSystem(), operands[0]);
-            if (command == "check") {
-                return check(set, out);
-            }
-            return recount(set,
-                           parsed.has("--add-value3")    ? SectionSet::Value3::Add
-                           : parsed.has("--drop-value3") ? SectionSet::Value3::Drop
-                                                         : SectionSet::Value3::AsIndexed,
-                           out, err);
-        } catch (const RunError& error) {
-            if (error.code() == ErrorCode::FileNotFound) {
-                reportError(ui, error.code(), ErrorCode::FileNotFound);
-            } else {
-                std::fprintf(err, "%s: %s\n", std::string(command).c_str(), error.what());
-                return kExitMessage;
-            }
-        }
-    }
-    return ui.messageShown() ? kExitMessage : kExitOk;
+    return std::get<const Command*>(parsed)->run(call);
 }
 
 #ifdef _WIN32

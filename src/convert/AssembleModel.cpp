@@ -1,6 +1,7 @@
 #include "AssembleModel.h"
 
 #include "ErrorReport.h"
+#include "GivenFile.h"
 #include "PathText.h"
 #include "ReplacingFile.h"
 #include "formats/SectionTable.h"
@@ -46,32 +47,45 @@ void refuseDestinationAmongInputs(Workspace& workspace, const std::string& desti
                         fileSystem.sameFile(toPath(destination), toPath(fileNameOf(info.section))));
     }
     if (isInput) {
-        throw RunError(ErrorCode::PathFileAccessError,
-                       "the destination '" + destination + "' is one of the files to join");
+        throw RunError(ErrorCode::PathFileAccessError, "it is one of the files to join",
+                       destination, "choose another destination; the set must stay as it is");
     }
 }
 
 // Reads header.bin into the shared state and returns the length of every section that its counts
 // ask for. Each section file must hold at least those bytes (code 62): nothing is ever made up.
-SectionLengths readHeaderAndMeasure(Workspace& workspace) {
+SectionLengths readHeaderAndMeasure(Workspace& workspace, const std::string& index) {
     ModelState& model = workspace.model;
-    ModelHeader::Bytes headerBytes;
-    readExactly(workspace.files.get(fileNumberOf(Section::Header)), 0, headerBytes, "header.bin");
-    model.header = ModelHeader(headerBytes);
-
-    const SectionLengths lengths = sectionLengths(model.header);
-    totalLength(lengths);  // the joined model must stay below 2 GiB
+    const std::string recount = "run cindervaxel-cli recount " + index;
+    FileHandle& headerFile = workspace.files.get(fileNumberOf(Section::Header));
+    SectionLengths lengths{};
+    try {
+        ModelHeader::Bytes headerBytes;
+        readExactly(headerFile, 0, headerBytes);
+        model.header = ModelHeader(headerBytes);
+        lengths = sectionLengths(model.header);
+        totalLength(lengths);  // the joined model must stay below 2 GiB
+    } catch (const RunError& error) {
+        throw error.about(toText(headerFile.path()), recount);
+    }
     for (const SectionInfo& info : sectionTable()) {
         if (info.section == Section::Header || !carriesBytes(model.header, info.section)) {
             continue;
         }
-        // value3 bytes without value3.bin in the set: number 5 is not open (code 52).
+        if (!workspace.files.isOpen(fileNumberOf(info.section))) {
+            // value3 bytes without value3.bin in the set: number 5 is not open (code 52).
+            throw RunError(ErrorCode::BadFileNumber,
+                           "its NumValue3 " + std::to_string(model.header.NumValue3()) +
+                               " asks for value3.bin, which the index leaves out of the set",
+                           toText(headerFile.path()), recount + " --add-value3");
+        }
         FileHandle& file = workspace.files.get(fileNumberOf(info.section));
         const std::int32_t length = lengths[indexOf(info.section)];
         if (file.size() < length) {
-            throw RunError(
-                ErrorCode::InputPastEndOfFile,
-                fileNameOf(info.section) + " has fewer than " + std::to_string(length) + " bytes");
+            throw RunError(ErrorCode::InputPastEndOfFile,
+                           "header.bin's counts need " + std::to_string(length) +
+                               " bytes of it, it has " + std::to_string(file.size()),
+                           toText(file.path()), recount);
         }
     }
     return lengths;
@@ -87,9 +101,23 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     const std::string destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
 
     if (fileSystem.kindOf(toPath(index)) != FileKind::Regular) {
-        ui.ShowMessage(kFileDoesNotExist, kErrorTitle);
+        ui.ShowMessage(kFileDoesNotExist, kErrorTitle,
+                       index + ": there is no such file: check the path");
         ui.SetButtonEnabled(Button::Assemble, true);
         return false;
+    }
+
+    // A slip of the keyboard is refused before anything is opened for writing: the model where
+    // the index belongs, or the index where the model to write belongs.
+    using Kind = GivenFile::Kind;
+    const GivenFile given = GivenFile::at(fileSystem, toPath(index), index);
+    if (given.kind() == Kind::Model || given.kind() == Kind::SectionFile) {
+        throw given.refusal("an index file", given.indexHint(fileSystem));
+    }
+    const GivenFile target = GivenFile::at(fileSystem, toPath(destination), destination);
+    if (target.kind() == Kind::Index || target.kind() == Kind::IndexOfOtherLength ||
+        target.kind() == Kind::SectionFile) {
+        throw target.refusal("a model file", "give the model file (.p) to write");
     }
 
     ReplacingFile& output =
@@ -97,7 +125,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(toPath(index)));
     fileSystem.changeDirectory(toPath(mdlFuncts::GetDir(fileSystem, index)));
     SectionIndex::Bytes record;
-    readExactly(indexFile, 0, record, "index record");
+    readExactly(indexFile, 0, record);
     workspace.model.index = SectionIndex::decode(record);
     files.release(kIndexFile);
 
@@ -123,7 +151,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
         }
     }
 
-    const SectionLengths lengths = readHeaderAndMeasure(workspace);
+    const SectionLengths lengths = readHeaderAndMeasure(workspace, index);
     output.write(workspace.model.header.bytes());
     for (const SectionInfo& info : sectionTable()) {
         if (info.section != Section::Header && carriesBytes(workspace.model.header, info.section)) {
@@ -145,7 +173,8 @@ bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
         return true;
     }
     ui.ShowMessage("The File '" + File + "' does not exists! Model can't be assembled!",
-                   "File Missing!");
+                   "File Missing!",
+                   File + ": the index lists it, but it is not beside the index: put it back");
     ui.SetButtonEnabled(Button::Assemble, true);
     workspace.files.closeAll();
     return false;
@@ -153,10 +182,14 @@ bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
 
 bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number,
             std::int32_t Must) {
-    if (workspace.files.get(number).size() == Must) {
+    const std::int64_t size = workspace.files.get(number).size();
+    if (size == Must) {
         return true;
     }
-    ui.ShowMessage("The Filelength of '" + File + "' does not match!", "Filelength");
+    ui.ShowMessage("The Filelength of '" + File + "' does not match!", "Filelength",
+                   File + ": it is " + std::to_string(size) + " bytes, the index records " +
+                       std::to_string(Must) +
+                       ": run cindervaxel-cli check on the index to see what to do");
     workspace.files.closeAll();
     ui.EndProgram();
     return false;  // not reached: the program has ended

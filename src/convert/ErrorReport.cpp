@@ -5,27 +5,64 @@
 
 namespace cvx {
 
+const char* usualRemedy(ErrorCode code) {
+    switch (code) {
+        case ErrorCode::InvalidArgument:
+            return "give it a name with an extension, such as robot.p";
+        case ErrorCode::Overflow:
+        case ErrorCode::SubscriptOutOfRange:
+        case ErrorCode::InputPastEndOfFile:
+            return "check that it is the right file, complete and undamaged";
+        case ErrorCode::OutOfMemory:
+        case ErrorCode::TooManyFiles:
+            return "close other programs and try again";
+        case ErrorCode::InternalError:
+        case ErrorCode::BadFileNumber:
+        case ErrorCode::FileAlreadyOpen:
+            return "this is a fault of the program; please report it";
+        case ErrorCode::FileNotFound:
+        case ErrorCode::PathNotFound:
+            return "check the path";
+        case ErrorCode::DeviceIoError:
+            return "check the disk and try again";
+        case ErrorCode::FileAlreadyExists:
+            return "remove the temporary files (.*.cvx-*.tmp) beside it and try again";
+        case ErrorCode::DiskFull:
+            return "free some space on the disk (or raise the file-size limit) and try again";
+        case ErrorCode::PermissionDenied:
+            return "make the file and its folder writable (or choose another place) and try again";
+        case ErrorCode::PathFileAccessError:
+            return "check that the path names a file, not a folder";
+    }
+    return "try again";
+}
+
 std::string unknownErrorText(ErrorCode code) {
     return "An unkown Error has occured!\r\nError Code: " + std::to_string(codeNumber(code));
 }
 
-void reportError(UserInterface& ui, ErrorCode code, ErrorCode expected) {
-    ui.ShowMessage(code == expected ? kFileDoesNotExist : unknownErrorText(code), kErrorTitle);
+std::string detailLine(const RunError& error) {
+    const std::string remedy = error.remedy().empty() ? usualRemedy(error.code()) : error.remedy();
+    return (error.file().empty() ? "" : error.file() + ": ") + error.detail() + ": " + remedy;
+}
+
+void reportError(UserInterface& ui, const RunError& error, ErrorCode expected) {
+    ui.ShowMessage(error.code() == expected ? kFileDoesNotExist : unknownErrorText(error.code()),
+                   kErrorTitle, detailLine(error));
 }
 
 void handleOperationError(FileTable& files, UserInterface& ui, ErrorCode expected) {
     files.closeAll();
-    ErrorCode code = ErrorCode::InternalError;
     try {
         throw;
     } catch (const RunError& error) {
-        code = error.code();
+        reportError(ui, error, expected);
     } catch (const std::bad_alloc&) {
-        code = ErrorCode::OutOfMemory;
-    } catch (const std::exception&) {
-        code = ErrorCode::InternalError;
+        reportError(ui, RunError(ErrorCode::OutOfMemory, "not enough memory for the run"),
+                    expected);
+    } catch (const std::exception& error) {
+        reportError(ui, RunError(ErrorCode::InternalError, error.what()), expected);
     }
-    reportError(ui, code, expected);
 }
 
 }  // namespace cvx

@@ -14,10 +14,18 @@ inline constexpr const char* kFileDoesNotExist = "File does not exist!";
 // Returns "An unkown Error has occured!", CR LF, "Error Code: " and `code` in decimal.
 std::string unknownErrorText(ErrorCode code);
 
+// Returns what the user can do about an error of `code`, where the place that raised it knew no
+// better: "free some space on the disk ... and try again".
+const char* usualRemedy(ErrorCode code);
+
+// Returns the line that goes with the message of `error`: the file, the cause and the next step
+// ("/m/short.p: the header's counts need 1140 bytes, the file has 100: check that ...").
+std::string detailLine(const RunError& error);
+
 // The message of an operation's error handler: "File does not exist!" for `expected`, the one
 // code the operation expects, and the unknown-error text with the code for every other code.
-// Title "Error".
-void reportError(UserInterface& ui, ErrorCode code, ErrorCode expected);
+// Title "Error"; `error`'s detail line below it.
+void reportError(UserInterface& ui, const RunError& error, ErrorCode expected);
 
 // The error handler at the end of an operation; call it only inside a catch block. Closes every
 // open file, then reports the error being handled: a RunError by its code, a failed allocation

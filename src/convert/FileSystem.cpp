@@ -4,18 +4,18 @@
 #include <memory>
 #include <string>
 
+#include "PathText.h"
 #include "formats/RunError.h"
 
 namespace cvx {
 
-void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data,
-                 const char* what) {
+void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data) {
     const std::size_t got = file.readAt(offset, data);
     if (got != data.size()) {
         throw RunError(ErrorCode::InputPastEndOfFile,
-                       std::string(what) + ": " + std::to_string(data.size()) +
-                           " bytes wanted at offset " + std::to_string(offset) + ", " +
-                           std::to_string(got) + " there");
+                       std::to_string(data.size()) + " bytes wanted at offset " +
+                           std::to_string(offset) + ", " + std::to_string(got) + " there",
+                       toText(file.path()));
     }
 }
 
@@ -33,7 +33,7 @@ void FileHandle::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t 
     while (length > 0) {
         const std::span<std::uint8_t> chunk(buffer.get(),
                                             static_cast<std::size_t>(std::min(length, piece)));
-        readExactly(source, offset, chunk, "copy");
+        readExactly(source, offset, chunk);
         write(chunk);
         offset += static_cast<std::int64_t>(chunk.size());
         length -= static_cast<std::int64_t>(chunk.size());

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "formats/RunError.h"
 
@@ -17,6 +18,9 @@ enum class FileKind { None, Regular, Directory, Other };
 class FileHandle {
 public:
     virtual ~FileHandle() = default;
+
+    // Returns the path the file was opened by, for messages.
+    virtual const std::filesystem::path& path() const = 0;
 
     // Returns the length of the file in bytes.
     virtual std::int64_t size() = 0;
@@ -59,6 +63,9 @@ public:
         return path.filename();
     }
 
+    // Returns the names of the entries of the folder `path`, sorted; none when it cannot be read.
+    virtual std::vector<std::filesystem::path> listFolder(const std::filesystem::path& path) = 0;
+
     // True when both paths name the same existing file (also through links); false otherwise.
     virtual bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
 
@@ -91,15 +98,15 @@ public:
     // Renames `from` to `to`, replacing a file `to` in one step.
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 
-    // Removes the file `path` if it can; never throws. Used to abandon temporary files.
+    // Removes the file or empty folder `path` if it can; never throws. Used to abandon
+    // temporary files, and a folder that a failed run made.
     virtual void remove(const std::filesystem::path& path) noexcept = 0;
 };
 
 // Reads exactly `data.size()` bytes of `file` from byte `offset` on. Throws
-// RunError(InputPastEndOfFile, code 62) naming `what` when the file ends first: the missing bytes
+// RunError(InputPastEndOfFile, code 62) naming the file when it ends first: the missing bytes
 // are never made up.
-void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data,
-                 const char* what);
+void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data);
 
 // The file system of the machine the program runs on.
 FileSystem& nativeFileSystem();

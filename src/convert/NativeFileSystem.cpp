@@ -7,6 +7,7 @@
 #include <climits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "FileSystem.h"
 #include "PathText.h"
@@ -173,6 +174,8 @@ public:
     NativeFile(const NativeFile&) = delete;
     NativeFile& operator=(const NativeFile&) = delete;
 
+    const fs::path& path() const override { return m_path; }
+
     std::int64_t size() override {
         FileStat st{};
         if (statFile(descriptor(), &st) != 0) {
@@ -238,7 +241,7 @@ public:
 private:
     int descriptor() const {
         if (m_fd < 0) {
-            throw RunError(ErrorCode::BadFileNumber, "'" + toText(m_path) + "' is closed");
+            throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_path));
         }
         return m_fd;
     }
@@ -285,6 +288,17 @@ public:
                 return FileKind::Other;
         }
         return FileKind::Other;
+    }
+
+    std::vector<fs::path> listFolder(const fs::path& path) override {
+        std::vector<fs::path> names;
+        std::error_code error;
+        for (fs::directory_iterator it(sys(path), error), end; !error && it != end;
+             it.increment(error)) {
+            names.push_back(it->path().filename());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     bool sameFile(const fs::path& a, const fs::path& b) override {
@@ -363,8 +377,8 @@ public:
             throw systemError(lastError(), FileAction::Open, path);
         }
         if (!isRegular(st)) {
-            throw RunError(ErrorCode::PathFileAccessError,
-                           "'" + toText(path) + "' is not a regular file");
+            throw RunError(ErrorCode::PathFileAccessError, "it is a folder or a device, not a file",
+                           toText(path));
         }
         return file;
     }

@@ -120,6 +120,13 @@ fs::path temporaryName(const fs::path& destination, std::mt19937& random) {
     return temp;
 }
 
+// `error` as the user is told it: a failure of the temporary file `temp` as one of `destination`.
+RunError toldAs(const RunError& error, const fs::path& temp, const fs::path& destination) {
+    return error.file() == toText(temp)
+               ? RunError(error.code(), error.detail(), toText(destination), error.remedy())
+               : error;
+}
+
 }  // namespace
 
 void ReplacingFile::removeTemporaryFilesOnInterrupt() {
@@ -142,8 +149,8 @@ void ReplacingFile::removeTemporaryFilesOnInterrupt() {
 std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
                                                      const fs::path& destination) {
     if (destination.filename().empty()) {
-        throw RunError(ErrorCode::PathFileAccessError,
-                       "'" + toText(destination) + "' does not name a file");
+        throw RunError(ErrorCode::PathFileAccessError, "it does not name a file",
+                       toText(destination), "give the name of the file to write");
     }
     const fs::path file = fileSystem.followLinks(destination);
     const FileKind kind = fileSystem.kindOf(file);
@@ -155,22 +162,21 @@ std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
             break;
         case FileKind::Directory:
         case FileKind::Other:
-            throw RunError(ErrorCode::PathFileAccessError,
-                           "'" + toText(destination) + "' is not a regular file");
+            throw RunError(ErrorCode::PathFileAccessError, "it is a folder or a device, not a file",
+                           toText(destination), "give the name of the file to write");
     }
 
     static std::mt19937 random{std::random_device{}()};
     constexpr int kAttempts = 16;
     for (int attempt = 1;; ++attempt) {
-        fs::path tempPath = temporaryName(file, random);
+        const fs::path tempPath = temporaryName(file, random);
         try {
             std::unique_ptr<ReplacingFile> replacing;
             {
                 const InterruptsHeld held;
                 std::unique_ptr<FileHandle> temp = fileSystem.createNew(tempPath);
                 keepPending(tempPath);
-                replacing.reset(
-                    new ReplacingFile(fileSystem, file, std::move(tempPath), std::move(temp)));
+                replacing.reset(new ReplacingFile(fileSystem, file, tempPath, std::move(temp)));
             }
             if (kind == FileKind::Regular) {
                 fileSystem.copyPermissions(file, replacing->m_tempPath);
@@ -178,7 +184,7 @@ std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
             return replacing;
         } catch (const RunError& error) {
             if (error.code() != ErrorCode::FileAlreadyExists || attempt == kAttempts) {
-                throw;
+                throw toldAs(error, tempPath, destination);
             }
         }
     }
@@ -195,13 +201,44 @@ ReplacingFile::~ReplacingFile() {
     discard();
 }
 
+template <typename Step>
+auto ReplacingFile::onTemporary(Step step) {
+    try {
+        return step();
+    } catch (const RunError& error) {
+        throw toldAs(error, m_tempPath, m_destination);
+    }
+}
+
+std::int64_t ReplacingFile::size() {
+    return onTemporary([&] { return m_temp->size(); });
+}
+
+std::size_t ReplacingFile::readAt(std::int64_t offset, std::span<std::uint8_t> data) {
+    return onTemporary([&] { return m_temp->readAt(offset, data); });
+}
+
+void ReplacingFile::write(std::span<const std::uint8_t> data) {
+    onTemporary([&] { m_temp->write(data); });
+}
+
+void ReplacingFile::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) {
+    onTemporary([&] { m_temp->copyFrom(source, offset, length); });
+}
+
+void ReplacingFile::flush() {
+    onTemporary([&] { m_temp->flush(); });
+}
+
 void ReplacingFile::commit() {
     if (m_finished) {
-        throw RunError(ErrorCode::BadFileNumber, "'" + toText(m_destination) + "' is closed");
+        throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_destination));
     }
     try {
-        m_temp->flush();
-        m_temp->close();
+        onTemporary([&] {
+            m_temp->flush();
+            m_temp->close();
+        });
         const InterruptsHeld held;
         m_fileSystem.rename(m_tempPath, m_destination);
         forgetPending(m_tempPath);

@@ -32,15 +32,13 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    std::int64_t size() override { return m_temp->size(); }
-    std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override {
-        return m_temp->readAt(offset, data);
-    }
-    void write(std::span<const std::uint8_t> data) override { m_temp->write(data); }
-    void copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) override {
-        m_temp->copyFrom(source, offset, length);
-    }
-    void flush() override { m_temp->flush(); }
+    // Failures name the destination: the temporary file is none of the user's business.
+    const std::filesystem::path& path() const override { return m_destination; }
+    std::int64_t size() override;
+    std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override;
+    void write(std::span<const std::uint8_t> data) override;
+    void copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) override;
+    void flush() override;
 
     // Abandons the new contents unless they were committed: the destination stays as it was.
     void close() override { discard(); }
@@ -53,6 +51,9 @@ private:
     ReplacingFile(FileSystem& fileSystem, std::filesystem::path destination,
                   std::filesystem::path tempPath, std::unique_ptr<FileHandle> temp);
     void discard() noexcept;
+    // Runs `step` on the temporary file; a failure of that file is told as the destination's.
+    template <typename Step>
+    auto onTemporary(Step step);
 
     FileSystem& m_fileSystem;
     std::filesystem::path m_destination;

@@ -14,15 +14,37 @@
 
 namespace cvx {
 
+// One thing that keeps a set of section files from being joined into a model made of exactly its
+// files, or from being counted, with the next step. `text` is the whole line as the user reads
+// it; the other fields say the same for scripts.
+struct Problem {
+    std::string code;                    // "missing", "not-whole-elements", ...
+    std::string file;                    // as named beside the index, or the path given
+    std::optional<std::int64_t> onDisk;  // its length; nothing when it is not there
+    std::vector<std::int64_t> wanted;    // lengths that would do, when there are such
+    std::string remedy;                  // what to do about it
+    std::string text;
+};
+
 // A set of section files as it lies on disk beside its index file, found the way a join finds
 // it. For modders who edit the section files with other tools: check says whether a join would
 // give a model made of exactly these files, recount brings header.bin's counts and the index
-// up to date with the files.
+// up to date with the files. Both find the same problems and give the same remedies.
 class SectionSet {
 public:
-    // Reads the index file `IndexPath` and the sizes of the files beside it. Throws RunError:
-    // 53 when the index file is missing, the code of any other failure to read.
-    static SectionSet read(FileSystem& fileSystem, const std::string& IndexPath);
+    // How the index file is taken: as it is, or to be written anew from header.bin and the
+    // section files (when it is missing or cut short).
+    enum class Index { AsItIs, New };
+
+    // Reads the index file `IndexPath` and the sizes of the files beside it. Anything but an
+    // index record of 64 bytes is refused (refusal()) with what it seems to be: a model, a
+    // section file, an index cut short or missing; with Index::New a missing index, or one of
+    // another length named *.asm, is taken. Throws RunError when a file cannot be read.
+    static SectionSet read(FileSystem& fileSystem, const std::string& IndexPath,
+                           Index index = Index::AsItIs);
+
+    // Why the file given as the index was not taken; nothing when it was.
+    const std::optional<Problem>& refusal() const { return m_refusal; }
 
     // One row of the check: a section file's length on disk (nothing: missing), in the index
     // (nothing: not in the set) and as header.bin's counts give it (nothing: they give none).
@@ -32,18 +54,20 @@ public:
         bool agrees;
     };
 
-    // The ten rows of the check, and every problem that keeps a join with the length check from
-    // giving a model made of exactly these files, each as a line to act on. No problem: it would.
+    // The ten rows of the check (none for a refused index), and every problem that keeps a join
+    // with the length check from giving a model made of exactly these files. Where recount mends
+    // them, the problems say "run recount"; where it cannot, they are those recount names.
     std::vector<Row> rows() const;
-    std::vector<std::string> problems() const;
+    std::vector<Problem> problems() const;
 
-    // Which value3.bin recount takes into the set: as the index says, or added, or dropped.
+    // Which value3.bin recount takes into the set: as the index says (for a new index: as
+    // header.bin's NumValue3 says), or added, or dropped.
     enum class Value3 { AsIndexed, Add, Drop };
 
     // The counts and index record that the section files call for. When they cannot be counted,
     // `problems` names every file at fault with the length it would need.
     struct Recount {
-        std::vector<std::string> problems;
+        std::vector<Problem> problems;
         ModelHeader header;
         SectionIndex index;
         std::vector<std::string> changes;  // "NumPolys 29 -> 30", ...; empty: nothing to change
@@ -58,13 +82,11 @@ public:
     const std::string& indexName() const { return m_indexName; }
 
 private:
-    // The problem of an index file shorter than its record, which check and recount share.
-    std::string indexCutShort() const;
-
     std::filesystem::path m_folder;
-    std::string m_indexName;
-    std::int64_t m_indexSize = 0;
-    SectionIndex m_index;                        // as read; bytes a short file lacks count as 0
+    std::string m_indexPath, m_indexName;
+    bool m_newIndex = false;
+    std::optional<Problem> m_refusal;
+    SectionIndex m_index;
     std::optional<ModelHeader::Bytes> m_header;  // header.bin's first 128 bytes
     std::array<std::optional<std::int64_t>, kSectionCount> m_sizes{};  // nothing: missing
 };

@@ -12,28 +12,29 @@
 namespace cvx {
 namespace {
 
+// What could not be done to the file, as the user reads it after the file's name.
 const char* actionName(FileAction action) {
     switch (action) {
         case FileAction::Query:
-            return "look up";
+            return "cannot look it up";
         case FileAction::Open:
-            return "open";
+            return "cannot open it";
         case FileAction::Create:
-            return "create";
+            return "cannot create it";
         case FileAction::Read:
-            return "read";
+            return "cannot read it";
         case FileAction::Write:
-            return "write";
+            return "cannot write it";
         case FileAction::Close:
-            return "close";
+            return "cannot close it";
         case FileAction::Rename:
-            return "rename";
+            return "cannot put it in place";
         case FileAction::ChangeDirectory:
-            return "change directory to";
+            return "cannot enter this folder";
         case FileAction::MakeDirectory:
-            return "create directory";
+            return "cannot create this folder";
     }
-    return "use";
+    return "cannot use it";
 }
 
 // A missing entry: the file is missing when its directory exists, else the path is.
@@ -127,8 +128,7 @@ ErrorCode codeForSystemError(std::error_code error, FileAction action,
 
 RunError systemError(std::error_code error, FileAction action, const std::filesystem::path& path) {
     return RunError(codeForSystemError(error, action, path),
-                    std::string("cannot ") + actionName(action) + " '" + toText(path) +
-                        "': " + error.message());
+                    std::string(actionName(action)) + " (" + error.message() + ")", toText(path));
 }
 
 }  // namespace cvx

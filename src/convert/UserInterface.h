@@ -16,8 +16,14 @@ public:
     virtual ~UserInterface() = default;
 
     // Shows `text` (lines separated by CR LF) under `title` with the error icon and one OK button,
-    // and returns when the user has dismissed it.
-    virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
+    // and below it `detail`, when there is one: the file, the cause and the next step, in a line.
+    // Returns when the user has dismissed it.
+    virtual void ShowMessage(const std::string& text, const std::string& title,
+                             const std::string& detail) = 0;
+
+    // Tells of something a run that went well could not do: bytes of a model that no section
+    // file holds, which a join of the set leaves out. Asks for nothing.
+    virtual void ShowNote(const std::string& text) = 0;
 
     // Asks `text` under `title` with the question icon and the buttons Yes and No, Yes being the
     // default, and returns the answer.

@@ -9,7 +9,8 @@ std::string CutExt(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) {
         throw RunError(ErrorCode::InvalidArgument,
-                       "'" + std::string(name) + "' has no extension to cut");
+                       "the name has no extension, without which to name the set",
+                       std::string(name));
     }
     return std::string(name.substr(0, dot));
 }

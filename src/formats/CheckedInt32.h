@@ -18,7 +18,8 @@ namespace checked {
 inline std::int32_t narrow(std::int64_t value, std::string_view what) {
     if (value < std::numeric_limits<std::int32_t>::min() ||
         value > std::numeric_limits<std::int32_t>::max()) {
-        throw RunError(ErrorCode::Overflow, std::string(what) + " leaves the 32-bit range");
+        throw RunError(ErrorCode::Overflow,
+                       std::string(what) + " leaves the 32-bit range (2 GiB or more)");
     }
     return static_cast<std::int32_t>(value);
 }

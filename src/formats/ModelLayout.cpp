@@ -30,8 +30,8 @@ ModelLayout ModelLayout::compute(const ModelHeader& header, std::int32_t fileLen
 
     if (fileLength < layout.m_modelLength) {
         throw RunError(ErrorCode::InputPastEndOfFile,
-                       "model file has " + std::to_string(fileLength) + " bytes, its sections " +
-                           std::to_string(layout.m_modelLength));
+                       "the header's counts need " + std::to_string(layout.m_modelLength) +
+                           " bytes, the file has " + std::to_string(fileLength));
     }
 
     // With fileLength >= ModelLength these cannot leave the range, but stay checked all the same.

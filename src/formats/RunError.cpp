@@ -1,5 +1,7 @@
 #include "RunError.h"
 
+#include <utility>
+
 namespace cvx {
 
 const char* codeName(ErrorCode code) {
@@ -40,9 +42,17 @@ const char* codeName(ErrorCode code) {
     return "unknown error";
 }
 
-RunError::RunError(ErrorCode code, const std::string& detail)
-    : std::runtime_error(std::to_string(codeNumber(code)) + " (" + codeName(code) + "): " + detail),
+RunError::RunError(ErrorCode code, const std::string& detail, std::string file, std::string remedy)
+    : std::runtime_error(std::to_string(codeNumber(code)) + " (" + codeName(code) +
+                         "): " + (file.empty() ? "" : file + ": ") + detail),
       m_code(code),
-      m_detail(detail) {}
+      m_detail(detail),
+      m_file(std::move(file)),
+      m_remedy(std::move(remedy)) {}
+
+RunError RunError::about(const std::string& file, const std::string& remedy) const {
+    return RunError(m_code, m_detail, m_file.empty() ? file : m_file,
+                    remedy.empty() ? m_remedy : remedy);
+}
 
 }  // namespace cvx

@@ -34,18 +34,29 @@ constexpr int codeNumber(ErrorCode code) {
 const char* codeName(ErrorCode code);
 
 // The one error type of the core: every failing step throws it, and the operation that ran the
-// step catches it once, at its end, and reports its code.
+// step catches it once, at its end, and reports its code, and the file, the cause and the next
+// step in a line of its own.
 class RunError : public std::runtime_error {
 public:
-    RunError(ErrorCode code, const std::string& detail);
+    // `detail` is the cause ("the header's counts need 1140 bytes, the file has 100"), `file` the
+    // file it is about, and `remedy` what the user can do, where the code's usual advice does not
+    // fit; both may be left empty.
+    RunError(ErrorCode code, const std::string& detail, std::string file = {},
+             std::string remedy = {});
 
     ErrorCode code() const { return m_code; }
-    // What failed, without the code: "cannot open 'a.p': Permission denied".
+    // What failed, without the code and the file: "cannot open it: Permission denied".
     const std::string& detail() const { return m_detail; }
+    const std::string& file() const { return m_file; }
+    const std::string& remedy() const { return m_remedy; }
+
+    // Returns this error about `file`, unless it names a file of its own already, and with
+    // `remedy` as the next step when one is given.
+    RunError about(const std::string& file, const std::string& remedy = {}) const;
 
 private:
     ErrorCode m_code;
-    std::string m_detail;
+    std::string m_detail, m_file, m_remedy;
 };
 
 }  // namespace cvx

@@ -76,9 +76,9 @@ void requireNonNegativeCounts(const ModelHeader& header) {
     };
     for (const auto& count : counts) {
         if (count.value < 0) {
-            throw RunError(
-                ErrorCode::SubscriptOutOfRange,
-                std::string(count.name) + " is negative (" + std::to_string(count.value) + ")");
+            throw RunError(ErrorCode::SubscriptOutOfRange,
+                           "the header's " + std::string(count.name) + " is " +
+                               std::to_string(count.value) + ", below 0");
         }
     }
 }

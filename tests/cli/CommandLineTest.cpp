@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
 #include "support/SplitJoinOracle.h"
@@ -30,18 +31,23 @@ static CliRun run(const std::vector<std::string>& args) {
 }
 
 // A bad command line is named in one line (status 2); what goes wrong in a command is told on
-// standard error under the title of its message (status 1). Nothing goes to standard output.
+// standard error under the title of its message, then the file, the cause and the next step
+// (status 1). Nothing goes to standard output.
 TEST(CommandLine, FaultsAreToldOnStandardError) {
     const TempDir dir;
     writeTree(dir.path(), {{"short.p", Bytes(100)}, {"a.asm", Bytes(64)}});
     const std::string bad = "cindervaxel-cli: ",
                       more = "\nTry 'cindervaxel-cli --help' for more information.\n";
-    const std::string missing = "Error: File does not exist!\n";
-    const std::string code62 = "Error: An unkown Error has occured!\nError Code: 62\n";
+    auto missing = [&](const std::string& file, const std::string& remedy) {
+        return "Error: File does not exist!\n" + dir.text(file) +
+               ": there is no such file: " + remedy + "\n";
+    };
+    const std::string code62 = "Error: An unkown Error has occured!\nError Code: 62\n" +
+                               dir.text("short.p") + ": it is 100 bytes long, shorter than";
     const struct {
         std::vector<std::string> args;
         int status;
-        std::string err;
+        std::string err;  // exactly, or its beginning when it ends in "than"
     } rows[] = {
         {{}, 2, bad + "no command given" + more},
         {{"frobnicate", "a.p"}, 2, bad + "unknown command 'frobnicate'" + more},
@@ -54,27 +60,37 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
         {{"recount", "--add-value3", "--drop-value3", "a.asm"},
          2,
          bad + "recount takes --add-value3 or --drop-value3, not both" + more},
-        {{"--help", "split"}, 2, bad + "unknown option '--help'" + more},
-        {{"split", dir.text("missing.p")}, 1, missing},
+        {{"split", dir.text("missing.p")}, 1, missing("missing.p", "check the path")},
         {{"info", dir.text("short.p")}, 1, code62},
         {{"split", dir.text("short.p")}, 1, code62},
-        {{"join", dir.text("missing.asm"), dir.text("x.p")}, 1, missing},
-        {{"check", dir.text("missing.asm")}, 1, missing},
+        {{"join", dir.text("missing.asm"), dir.text("x.p")},
+         1,
+         missing("missing.asm", "check the path")},
+        {{"check", dir.text("missing.asm")},
+         1,
+         "Error: File does not exist!\n" + dir.text("missing.asm") +
+             ": there is no such file: give the index file (.asm) of the set\n"},
         {{"join", "--", dir.text("a.asm"), dir.text("x.p")},
          1,
-         "File Missing!: The File 'header.bin' does not exists! Model can't be assembled!\n"},
+         "File Missing!: The File 'header.bin' does not exists! Model can't be assembled!\n"
+         "header.bin: the index lists it, but it is not beside the index: put it back\n"},
     };
     for (const auto& row : rows) {
         const CliRun result = run(row.args);
         EXPECT_EQ(result.status, row.status);
-        EXPECT_EQ(result.err, row.err);
+        EXPECT_EQ(row.err.ends_with("than") ? result.err.substr(0, row.err.size()) : result.err,
+                  row.err);
         EXPECT_EQ(result.out, "");
     }
     EXPECT_EQ(readTree(dir.path()).size(), 2u);
-    EXPECT_NE(run({"--help"}).out.find("cindervaxel-cli recount [--add-value3 | --drop-value3]"),
+    // --help and --version answer wherever they stand, the first of them given, as GNU tools do.
+    const std::string usage = run({"--help"}).out;
+    EXPECT_NE(usage.find("cindervaxel-cli recount [--add-value3 | --drop-value3]"),
               std::string::npos);
-    EXPECT_EQ(run({"-h"}).out, run({"--help"}).out);
-    EXPECT_EQ(run({"--version"}).out, "cindervaxel-cli " CINDERVAXEL_VERSION "\n");
+    const std::string version = "cindervaxel-cli " CINDERVAXEL_VERSION "\n";
+    EXPECT_EQ(run({"split", "a.p", "-h", "--version"}).out, usage);
+    EXPECT_EQ(run({"check", "--version", "--help"}).out, version);
+    EXPECT_EQ(run({"check", "--", "--help"}).status, 1);  // a file of that name
 }
 
 TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
@@ -88,7 +104,17 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
                              "Unowned bytes               8   (offsets 400 to 407)\n"}) {
         EXPECT_NE(info.out.find(line), std::string::npos) << line << info.out;
     }
-    EXPECT_EQ(run({"split", "--own-folder", dir.text("robot.p")}).status, 0);
+    const auto json = nlohmann::json::parse(run({"info", "--json", dir.text("robot.p")}).out);
+    EXPECT_EQ(json["counts"]["NumValue3"], 3);
+    EXPECT_EQ(json["sections"][2], nlohmann::json::parse(R"({"file": "value3.bin",
+        "present": true, "offset": 164, "length": 24})"));
+    EXPECT_EQ(json["unownedBytes"], nlohmann::json::parse(R"({"count":8,"first":400,"last":407})"));
+    // The bytes that no section holds are told of; the split goes through all the same.
+    const CliRun split = run({"split", "--own-folder", dir.text("robot.p")});
+    EXPECT_EQ(split.status, 0);
+    EXPECT_EQ(split.err, "Note: " + dir.text("robot.p") +
+                             " has 8 bytes at offsets 400 to 407 that belong to no section: a "
+                             "join of this set leaves them out\n");
     const CliRun join =
         run({"join", "--no-check-lengths", dir.text("robot/robot.asm"), dir.text("back.p")});
     EXPECT_EQ(join.status + join.err.size(), 0u);
@@ -106,7 +132,7 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     fs::resize_file(dir / "robot/poly.bin", 24 * std::uintmax_t{89478486});
     fs::resize_file(dir / "robot/color.bin", 4 * (89478486 + 2));
     const CliRun huge = run({"recount", dir.text("robot/robot.asm")});
-    EXPECT_NE(huge.err.find("2505398012 bytes: it must stay below 2 GiB"), std::string::npos);
+    EXPECT_NE(huge.err.find("a model of 2505398012 bytes, 2 GiB or more"), std::string::npos);
 }
 
 // Several models are split as if each were alone; those that would write into one folder are
@@ -123,15 +149,95 @@ TEST(CommandLine, SplitTakesSeveralModels) {
     const CliRun several =
         run({"split", dir.text("a/robot.p"), dir.text("b/missing.p"), dir.text("b/robot.p")});
     EXPECT_EQ(several.status, 1);
-    EXPECT_EQ(several.err, dir.text("b/missing.p") + ": Error: File does not exist!\n");
+    EXPECT_EQ(several.err, dir.text("b/missing.p") + ": Error: File does not exist!\n" +
+                               dir.text("b/missing.p") +
+                               ": there is no such file: check the path\n");
     EXPECT_EQ(run({"split", "--own-folder", dir.text("b/robot.p"), dir.text("b/tank.p")}).status,
               0);
     EXPECT_EQ(readTree(dir.path()).size(), 3 + 4 * 11u);  // the models and four sets
 }
 
+// Every path below `dir`, folders included.
+static std::vector<fs::path> entriesOf(const fs::path& dir) {
+    return {fs::recursive_directory_iterator(dir), fs::recursive_directory_iterator()};
+}
+
+// A slip of the keyboard: each command given a file of the wrong kind refuses it, names it and
+// says what to do, and no file or folder changes.
+TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
+    const TempDir dir;
+    const Bytes robot = makeModel(kWorkedExample);
+    FileTree tree = splitOf(robot);
+    tree["robot.p"] = tree["m.p"] = tree["..p"] = robot;
+    tree["big.p"] = makeModel({1, 5, 0, 2, 9, 3, 2});
+    tree["m"] = {};  // a file in the way of m.p's own folder
+    tree["damaged.p"] = Bytes(100);
+    tree["cut/short.asm"] = Bytes(tree["robot.asm"].begin(), tree["robot.asm"].end() - 4);
+    tree["cut/long.asm"] = tree["robot.asm"];
+    tree["cut/long.asm"].resize(68);
+    writeTree(dir.path(), tree);
+    const std::vector<fs::path> before = entriesOf(dir.path());
+    auto at = [&](const char* name) { return dir.text(name); };
+    const std::string model = " is a model file (its header's counts fit its 432 bytes), not an";
+    const std::string meant = "did you mean " + at("robot.asm") + "?";
+    const std::string anew = "run cindervaxel-cli recount --new-index ";
+    const struct {
+        std::vector<std::string> args;
+        std::string said, remedy;  // in what it says: the file and the cause, the next step
+    } rows[] = {
+        {{"recount", at("robot.p")}, at("robot.p") + model, meant},
+        {{"check", at("robot.p")}, at("robot.p") + model, meant},
+        {{"recount", "--new-index", at("robot.p")}, at("robot.p") + model, meant},
+        {{"recount", at("poly.bin")}, at("poly.bin") + " is a section file", meant},
+        {{"check", at("cut/short.asm")}, "short.asm is 60 bytes, not 64", anew + at("cut/short")},
+        {{"recount", at("cut/long.asm")}, "long.asm is 68 bytes, not 64", anew + at("cut/long")},
+        {{"join", at("robot.p"), at("out.p")}, at("robot.p") + ": it" + model, meant},
+        {{"join", at("robot.asm"), at("cut/long.asm")},
+         "long.asm: it is 68 bytes",
+         "give the model file (.p) to write"},
+        {{"info", at("robot.asm")},
+         at("robot.asm") + ": it is an index file, not a model",
+         "a set is joined with join"},
+        {{"split", "--own-folder", at("m.p")},
+         at("m") + ": a file of this name is in the way",
+         "split the model without its own folder, or move or rename that file"},
+        {{"split", at("big.p")},
+         at("robot.asm") + ": the set of another model lies there",
+         "split it with --own-folder, or give --force"},
+        {{"split", "--own-folder", at("damaged.p")},
+         at("damaged.p") + ": it is 100 bytes long",
+         "check that it is a model file"},
+        {{"split", "--own-folder", at("..p")},
+         "its name gives no folder of its own",
+         "split it without its own folder"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args[0] + " " + row.args[1]);
+        const CliRun result = run(row.args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(row.said), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(row.remedy), std::string::npos) << result.err;
+        EXPECT_EQ(readTree(dir.path()), tree);
+        EXPECT_EQ(entriesOf(dir.path()), before);
+    }
+    // Scripts read the refusal from check's JSON as they read its other problems.
+    const CliRun check = run({"check", "--json", at("robot.p")});
+    const auto refused = nlohmann::json::parse(check.out)["problems"].at(0);
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(refused["code"], "not-an-index");
+    EXPECT_EQ(refused["file"], at("robot.p"));
+    EXPECT_EQ(refused["remedy"], meant);
+    // The same model split again over its own set is no slip; --force splits over another's.
+    EXPECT_EQ(run({"split", at("robot.p")}).status, 0);
+    EXPECT_EQ(run({"split", "--force", at("big.p")}).status, 0);
+    EXPECT_EQ(readFile(dir / "poly.bin").size(), 3 * 24u);
+}
+
 // Sets edited as modders edit them. Check names what is wrong; recount mends what it can count,
-// says what it changed, and otherwise refuses, naming the file, and changes nothing. A recounted
-// set passes the check and joins to a model that splits into exactly its files again.
+// says what it changed, and otherwise refuses, naming the same problems with the same remedies as
+// check, and changes nothing. A recounted set passes the check and joins to a model that splits
+// into exactly its files again.
 TEST(Editing, CheckAndRecountAgreeWithAJoin) {
     using Edit = std::function<void(FileTree&)>;
     auto grow = [](std::vector<std::pair<const char*, int>> files) -> Edit {
@@ -144,20 +250,22 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
     auto word = [](const char* file, std::size_t at, std::int32_t value) -> Edit {
         return [=](FileTree& set) { putWord(set[file], at, value); };
     };
+    const Edit polygon = grow({{"poly.bin", 24}, {"color.bin", 4}});
     // noValue3 has ModelType 0, the lowest that an index holds.
     const Bytes worked = makeModel(kWorkedExample), noValue3 = makeModel({0, 2, 1, 0, 4, 1, 1});
-    const std::vector<std::string> none, add = {"--add-value3"}, drop = {"--drop-value3"};
+    const std::vector<std::string> none, add = {"--add-value3"}, drop = {"--drop-value3"},
+                                         anew = {"--new-index"};
     const struct {
         const char* name;
         const Bytes& model;
         Edit edit;
         const std::vector<std::string>& options;
-        std::string check;  // what the check's report says; "exactly these files": all is well
+        std::string check;  // in a problem of the check; "": all is well
         bool counts;
         std::string recount;  // what recount writes
     } rows[] = {
-        {"unedited", worked, grow({}), none, "exactly these files", true, "Nothing to change"},
-        {"a polygon more", worked, grow({{"poly.bin", 24}, {"color.bin", 4}}), none,
+        {"unedited", worked, grow({}), none, "", true, "Nothing to change"},
+        {"a polygon more", worked, polygon, none,
          "poly.bin is 48 bytes; header.bin's NumPolys 1 gives 24: run recount", true,
          "NumPolys 1 -> 2"},
         {"a vertex more", worked,
@@ -169,32 +277,41 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
          "NumValue3 3 -> 4"},
         {"NumPolys past 2 GiB", worked, word("header.bin", 36, 536870912), none,
          "header.bin's counts give no model", true, "NumPolys 536870912 -> 1"},
-        {"value3 added", noValue3, grow({{"value3.bin", 16}}), add, "exactly these files", true,
+        {"value3 added", noValue3, grow({{"value3.bin", 16}}), add, "", true,
          "value3.bin in robot.asm: not in the set -> 16"},
-        {"value3 dropped", worked, grow({}), drop, "exactly these files", true, "NumValue3 3 -> 0"},
-        {"value3 left out of the index", worked, word("robot.asm", 17, 0), add,
+        {"value3 dropped", worked, grow({}), drop, "", true, "NumValue3 3 -> 0"},
+        {"value3 left out of the index", worked, word("robot.asm", 17, 0), none,
          "asks for value3.bin, which robot.asm leaves out of the set: run recount --add-value3",
-         true, "value3.bin in robot.asm: not in the set -> 24"},
+         false, "or --drop-value3 to leave it out"},
         {"value3 left out by NumValue3", worked, word("header.bin", 24, 0), none,
          "value3.bin holds 24 bytes that a join leaves out", true, "NumValue3 0 -> 3"},
         {"index edited", worked, word("robot.asm", 41, 48), none,
          "poly.bin is 24 bytes; robot.asm records 48: run recount", true, "48 -> 24"},
         {"a polygon cut short", worked, grow({{"poly.bin", 5}}), none,
-         "not a whole number of 24-byte elements", false, "24 or 48 would be"},
-        {"color.bin left as it was", worked, grow({{"poly.bin", 24}}), none, "poly.bin is 48",
-         false, "color.bin is 12 bytes; it must be 16 bytes"},
+         "29 bytes, not a whole number of 24-byte elements", false, "make it 24 or 48 bytes"},
+        {"color.bin left as it was", worked, grow({{"poly.bin", 24}}), none,
+         "color.bin is 12 bytes; unknown.bin and poly.bin give 2 vertices and 2 polygons", false,
+         "make it 16 bytes"},
         {"fewer additional than vertices", worked, grow({{"additional.bin", -36}}), none,
-         "additional.bin is 0", false, "it must be at least 24 bytes"},
+         "additional.bin is 0", false, "make it at least 24 bytes"},
         {"unknown.bin gone", worked, [](FileTree& set) { set.erase("unknown.bin"); }, none,
-         "unknown.bin is missing", false, "unknown.bin is missing"},
+         "unknown.bin is missing", false, "put it back beside robot.asm"},
         {"bbox.bin cut, header.bin longer", worked, grow({{"bbox.bin", -1}, {"header.bin", 1}}),
-         none, "bbox.bin is 23 bytes; it must be 24 bytes", false,
-         "bbox.bin is 23 bytes; it must be 24 bytes\nheader.bin is 129 bytes; it must be 128 "
-         "bytes"},
-        {"index cut short", worked, grow({{"robot.asm", -10}}), none, "54 bytes, not 64 bytes",
-         false, "robot.asm is 54 bytes, not 64 bytes: split the model again"},
-        {"ModelType 300", worked, word("header.bin", 8, 300), none, "exactly these files", false,
-         "header.bin's ModelType 300 does not fit the index"},
+         none, "bbox.bin is 23 bytes", false, "header.bin is 129 bytes; it is always 128 bytes"},
+        {"index cut short", worked, grow({{"robot.asm", -4}}), none, "60 bytes, not 64 bytes",
+         false, "run cindervaxel-cli recount --new-index"},
+        {"index cut short and written anew", worked,
+         [&](FileTree& set) {
+             grow({{"robot.asm", -4}})(set), polygon(set);
+         },
+         anew, "recount --new-index", true, "robot.asm written anew"},
+        {"index gone, written anew", worked, [](FileTree& set) { set.erase("robot.asm"); }, anew,
+         "there is no such file: run cindervaxel-cli recount --new-index", true, "written anew"},
+        {"ModelType 300 alone", worked, word("header.bin", 8, 300), none, "", true,
+         "Nothing to change"},
+        {"ModelType 300 and a polygon more", worked,
+         [&](FileTree& set) { word("header.bin", 8, 300)(set), polygon(set); }, none,
+         "ModelType 300 does not fit the index", false, "offset 8"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -203,11 +320,20 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
         row.edit(set);
         writeTree(dir / "set", set);
         const std::string index = dir.text("set/robot.asm");
-        const CliRun check = run({"check", index});
-        EXPECT_EQ(check.status, row.check == "exactly these files" ? 0 : 1);
-        EXPECT_NE(check.out.find(row.check), std::string::npos) << check.out;
-        // In these sets every problem shows in the table too, as a row that differs.
-        EXPECT_EQ(check.out.find("differs") == std::string::npos, check.status == 0) << check.out;
+        const CliRun check = run({"check", "--json", index});
+        const auto report = nlohmann::json::parse(check.out);
+        std::string problems;  // the lines check gives, as recount would
+        for (const auto& problem : report["problems"]) {
+            problems += problem["message"].get<std::string>() + "\n";
+        }
+        EXPECT_EQ(check.status, row.check.empty() ? 0 : 1);
+        EXPECT_EQ(report["joinsExactly"], row.check.empty());
+        EXPECT_NE(problems.find(row.check), std::string::npos) << problems;
+        // Every problem shows in the table too, as a row that differs; a refused index has none.
+        const auto& tableRows = report["rows"];
+        EXPECT_EQ(!tableRows.empty() && std::all_of(tableRows.begin(), tableRows.end(),
+                                                    [](const auto& r) { return r["agrees"]; }),
+                  check.status == 0);
         std::vector<std::string> args = {"recount"};
         args.insert(args.end(), row.options.begin(), row.options.end());
         args.push_back(index);
@@ -217,8 +343,12 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
             << recount.out << recount.err;
         const FileTree recounted = readTree(dir / "set");
         if (!row.counts) {
+            EXPECT_EQ(recount.err, problems + "Nothing was changed.\n");
             EXPECT_EQ(recounted, set);
             continue;
+        }
+        for (const auto& problem : report["problems"]) {
+            EXPECT_NE(problem["remedy"].get<std::string>().find("recount"), std::string::npos);
         }
         EXPECT_EQ(run({"check", index}).status, 0);
         ASSERT_EQ(run({"join", index, dir.text("joined.p")}).status, 0);

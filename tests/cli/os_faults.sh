@@ -54,10 +54,11 @@ snapshot() {
     (cd "$1" && find . -type f -print0 | sort -z | xargs -0r sha256sum)
 }
 
-# expect_failure NAME CODE COMMAND...: the command exits 1 with the unknown-error message and CODE.
+# expect_failure NAME CODE FILE COMMAND...: the command exits 1 with the unknown-error message
+# and CODE, then a line that names FILE (below the working folder) and says what to do.
 expect_failure() {
-    local name=$1 code=$2
-    shift 2
+    local name=$1 code=$2 file=$3
+    shift 3
     cases=$((cases + 1))
     local status=0
     "$@" >out.txt 2>err.txt || status=$?
@@ -65,10 +66,11 @@ expect_failure() {
     expected=$(printf 'Error: An unkown Error has occured!\nError Code: %s' "$code")
     if [ "$status" -ne 1 ]; then
         fail "$name: exit status $status, expected 1 ($(cat err.txt))"
-    elif [ "$(cat err.txt)" != "$expected" ]; then
-        fail "$name: message '$(cat err.txt)', expected code $code"
+    elif [ "$(head -n 2 err.txt)" != "$expected" ] ||
+        ! sed -n 3p err.txt | grep -q "^$work/$file: .*: .* try again\$"; then
+        fail "$name: message '$(cat err.txt)', expected code $code and $file"
     else
-        echo "ok: $name (exit 1, code $code)"
+        echo "ok: $name (exit 1, code $code, $file named)"
     fi
 }
 
@@ -92,7 +94,7 @@ file_size_limit_checks() {
         mkdir -p "dest-$signal"
         printf 'the old model' >"dest-$signal/out.p"
         before=$(snapshot "dest-$signal")
-        expect_failure "join over an existing model, SIGXFSZ $signal" 61 \
+        expect_failure "join over an existing model, SIGXFSZ $signal" 61 "dest-$signal/out.p" \
             limited "$signal" "$cli" join set/model.asm "dest-$signal/out.p"
         expect_same "join, SIGXFSZ $signal: the destination" "dest-$signal" "$before"
         expect_same "join, SIGXFSZ $signal: the set" set "$set_files"
@@ -106,7 +108,8 @@ file_size_limit_checks() {
     cp model.p new/model.p
     "$cli" split new/model.p
     old=$(snapshot split-limit)
-    expect_failure "split over an earlier set" 61 limited ignored "$cli" split split-limit/model.p
+    expect_failure "split over an earlier set" 61 split-limit/additional.bin \
+        limited ignored "$cli" split split-limit/model.p
     cases=$((cases + 1))
     for file in split-limit/*; do
         name=$(basename "$file")
@@ -128,9 +131,9 @@ read_only_checks() {
     printf 'the old model' >ro-dest/out.p
     chmod 555 ro-dest
     before=$(snapshot ro-dest)
-    expect_failure "join over a model in a read-only directory" 70 \
+    expect_failure "join over a model in a read-only directory" 70 ro-dest/out.p \
         unprivileged "$cli" join set/model.asm ro-dest/out.p
-    expect_failure "join to a new model in a read-only directory" 70 \
+    expect_failure "join to a new model in a read-only directory" 70 ro-dest/new.p \
         unprivileged "$cli" join set/model.asm ro-dest/new.p
     expect_same "join into a read-only directory" ro-dest "$before"
 
@@ -138,7 +141,7 @@ read_only_checks() {
     printf 'the old model' >rw-dest/out.p
     chmod 444 rw-dest/out.p
     before=$(snapshot rw-dest)
-    expect_failure "join over a read-only model" 70 \
+    expect_failure "join over a read-only model" 70 rw-dest/out.p \
         unprivileged "$cli" join set/model.asm rw-dest/out.p
     expect_same "join over a read-only model" rw-dest "$before"
 
@@ -146,8 +149,9 @@ read_only_checks() {
     cp model.p ro-split/model.p
     chmod 555 ro-split
     before=$(snapshot ro-split)
-    expect_failure "split in a read-only directory" 70 unprivileged "$cli" split ro-split/model.p
-    expect_failure "split in a read-only directory, own folder" 70 \
+    expect_failure "split in a read-only directory" 70 ro-split/model.asm \
+        unprivileged "$cli" split ro-split/model.p
+    expect_failure "split in a read-only directory, own folder" 70 ro-split/model \
         unprivileged "$cli" split --own-folder ro-split/model.p
     expect_same "split in a read-only directory" ro-split "$before"
     if [ -n "$(find ro-split -mindepth 1 -maxdepth 1 ! -name model.p)" ]; then
@@ -165,7 +169,8 @@ read_only_checks() {
     cases=$((cases + 1))
     status=0
     unprivileged "$cli" recount ro-set/model.asm >out.txt 2>err.txt || status=$?
-    if [ "$status" -ne 1 ] || ! grep -q '^recount: 70 (permission denied): .*; nothing was changed$' err.txt; then
+    if [ "$status" -ne 1 ] || ! grep -qx 'Error Code: 70' err.txt ||
+        ! grep -q "^$work/ro-set/header.bin: .*; nothing was changed: " err.txt; then
         fail "recount of a read-only set: exit $status, '$(cat err.txt)'"
     else
         echo "ok: recount of a read-only set (exit 1, nothing was changed)"

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 // holds the code that the user must see for it, worked out here rather than asked of the code
 // under test. A failing write first writes half of its
 // bytes; a failing close has closed the file all the same, as close(2) has. The queries kindOf,
-// listedName, sameFile and followLinks, and remove, which never fails, are passed through and
-// not counted.
+// listedName, listFolder, sameFile and followLinks, and remove, which never fails, are passed
+// through and not counted.
 class FaultyFileSystem final : public FileSystem {
     using E = std::errc;
     using A = FileAction;
@@ -40,6 +40,9 @@ public:
     FileKind kindOf(const fs::path& path) override { return m_inner.kindOf(path); }
     fs::path listedName(const fs::path& path) override { return m_inner.listedName(path); }
     bool sameFile(const fs::path& a, const fs::path& b) override { return m_inner.sameFile(a, b); }
+    std::vector<fs::path> listFolder(const fs::path& path) override {
+        return m_inner.listFolder(path);
+    }
     void remove(const fs::path& path) noexcept override { m_inner.remove(path); }
     fs::path followLinks(const fs::path& path) override { return m_inner.followLinks(path); }
     void copyPermissions(const fs::path& from, const fs::path& to) override {
@@ -89,6 +92,7 @@ private:
         File(FaultyFileSystem& owner, std::unique_ptr<FileHandle> inner, fs::path path, bool output)
             : m_fs(owner), m_inner(std::move(inner)), m_path(std::move(path)), m_output(output) {}
         ~File() override { m_fs.neverClosed += m_closed ? 0 : 1; }
+        const fs::path& path() const override { return m_path; }
         std::int64_t size() override {
             m_fs.enter(E::value_too_large, A::Read, 57, m_path, m_output);
             return m_inner->size();

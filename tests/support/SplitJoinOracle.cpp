@@ -80,45 +80,34 @@ std::optional<Bytes> fileIn(const FileTree& tree, const std::string& name) {
     return it == tree.end() ? std::nullopt : std::optional<Bytes>(it->second);
 }
 
-// Judges a run against the outcome without faults: `expected` and the first of `completes`, or
-// any of them after a fault that changes nothing. Failing that, a fault must have been reported,
-// leaving each file as `before` or as one of `completes`.
+// Judges a run against the outcome without faults: `expected` and `complete`, also after a fault
+// that changes nothing. Failing that, a fault must have been reported, leaving each file as
+// `before` or as in `complete`.
 std::string judge(const FaultyFileSystem& files, const Workspace& workspace,
-                  const FakeUserInterface& ui, const FileTree& before,
-                  const std::vector<FileTree>& completes, const FileTree& after,
-                  const std::string& expected, bool split) {
+                  const FakeUserInterface& ui, const FileTree& before, const FileTree& complete,
+                  const FileTree& after, const std::string& expected, bool split) {
     const bool open = files.neverClosed != 0 || workspace.files.openCount() != 0;
     std::string problems = open ? "a file left open; " : "";
     const auto& fault = files.injected;
     // Closing a file that was only read loses nothing: a fault there changes nothing at all. One
-    // in a run that is refused anyway, or in making or entering an own folder, may go unreported.
+    // in a run that is refused anyway may go unreported.
     const bool silent = fault && fault->action == FileAction::Close && !fault->onOutput;
-    const bool harmless =
-        silent ||
-        (fault && (completes.front() == before ||
-                   (completes.size() > 1 && (fault->action == FileAction::MakeDirectory ||
-                                             fault->action == FileAction::ChangeDirectory))));
-    const bool complete = fault ? harmless && std::count(completes.begin(), completes.end(), after)
-                                : after == completes.front();
-    if (transcript(ui) == expected && complete) {
+    const bool done = after == complete && (!fault || silent || complete == before);
+    if (transcript(ui) == expected && done) {
         return problems;
     }
     if (!fault || silent) {
-        return problems + "saw '" + transcript(ui) + "'" + (complete ? "; " : ", wrong files; ");
+        return problems + "saw '" + transcript(ui) + "'" + (done ? "; " : ", wrong files; ");
     }
     const std::string reported = errorFor(fault->code, split ? 76 : 53);
     if (ui.shown + ui.buttons != reported + (split ? "D-D+" : "A-A+") || ui.ended) {
         problems += "saw '" + transcript(ui) + "' after a fault; ";
     }
     FileTree all = after;
-    for (const FileTree& tree : completes) {
-        all.insert(tree.begin(), tree.end());
-    }
+    all.insert(complete.begin(), complete.end());
     for (const auto& entry : all) {
         const auto now = fileIn(after, entry.first);
-        if (now != fileIn(before, entry.first) &&
-            std::none_of(completes.begin(), completes.end(),
-                         [&](const FileTree& tree) { return now == fileIn(tree, entry.first); })) {
+        if (now != fileIn(before, entry.first) && now != fileIn(complete, entry.first)) {
             problems += entry.first + " neither as before nor complete; ";
         }
     }
@@ -131,9 +120,20 @@ struct JoinOutcome {
 };
 
 JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
-    const std::optional<Bytes> index = fileIn(set, "robot.asm");
-    if (!index || index->size() < 64) {
-        return {errorFor(index ? 62 : 53, 53) + "A-A+"};
+    const std::optional<Bytes> index = fileIn(set, "robot.asm"), out = fileIn(set, "out.p");
+    // A model given as the index, or an index as the model to write, is refused (75).
+    auto beginsLikeIndex = [](const Bytes& file) {
+        const std::string texts = "CINDERVAXEL 1.00";
+        return !file.empty() &&
+               std::equal(file.begin(),
+                          file.begin() + std::min<std::ptrdiff_t>(std::ssize(file), 16),
+                          texts.begin());
+    };
+    const bool aModel = index && index->size() >= 128 && !beginsLikeIndex(*index) &&
+                        planOf(*index).code == 0 && std::ssize(*index) >= planOf(*index).total;
+    const bool anIndex = out && beginsLikeIndex(*out);
+    if (!index || aModel || anIndex || index->size() < 64) {
+        return {errorFor(!index ? 53 : aModel || anIndex ? 75 : 62, 53) + "A-A+"};
     }
     auto listed = [&](std::size_t i) { return i != 2 || (*index)[17] == 1; };
     for (std::size_t i = 0; i < 10; ++i) {
@@ -221,24 +221,28 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
                      : std::ssize(model) < plan.total ? 62
                      : type < 0 || type > 255         ? 6
                                                       : 0;
-    // In the own folder, or beside the model when the folder cannot be had.
     const std::string folder = ownFolder ? "robot/" : "";
-    std::vector<FileTree> completes(ownFolder ? 2 : 1, before);
+    FileTree complete = before;
     for (std::int64_t i = 0, at = 0; i < 10 && code == 0; at += plan.lengths[i++]) {
         // Front sections from the start, bbox and unknown from the end of the file.
         at = i == 8 ? std::ssize(model) - plan.lengths[8] - plan.lengths[9] : at;
-        const Bytes section(model.begin() + at, model.begin() + at + plan.lengths[i]);
-        for (std::size_t k = 0; k < completes.size() && (i != 2 || plan.counts.NumValue3 > 0);
-             ++k) {
-            completes[k][(k == 0 ? folder : "") + nameOf(i)] = section;
+        if (i != 2 || plan.counts.NumValue3 > 0) {
+            complete[folder + nameOf(i)] =
+                Bytes(model.begin() + at, model.begin() + at + plan.lengths[i]);
         }
     }
-    for (std::size_t k = 0; k < completes.size() && code == 0; ++k) {
-        completes[k][(k == 0 ? folder : "") + "robot.asm"] = indexFor(plan);
+    if (code == 0) {
+        complete[folder + "robot.asm"] = indexFor(plan);
     }
     const std::string expected = (code != 0 ? errorFor(code, 76) : "") + "D-D+";
-    return {judge(files, workspace, ui, before, completes, readTree(dir), expected, true),
-            files.calls};
+    std::string problems =
+        judge(files, workspace, ui, before, complete, readTree(dir), expected, true);
+    // An own folder that the run made and then could not fill goes again.
+    const fs::path made = dir / "robot";
+    if (ownFolder && !older.count(folder) && fs::is_directory(made) && fs::is_empty(made)) {
+        problems += "an empty own folder left behind; ";
+    }
+    return {problems, files.calls};
 }
 
 Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::uint64_t failAt) {
@@ -257,7 +261,7 @@ Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::
     if (outcome.model) {
         complete["out.p"] = *outcome.model;
     }
-    return {judge(files, workspace, ui, set, {complete}, readTree(dir), outcome.transcript, false),
+    return {judge(files, workspace, ui, set, complete, readTree(dir), outcome.transcript, false),
             files.calls};
 }
 

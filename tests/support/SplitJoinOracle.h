@@ -13,14 +13,18 @@ namespace cvx::test {
 struct ProgramEnded {};
 
 // A user interface that writes down what the operations show, as the command-line tool prints it
-// ("title: text" and a line feed), and answers every question alike.
+// ("title: text" and a line feed; the detail lines and notes apart), and answers every question
+// alike.
 class FakeUserInterface final : public UserInterface {
 public:
     explicit FakeUserInterface(Answer given = Answer::Yes) : answer(given) {}
 
-    void ShowMessage(const std::string& text, const std::string& title) override {
+    void ShowMessage(const std::string& text, const std::string& title,
+                     const std::string& detail) override {
         shown += title + ": " + text + "\n";
+        details += detail + "\n";
     }
+    void ShowNote(const std::string& text) override { notes += text + "\n"; }
     Answer AskYesNo(const std::string& text, const std::string& title) override {
         asked += title + ": " + text + "\n";
         return answer;
@@ -34,7 +38,7 @@ public:
         throw ProgramEnded{};
     }
 
-    std::string shown, asked, buttons;
+    std::string shown, details, notes, asked, buttons;
     bool ended = false;
     Answer answer;  // to every question
 };

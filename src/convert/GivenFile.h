@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FileSystem.h"
+
+namespace cvx {
+
+// What a file given to a command turns out to be, told from its name, its length and its first
+// bytes, so that a slip of the keyboard (the model where the index belongs, a section file, the
+// index where the model to write belongs) is refused before anything is written.
+class GivenFile {
+public:
+    enum class Kind {
+        Missing,
+        Folder,              // or anything else that is no regular file
+        Index,               // 64 bytes that begin with the signature and version of an index
+        IndexOfOtherLength,  // begins so, or is an empty *.asm: an index cut short or grown
+        SectionFile,         // named as one of the ten section files
+        Model,               // its header's counts place every section inside it
+        Other,
+    };
+
+    // Looks at `path`; `given` is the path as the user typed it, for messages. Throws RunError
+    // when the file cannot be read.
+    static GivenFile at(FileSystem& fileSystem, const std::filesystem::path& path,
+                        std::string given);
+
+    Kind kind() const { return m_kind; }
+    std::int64_t size() const { return m_size; }
+    const std::string& given() const { return m_given; }
+    // True when the name ends in ".asm", in any case.
+    bool namedAsIndex() const;
+
+    // What the file is, to follow its name in a message: " is a model file (its header's counts
+    // fit its 1140 bytes)".
+    std::string seemsToBe() const;
+
+    // The index file the user may have meant, beside this one or, for a model, in its own folder
+    // ("did you mean robot.asm?"); or what to do when there is none.
+    std::string indexHint(FileSystem& fileSystem) const;
+
+    // Returns a refusal, code 75, of this file as `wanted` ("an index file"), with `remedy`.
+    RunError refusal(const std::string& wanted, const std::string& remedy) const;
+
+private:
+    std::filesystem::path m_path;
+    std::string m_given;
+    Kind m_kind = Kind::Missing;
+    std::int64_t m_size = 0;
+};
+
+// Returns the names of the files in `folder` that begin as index files do, sorted: the sets that
+// lie there.
+std::vector<std::filesystem::path> indexFilesIn(FileSystem& fileSystem,
+                                                const std::filesystem::path& folder);
+
+}  // namespace cvx
