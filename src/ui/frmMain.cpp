@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -232,6 +234,12 @@ void frmMain::connectControls() {
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
 }
 
+void frmMain::openGiven(const QString& path) {
+    QLineEdit* field =
+        path.endsWith(QStringLiteral(".asm"), Qt::CaseInsensitive) ? txtSourceASM : txtSourceFile;
+    field->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
 void frmMain::chooseInto(QLineEdit* field, const FileDialogRequest& request) {
     const QString path = m_chooseFile(this, request);
     if (!path.isEmpty()) {
@@ -277,11 +285,24 @@ void frmMain::cmdAbout_Click() {
     frmAbout::display(m_scale);
 }
 
-void frmMain::ShowMessage(const std::string& text, const std::string& title) {
+void frmMain::ShowMessage(const std::string& text, const std::string& title,
+                          const std::string& detail) {
     QMessageBox box(QMessageBox::Critical, UiText::display(title), UiText::display(text),
                     QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
+    // The message's own lines stay as they are; the file, the cause and the next step go below,
+    // as plain text too: a file name is never taken for markup.
+    box.setInformativeText(UiText::display(detail));
+    if (auto* below = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        below->setTextFormat(Qt::PlainText);
+    }
     box.exec();
+}
+
+void frmMain::ShowNote(const std::string& text) {
+    // The window splits as it always has, without a box; a note goes where the program's other
+    // diagnostics go.
+    std::fprintf(stderr, "cindervaxel: note: %s\n", text.c_str());
 }
 
 Answer frmMain::AskYesNo(const std::string& text, const std::string& title) {

@@ -33,10 +33,17 @@ public:
                      ProcessEnd endProcess = endProcessNow);
     ~frmMain() override;
 
+    // Puts the file `path` that the program was started with into the field it belongs in, as an
+    // absolute path: an index file (*.asm) into the Assembler's source field, any other file into
+    // the Disassembler's.
+    void openGiven(const QString& path);
+
     // The scale of this window's layout, shared with the About window.
     const TwipScale& twipScale() const { return m_scale; }
 
-    void ShowMessage(const std::string& text, const std::string& title) override;
+    void ShowMessage(const std::string& text, const std::string& title,
+                     const std::string& detail) override;
+    void ShowNote(const std::string& text) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
     void SetButtonEnabled(Button button, bool enabled) override;
     [[noreturn]] void EndProgram() override;

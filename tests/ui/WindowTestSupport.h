@@ -11,7 +11,8 @@
 namespace cvx::test {
 
 // While it lives, answers every modal message box from a script, writing each down as
-// "title|text|icon|buttons|default button|what `observe` said". A box with no answer left fails
+// "title|text|icon|buttons|default button|what `observe` said", and "|" and the text below the
+// message when there is one. A box with no answer left fails
 // the running test at once, naming its text, and is dismissed: a fault fails instead of hanging.
 class BoxScript final : public QObject {
 public:
@@ -52,7 +53,8 @@ private:
                             buttons.join(' '),
                             fallback ? fallback->text().remove('&') : "",
                             m_observe()}
-                    .join('|');
+                        .join('|') +
+                    (box->informativeText().isEmpty() ? "" : "|" + box->informativeText());
         if (m_answers.empty()) {
             QTest::qFail(qPrintable("unexpected message box: " + box->text()), __FILE__, __LINE__);
             box->reject();

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -220,7 +221,11 @@ private slots:
         m_boxes.expect({QMessageBox::Ok}, [this] { return buttons(); });
         click("cmdDisassemble");
         QCOMPARE(m_boxes.seen,
-                 QStringList("Error|An unkown Error has occured!\nError Code: 62|error|OK||01"));
+                 QStringList("Error|An unkown Error has occured!\nError Code: 62|error|OK||01|" +
+                             QString::fromStdString(dir.text("short.p")) +
+                             ": it is 100 bytes long, shorter than the 128-byte header of a "
+                             "model: check that it is a model file, complete and undamaged, "
+                             "and split that"));
         QCOMPARE(buttons(), "11");
 
         writeFile(dir / "poly.bin", Bytes(3));
@@ -230,10 +235,25 @@ private slots:
         m_boxes.expect({QMessageBox::Yes, QMessageBox::Ok});
         click("cmdAssemble");
         QCOMPARE(m_boxes.seen.value(1),
-                 "Filelength|The Filelength of 'poly.bin' does not match!|error|OK||");
+                 "Filelength|The Filelength of 'poly.bin' does not match!|error|OK|||poly.bin: it "
+                 "is 3 bytes, the index records 24: run cindervaxel-cli check on the index to see "
+                 "what to do");
         QCOMPARE(m_endings, std::vector<int>{3});
         QVERIFY(!main().isVisible());
         QCOMPARE(readTree(dir.path()).size(), 12u);  // no destination, no temporary file
+    }
+
+    // "Open with" of a file manager: the program started with a file puts it into its field.
+    void openGiven() {
+        const TempDir dir;
+        fs::current_path(dir.path());
+        main().openGiven("set/robot.ASM");
+        main().openGiven("robot.p");
+        const QString native = QDir::toNativeSeparators(QString::fromStdString(dir.text("")));
+        QCOMPARE(control<QLineEdit>("txtSourceASM")->text(),
+                 native + QDir::toNativeSeparators("set/robot.ASM"));
+        QCOMPARE(control<QLineEdit>("txtSourceFile")->text(), native + "robot.p");
+        QCOMPARE(control<QLineEdit>("txtDestP")->text(), QString("*.p"));
     }
 
     void quit_data() {
