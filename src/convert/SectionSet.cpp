@@ -273,16 +273,19 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     const auto hundrets = count(Section::Hundrets, 100);
     if (verts && vertsAndExtra && *vertsAndExtra < *verts) {
         need(Section::Additional, 12 * *verts,
-             "unknown.bin's " + std::to_string(*verts) + " vertices need more", true);
+             "the files' NumVerts " + std::to_string(*verts) + " gives at least " +
+                 std::to_string(12 * *verts),
+             true);
     }
     if (verts && polys && size(Section::Color) != 4 * (*verts + *polys)) {
         need(Section::Color, 4 * (*verts + *polys),
-             "unknown.bin and poly.bin give " + std::to_string(*verts) + " vertices and " +
-                 std::to_string(*polys) + " polygons, 4 bytes each");
+             "the files' NumVerts " + std::to_string(*verts) + " and NumPolys " +
+                 std::to_string(*polys) + " give " + std::to_string(4 * (*verts + *polys)));
     }
     if (hundrets && size(Section::Fiftysix) != 56 * *hundrets + 4) {
         need(Section::Fiftysix, 56 * *hundrets + 4,
-             "hundrets.bin gives " + std::to_string(*hundrets) + " hundrets, 56 bytes each, and 4");
+             "the files' NumHundrets " + std::to_string(*hundrets) + " gives " +
+                 std::to_string(56 * *hundrets + 4));
     }
     if (size(Section::Bbox) != 24) {
         need(Section::Bbox, 24, "it is always 24 bytes");
