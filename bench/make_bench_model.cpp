@@ -23,14 +23,15 @@ int main(int argc, char** argv) {
     // A model with NumVerts v has about 41.56 v bytes with the ratios below.
     const auto verts = static_cast<std::int32_t>(mebibytes * 1024 * 1024 / 41.56);
 
+    using cvx::Count;
     cvx::ModelHeader header;
-    header.setWord(cvx::ModelHeader::kOffsetModelType, 1);
-    header.setWord(cvx::ModelHeader::kOffsetNumVerts, verts);
-    header.setWord(cvx::ModelHeader::kOffsetNumExtra, 0);
-    header.setWord(cvx::ModelHeader::kOffsetNumValue3, verts / 4);
-    header.setWord(cvx::ModelHeader::kOffsetNumLines, verts);
-    header.setWord(cvx::ModelHeader::kOffsetNumPolys, verts / 2);
-    header.setWord(cvx::ModelHeader::kOffsetNumHundrets, verts / 100);
+    header.setModelType(1);
+    header.setCount(Count::NumVerts, verts);
+    header.setCount(Count::NumExtra, 0);
+    header.setCount(Count::NumValue3, verts / 4);
+    header.setCount(Count::NumLines, verts);
+    header.setCount(Count::NumPolys, verts / 2);
+    header.setCount(Count::NumHundrets, verts / 100);
     const std::int32_t length = cvx::ModelLayout::compute(header, INT32_MAX).ModelLength();
 
     std::FILE* out = std::fopen(argv[1], "wb");

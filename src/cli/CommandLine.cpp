@@ -175,10 +175,12 @@ std::string dump(const Json& document) {
     return document.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
-Json countsOf(const ModelHeader& h) {
-    return {{"ModelType", h.ModelType()},    {"NumVerts", h.NumVerts()}, {"NumExtra", h.NumExtra()},
-            {"NumValue3", h.NumValue3()},    {"NumLines", h.NumLines()}, {"NumPolys", h.NumPolys()},
-            {"NumHundrets", h.NumHundrets()}};
+Json countsOf(const ModelHeader& header) {
+    Json counts = {{"ModelType", header.ModelType()}};
+    for (const CountWord& word : kCountTable) {
+        counts[std::string(word.name)] = header.count(word.count);
+    }
+    return counts;
 }
 
 void printSummary(const ModelSummary& summary, std::FILE* out) {

@@ -58,35 +58,10 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::string& give
                               : file.indexHint(fileSystem));
 }
 
-// The header counts that a section's length follows from, as a modder reads them:
-// "NumVerts 2 and NumPolys 1 give"; empty for the two sections of fixed length.
-std::string countsOf(Section section, const ModelHeader& h) {
-    auto word = [](const char* name, std::int32_t value) {
-        return std::string(name) + " " + std::to_string(value);
-    };
-    switch (section) {
-        case Section::Additional:
-            return word("NumVerts", h.NumVerts()) + " and " + word("NumExtra", h.NumExtra()) +
-                   " give";
-        case Section::Value3:
-            return word("NumValue3", h.NumValue3()) + " gives";
-        case Section::Color:
-            return word("NumVerts", h.NumVerts()) + " and " + word("NumPolys", h.NumPolys()) +
-                   " give";
-        case Section::Edges:
-            return word("NumLines", h.NumLines()) + " gives";
-        case Section::Poly:
-            return word("NumPolys", h.NumPolys()) + " gives";
-        case Section::Hundrets:
-        case Section::Fiftysix:
-            return word("NumHundrets", h.NumHundrets()) + " gives";
-        case Section::Unknown:
-            return word("NumVerts", h.NumVerts()) + " gives";
-        case Section::Header:
-        case Section::Bbox:
-            break;
-    }
-    return {};
+// The counts that a section's length follows, as a modder reads them: "NumVerts 2 and NumPolys 1
+// give".
+std::string countsOf(const SectionInfo& info, const CountValues& counts) {
+    return countsText(info, counts) + (info.counts[1] ? " give" : " gives");
 }
 
 // The length of each section that a header's counts give; nothing when they give none.
@@ -198,7 +173,7 @@ std::vector<Problem> SectionSet::problems() const {
                               recount)
                     : problem("differs-from-header", name, row.onDisk, {*row.fromHeader},
                               " is " + bytes(*row.onDisk) + "; header.bin's " +
-                                  countsOf(row.section, header) + " " +
+                                  countsOf(sectionInfo(row.section), header.counts()) + " " +
                                   std::to_string(*row.fromHeader),
                               recount));
         } else if (*row.onDisk != *row.inIndex) {
@@ -211,48 +186,96 @@ std::vector<Problem> SectionSet::problems() const {
     return problems;
 }
 
+std::optional<CountValues> SectionSet::countFiles(bool withValue3,
+                                                  std::vector<Problem>& problems) const {
+    auto size = [&](const SectionInfo& info) { return m_sizes[indexOf(info.section)]; };
+    // A file that is missing, or whose length is wrong for `why`; `wanted` would do.
+    auto wrong = [&](const SectionInfo& info, std::string code, std::vector<std::int64_t> wanted,
+                     const std::string& why, const std::string& remedy) {
+        problems.push_back(
+            size(info) ? problem(std::move(code), nameOf(info.section), size(info),
+                                 std::move(wanted), " is " + bytes(*size(info)) + why, remedy)
+                       : problem("missing", nameOf(info.section), std::nullopt, {}, " is missing",
+                                 "put it back beside " + m_indexName));
+    };
+    // The units of its counts that each file that tells a count holds.
+    std::array<std::optional<std::int64_t>, kCountWords> told{};
+    std::array<std::optional<std::int64_t>, kSectionCount> units{};
+    for (const SectionInfo& info : sectionTable()) {
+        if (!info.solves) {
+            continue;
+        }
+        const std::int64_t length = size(info).value_or(0) - info.fixed;
+        if (info.optional && !withValue3) {
+            told[indexOf(*info.solves)] = 0;  // not in the set
+        } else if (!size(info) || length % info.perCount != 0) {
+            const std::int64_t fewer = length / info.perCount * info.perCount + info.fixed;
+            wrong(info, "not-whole-elements", {fewer, fewer + info.perCount},
+                  ", not a whole number of " + std::to_string(info.perCount) + "-byte elements",
+                  "make it " + std::to_string(fewer) + " or " + bytes(fewer + info.perCount));
+        } else {
+            units[indexOf(info.section)] = length / info.perCount;
+        }
+    }
+    // Each count is those units less the other counts the file follows, which the first round
+    // may not know yet (NumExtra needs NumVerts).
+    for (int round = 0; round < 2; ++round) {
+        for (const SectionInfo& info : sectionTable()) {
+            const auto& held = units[indexOf(info.section)];
+            if (!held || told[indexOf(*info.solves)]) {
+                continue;
+            }
+            std::int64_t others = 0;
+            std::string named;
+            bool known = true;
+            for (const std::optional<Count>& count : info.counts) {
+                if (count && count != info.solves) {
+                    known = known && told[indexOf(*count)];
+                    others += told[indexOf(*count)].value_or(0);
+                    named += std::string(kCountTable[indexOf(*count)].name) + " " +
+                             std::to_string(told[indexOf(*count)].value_or(0));
+                }
+            }
+            if (known && *held < others) {
+                const std::int64_t least = others * info.perCount + info.fixed;
+                wrong(info, "wrong-length", {least},
+                      "; the files' " + named + " gives at least " + std::to_string(least),
+                      "make it at least " + bytes(least));
+                units[indexOf(info.section)].reset();
+            } else if (known) {
+                told[indexOf(*info.solves)] = *held - others;
+            }
+        }
+    }
+    // The files that the counts decide must have the lengths those give.
+    CountValues counts{};
+    for (const CountWord& word : kCountTable) {
+        counts[indexOf(word.count)] = told[indexOf(word.count)].value_or(0);
+    }
+    for (const SectionInfo& info : sectionTable()) {
+        const bool decided = std::all_of(info.counts.begin(), info.counts.end(),
+                                         [&](const auto& c) { return !c || told[indexOf(*c)]; });
+        const std::int64_t length = lengthFor(info, counts);
+        if (!info.solves && decided && size(info) != length) {
+            wrong(info, "wrong-length", {length},
+                  info.counts[0]
+                      ? "; the files' " + countsOf(info, counts) + " " + std::to_string(length)
+                      : "; it is always " + bytes(length),
+                  "make it " + bytes(length));
+        }
+    }
+    if (!problems.empty()) {
+        return std::nullopt;
+    }
+    return counts;
+}
+
 SectionSet::Recount SectionSet::recount(Value3 value3) const {
     Recount result;
     if (m_refusal) {
         result.problems.push_back(*m_refusal);
         return result;
     }
-    auto size = [&](Section section) { return m_sizes[indexOf(section)]; };
-    auto missing = [&](Section section) {
-        result.problems.push_back(problem("missing", nameOf(section), std::nullopt, {},
-                                          " is missing", "put it back beside " + m_indexName));
-    };
-    // A file whose length the other files decide: it must be `length` bytes (at least, with
-    // `atLeast`) because of `why`.
-    auto need = [&](Section section, std::int64_t length, const std::string& why,
-                    bool atLeast = false) {
-        if (!size(section)) {
-            return missing(section);
-        }
-        const std::string wanted = (atLeast ? "at least " : "") + bytes(length);
-        result.problems.push_back(problem("wrong-length", nameOf(section), size(section), {length},
-                                          " is " + bytes(*size(section)) + "; " + why,
-                                          "make it " + wanted));
-    };
-    // The number of elements of `bytesPerElement` bytes that a file holds; nothing, with its
-    // problem, when it is missing or holds no whole number of them.
-    auto count = [&](Section section, std::int64_t bytesPerElement) -> std::optional<std::int64_t> {
-        const auto length = size(section);
-        if (!length) {
-            missing(section);
-            return std::nullopt;
-        }
-        if (*length % bytesPerElement != 0) {
-            const std::int64_t fewer = *length / bytesPerElement * bytesPerElement;
-            result.problems.push_back(problem(
-                "not-whole-elements", nameOf(section), length, {fewer, fewer + bytesPerElement},
-                " is " + bytes(*length) + ", not a whole number of " +
-                    std::to_string(bytesPerElement) + "-byte elements",
-                "make it " + std::to_string(fewer) + " or " + bytes(fewer + bytesPerElement)));
-            return std::nullopt;
-        }
-        return *length / bytesPerElement;
-    };
     const std::optional<ModelHeader> old =
         m_header ? std::optional<ModelHeader>(ModelHeader(*m_header)) : std::nullopt;
     // A new index takes value3.bin into the set as a split would: when NumValue3 is not 0.
@@ -260,47 +283,18 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     const bool withValue3 = value3 == Value3::Add || (value3 == Value3::AsIndexed && listed);
     if (value3 == Value3::AsIndexed && !listed && old && old->NumValue3() > 0) {
         result.problems.push_back(
-            problem("value3-not-in-set", "header.bin", size(Section::Header), {},
+            problem("value3-not-in-set", "header.bin", m_sizes[indexOf(Section::Header)], {},
                     "'s NumValue3 " + std::to_string(old->NumValue3()) +
                         " asks for value3.bin, which " + m_indexName + " leaves out of the set",
                     "run recount --add-value3 to take it in, or --drop-value3 to leave it out"));
     }
-    const auto verts = count(Section::Unknown, 4);
-    const auto vertsAndExtra = count(Section::Additional, 12);
-    const auto values = withValue3 ? count(Section::Value3, 8) : std::optional<std::int64_t>(0);
-    const auto lines = count(Section::Edges, 4);
-    const auto polys = count(Section::Poly, 24);
-    const auto hundrets = count(Section::Hundrets, 100);
-    if (verts && vertsAndExtra && *vertsAndExtra < *verts) {
-        need(Section::Additional, 12 * *verts,
-             "the files' NumVerts " + std::to_string(*verts) + " gives at least " +
-                 std::to_string(12 * *verts),
-             true);
-    }
-    if (verts && polys && size(Section::Color) != 4 * (*verts + *polys)) {
-        need(Section::Color, 4 * (*verts + *polys),
-             "the files' NumVerts " + std::to_string(*verts) + " and NumPolys " +
-                 std::to_string(*polys) + " give " + std::to_string(4 * (*verts + *polys)));
-    }
-    if (hundrets && size(Section::Fiftysix) != 56 * *hundrets + 4) {
-        need(Section::Fiftysix, 56 * *hundrets + 4,
-             "the files' NumHundrets " + std::to_string(*hundrets) + " gives " +
-                 std::to_string(56 * *hundrets + 4));
-    }
-    if (size(Section::Bbox) != 24) {
-        need(Section::Bbox, 24, "it is always 24 bytes");
-    }
-    if (size(Section::Header) != std::int64_t{ModelHeader::kSize}) {
-        need(Section::Header, ModelHeader::kSize, "it is always 128 bytes");
-    }
-    if (!result.problems.empty()) {
+    const std::optional<CountValues> counts = countFiles(withValue3, result.problems);
+    if (!counts) {
         return result;
     }
     std::int64_t modelLength = 0;
     for (const SectionInfo& info : sectionTable()) {
-        if (info.section != Section::Value3 || withValue3) {
-            modelLength += *size(info.section);
-        }
+        modelLength += lengthFor(info, *counts);
     }
     if (modelLength > std::numeric_limits<std::int32_t>::max()) {
         result.problems.push_back(
@@ -311,26 +305,20 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     }
     // Below 2 GiB in all, every count fits in 32 bits.
     result.header = *old;
-    const struct {
-        const char* name;
-        std::size_t offset;
-        std::int32_t before;
-        std::int64_t after;
-    } words[] = {
-        {"NumVerts", ModelHeader::kOffsetNumVerts, old->NumVerts(), *verts},
-        {"NumExtra", ModelHeader::kOffsetNumExtra, old->NumExtra(), *vertsAndExtra - *verts},
-        {"NumValue3", ModelHeader::kOffsetNumValue3, old->NumValue3(), *values},
-        {"NumLines", ModelHeader::kOffsetNumLines, old->NumLines(), *lines},
-        {"NumPolys", ModelHeader::kOffsetNumPolys, old->NumPolys(), *polys},
-        {"NumHundrets", ModelHeader::kOffsetNumHundrets, old->NumHundrets(), *hundrets},
-    };
-    for (const auto& word : words) {
-        result.header.setWord(word.offset, static_cast<std::int32_t>(word.after));
-        if (word.before != word.after) {
-            result.changes.push_back(std::string(word.name) + " " + std::to_string(word.before) +
-                                     " -> " + std::to_string(word.after));
+    for (const CountWord& word : kCountTable) {
+        const auto after = static_cast<std::int32_t>((*counts)[indexOf(word.count)]);
+        result.header.setCount(word.count, after);
+        if (old->count(word.count) != after) {
+            result.changes.push_back(std::string(word.name) + " " +
+                                     std::to_string(old->count(word.count)) + " -> " +
+                                     std::to_string(after));
         }
     }
+    reindex(result);
+    return result;
+}
+
+void SectionSet::reindex(Recount& result) const {
     // The index as a split of the model writes it: whether value3.bin belongs to the set, the
     // lengths, and the texts and flags that a split always writes. A ModelType that no index can
     // hold stops it only when there is anything to write.
@@ -338,7 +326,7 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     const bool typeFits = type >= 0 && type <= 255;
     ModelHeader forIndex = result.header;
     if (!typeFits) {
-        forIndex.setWord(ModelHeader::kOffsetModelType, m_index.ModelType);
+        forIndex.setModelType(m_index.ModelType);
     }
     result.index = m_index;
     result.index.fillFromHeader(forIndex);
@@ -349,7 +337,7 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     for (const SectionInfo& info : sectionTable()) {
         const auto before = m_index.expectedLength(info.section);
         const auto after = result.index.expectedLength(info.section);
-        if (!m_newIndex && info.section != Section::Header && before != after) {
+        if (!m_newIndex && info.indexField >= 0 && before != after) {
             result.changes.push_back(nameOf(info.section) + " in " + m_indexName + ": " +
                                      (before ? std::to_string(*before) : "not in the set") +
                                      " -> " + (after ? std::to_string(*after) : "not in the set"));
@@ -365,12 +353,11 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     if (!typeFits && !result.changes.empty()) {
         result.changes.clear();
         result.problems.push_back(
-            problem("model-type", "header.bin", size(Section::Header), {},
+            problem("model-type", "header.bin", m_sizes[indexOf(Section::Header)], {},
                     "'s ModelType " + std::to_string(type) +
                         " does not fit the index, which takes 0 to 255",
                     "set the word at offset 8 of header.bin to the model's type"));
     }
-    return result;
 }
 
 void SectionSet::write(FileSystem& fileSystem, const Recount& recount) const {

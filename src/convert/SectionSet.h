@@ -82,6 +82,13 @@ public:
     const std::string& indexName() const { return m_indexName; }
 
 private:
+    // The counts that the section files tell, each from the file that tells it; nothing, with
+    // every file at fault in `problems`, when they cannot be counted or disagree.
+    std::optional<CountValues> countFiles(bool withValue3, std::vector<Problem>& problems) const;
+    // Sets `result`'s index record from its header, as a split would write it, and notes what
+    // changes.
+    void reindex(Recount& result) const;
+
     std::filesystem::path m_folder;
     std::string m_indexPath, m_indexName;
     bool m_newIndex = false;

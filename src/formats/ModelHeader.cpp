@@ -12,4 +12,12 @@ void ModelHeader::setWord(std::size_t offset, std::int32_t value) {
     storeI32Le(value, std::span<std::uint8_t>(m_bytes).subspan(offset).first<4>());
 }
 
+CountValues ModelHeader::counts() const {
+    CountValues values{};
+    for (const CountWord& word : kCountTable) {
+        values[indexOf(word.count)] = count(word.count);
+    }
+    return values;
+}
+
 }  // namespace cvx

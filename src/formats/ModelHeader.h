@@ -4,8 +4,39 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace cvx {
+
+// The six header words that count a model's elements and so size its sections.
+enum class Count : std::uint8_t { NumVerts, NumExtra, NumValue3, NumLines, NumPolys, NumHundrets };
+
+inline constexpr std::size_t kCountWords = 6;
+
+constexpr std::size_t indexOf(Count count) {
+    return static_cast<std::size_t>(count);
+}
+
+// A count word: its name, as modders know it, and its offset in the header.
+struct CountWord {
+    Count count;
+    std::string_view name;
+    std::size_t offset;
+};
+
+// The count words in header order, the one list of their names and places.
+inline constexpr std::array<CountWord, kCountWords> kCountTable{{
+    {Count::NumVerts, "NumVerts", 12},
+    {Count::NumExtra, "NumExtra", 16},
+    {Count::NumValue3, "NumValue3", 24},
+    {Count::NumLines, "NumLines", 32},
+    {Count::NumPolys, "NumPolys", 36},
+    {Count::NumHundrets, "NumHundrets", 48},
+}};
+
+// The value of each count word, indexed by `indexOf(Count)`, wide enough for any sum or product
+// of them to be exact.
+using CountValues = std::array<std::int64_t, kCountWords>;
 
 // The first 128 bytes of a model file.
 //
@@ -29,14 +60,7 @@ namespace cvx {
 class ModelHeader {
 public:
     static constexpr std::size_t kSize = 128;
-
     static constexpr std::size_t kOffsetModelType = 8;
-    static constexpr std::size_t kOffsetNumVerts = 12;
-    static constexpr std::size_t kOffsetNumExtra = 16;
-    static constexpr std::size_t kOffsetNumValue3 = 24;
-    static constexpr std::size_t kOffsetNumLines = 32;
-    static constexpr std::size_t kOffsetNumPolys = 36;
-    static constexpr std::size_t kOffsetNumHundrets = 48;
 
     using Bytes = std::array<std::uint8_t, kSize>;
 
@@ -44,21 +68,26 @@ public:
     explicit ModelHeader(const Bytes& bytes) : m_bytes(bytes) {}
 
     const Bytes& bytes() const { return m_bytes; }
-    std::span<std::uint8_t, kSize> mutableBytes() { return m_bytes; }
 
     std::int32_t ModelType() const { return word(kOffsetModelType); }
-    std::int32_t NumVerts() const { return word(kOffsetNumVerts); }
-    std::int32_t NumExtra() const { return word(kOffsetNumExtra); }
-    std::int32_t NumValue3() const { return word(kOffsetNumValue3); }
-    std::int32_t NumLines() const { return word(kOffsetNumLines); }
-    std::int32_t NumPolys() const { return word(kOffsetNumPolys); }
-    std::int32_t NumHundrets() const { return word(kOffsetNumHundrets); }
+    void setModelType(std::int32_t value) { setWord(kOffsetModelType, value); }
 
-    // Stores `value` as the little-endian word at `offset` (one of the kOffset constants).
-    void setWord(std::size_t offset, std::int32_t value);
+    std::int32_t count(Count which) const { return word(kCountTable[indexOf(which)].offset); }
+    void setCount(Count which, std::int32_t value) {
+        setWord(kCountTable[indexOf(which)].offset, value);
+    }
+    CountValues counts() const;
+
+    std::int32_t NumVerts() const { return count(Count::NumVerts); }
+    std::int32_t NumExtra() const { return count(Count::NumExtra); }
+    std::int32_t NumValue3() const { return count(Count::NumValue3); }
+    std::int32_t NumLines() const { return count(Count::NumLines); }
+    std::int32_t NumPolys() const { return count(Count::NumPolys); }
+    std::int32_t NumHundrets() const { return count(Count::NumHundrets); }
 
 private:
     std::int32_t word(std::size_t offset) const;
+    void setWord(std::size_t offset, std::int32_t value);
 
     Bytes m_bytes{};
 };

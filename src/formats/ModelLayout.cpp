@@ -14,19 +14,19 @@ ModelLayout ModelLayout::compute(const ModelHeader& header, std::int32_t fileLen
     layout.m_fileLength = fileLength;
     layout.m_hasValue3 = header.NumValue3() > 0;
 
-    std::int32_t offset = 0;
-    for (Section section : {Section::Header, Section::Additional, Section::Value3, Section::Color,
-                            Section::Edges, Section::Poly, Section::Hundrets, Section::Fiftysix}) {
-        const std::int32_t length = lengths[indexOf(section)];
-        layout.m_extents[indexOf(section)] = {offset, length};
-        offset = checked::add(offset, length, "FrontEnd");
+    // The front sections one behind the other; the rest after them, for ModelLength.
+    std::int32_t offset = 0, atEnd = 0;
+    for (const SectionInfo& info : sectionTable()) {
+        const std::int32_t length = lengths[indexOf(info.section)];
+        if (info.fromEnd) {
+            atEnd = checked::add(atEnd, length, "ModelLength");
+        } else {
+            layout.m_extents[indexOf(info.section)] = {offset, length};
+            offset = checked::add(offset, length, "FrontEnd");
+        }
     }
     layout.m_frontEnd = offset;
-
-    const std::int32_t bboxLength = lengths[indexOf(Section::Bbox)];
-    const std::int32_t unknownLength = lengths[indexOf(Section::Unknown)];
-    layout.m_modelLength =
-        checked::add(checked::add(offset, bboxLength, "ModelLength"), unknownLength, "ModelLength");
+    layout.m_modelLength = checked::add(offset, atEnd, "ModelLength");
 
     if (fileLength < layout.m_modelLength) {
         throw RunError(ErrorCode::InputPastEndOfFile,
@@ -34,11 +34,15 @@ ModelLayout ModelLayout::compute(const ModelHeader& header, std::int32_t fileLen
                            " bytes, the file has " + std::to_string(fileLength));
     }
 
-    // With fileLength >= ModelLength these cannot leave the range, but stay checked all the same.
-    const std::int32_t unknownOffset = checked::sub(fileLength, unknownLength, "unknown offset");
-    layout.m_extents[indexOf(Section::Unknown)] = {unknownOffset, unknownLength};
-    layout.m_extents[indexOf(Section::Bbox)] = {
-        checked::sub(unknownOffset, bboxLength, "bbox offset"), bboxLength};
+    // The sections from the end, each directly in front of the one after it. With fileLength >=
+    // ModelLength these cannot leave the range, but stay checked all the same.
+    std::int32_t end = fileLength;
+    for (auto info = sectionTable().rbegin(); info != sectionTable().rend() && info->fromEnd;
+         ++info) {
+        const std::int32_t length = lengths[indexOf(info->section)];
+        end = checked::sub(end, length, "offset from the end");
+        layout.m_extents[indexOf(info->section)] = {end, length};
+    }
     return layout;
 }
 

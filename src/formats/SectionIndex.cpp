@@ -83,15 +83,16 @@ void SectionIndex::fillFromHeader(const ModelHeader& header) {
     for (std::uint8_t* flag : flagFields(*this)) {
         *flag = 1;
     }
-    LenAdditional = checked::mul(checked::add(header.NumVerts(), header.NumExtra()), 12);
-    LenValue3 = checked::mul(header.NumValue3(), 8);
-    LenColor = checked::mul(checked::add(header.NumVerts(), header.NumPolys()), 4);
-    LenEdges = checked::mul(header.NumLines(), 4);
-    LenPoly = checked::mul(header.NumPolys(), 24);
-    LenHundrets = checked::mul(header.NumHundrets(), 100);
-    LenFiftysix = checked::add(checked::mul(header.NumHundrets(), 56), 4);
-    LenBbox = 24;
-    LenUnknown = checked::mul(header.NumVerts(), 4);
+    // The lengths in record order, each as the section table gives it for the counts as they are
+    // (a negative NumValue3 gives a negative LenValue3).
+    const CountValues counts = header.counts();
+    const auto lengths = lengthFields(*this);
+    for (const SectionInfo& info : sectionTable()) {
+        if (info.indexField >= 0) {
+            *lengths[static_cast<std::size_t>(info.indexField)] =
+                checked::narrow(lengthFor(info, counts), info.fileName);
+        }
+    }
 }
 
 SectionIndex::Bytes SectionIndex::encode() const {
@@ -139,29 +140,14 @@ SectionIndex SectionIndex::decode(std::span<const std::uint8_t, kSize> bytes) {
 }
 
 std::optional<std::int32_t> SectionIndex::expectedLength(Section section) const {
-    switch (section) {
-        case Section::Header:
-            return static_cast<std::int32_t>(ModelHeader::kSize);
-        case Section::Additional:
-            return LenAdditional;
-        case Section::Value3:
-            return listsValue3() ? std::optional<std::int32_t>(LenValue3) : std::nullopt;
-        case Section::Color:
-            return LenColor;
-        case Section::Edges:
-            return LenEdges;
-        case Section::Poly:
-            return LenPoly;
-        case Section::Hundrets:
-            return LenHundrets;
-        case Section::Fiftysix:
-            return LenFiftysix;
-        case Section::Bbox:
-            return LenBbox;
-        case Section::Unknown:
-            return LenUnknown;
+    const SectionInfo& info = sectionInfo(section);
+    if (info.indexField < 0) {
+        return static_cast<std::int32_t>(info.fixed);  // header.bin: always the same length
     }
-    return std::nullopt;
+    if (info.optional && !listsValue3()) {
+        return std::nullopt;
+    }
+    return *lengthFields(*this)[static_cast<std::size_t>(info.indexField)];
 }
 
 }  // namespace cvx

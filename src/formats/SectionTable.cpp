@@ -1,62 +1,49 @@
 #include "SectionTable.h"
 
-#include <string>
-
 #include "CheckedInt32.h"
 #include "RunError.h"
 
 namespace cvx {
 namespace {
 
-std::int32_t one(const ModelHeader&) {
-    return 1;
-}
+using C = Count;
+constexpr std::nullopt_t kNone = std::nullopt;
 
-std::int32_t additionalCount(const ModelHeader& h) {
-    return checked::add(h.NumVerts(), h.NumExtra(), "NumVerts + NumExtra");
-}
-
-// The value3 section exists only for a positive count.
-std::int32_t value3Count(const ModelHeader& h) {
-    return h.NumValue3() > 0 ? h.NumValue3() : 0;
-}
-
-std::int32_t colorCount(const ModelHeader& h) {
-    return checked::add(h.NumVerts(), h.NumPolys(), "NumVerts + NumPolys");
-}
-
-std::int32_t edgesCount(const ModelHeader& h) {
-    return h.NumLines();
-}
-std::int32_t polyCount(const ModelHeader& h) {
-    return h.NumPolys();
-}
-
-std::int32_t hundretsCount(const ModelHeader& h) {
-    return checked::mul(25, h.NumHundrets(), "25 x NumHundrets");
-}
-
-// Fourteen words per hundret plus one more, also when NumHundrets is 0.
-std::int32_t fiftysixCount(const ModelHeader& h) {
-    return checked::add(checked::mul(14, h.NumHundrets(), "14 x NumHundrets"), 1,
-                        "14 x NumHundrets + 1");
-}
-
-std::int32_t unknownCount(const ModelHeader& h) {
-    return h.NumVerts();
-}
-
+// The one place that knows the sections. The index record keeps the length of every section but
+// the header, in file order. Recount takes the counts from the files that `solves` names; the
+// other files must then have the lengths that those counts give.
+//
+//   section      file            per count   counts               fixed  index  optional  end
+//   solves
 constexpr std::array<SectionInfo, kSectionCount> kTable{{
-    {Section::Header, "header.bin", static_cast<std::int32_t>(ModelHeader::kSize), one},
-    {Section::Additional, "additional.bin", 12, additionalCount},
-    {Section::Value3, "value3.bin", 8, value3Count},
-    {Section::Color, "color.bin", 4, colorCount},
-    {Section::Edges, "edges.bin", 4, edgesCount},
-    {Section::Poly, "poly.bin", 24, polyCount},
-    {Section::Hundrets, "hundrets.bin", 4, hundretsCount},
-    {Section::Fiftysix, "fiftysix.bin", 4, fiftysixCount},
-    {Section::Bbox, "bbox.bin", 24, one},
-    {Section::Unknown, "unknown.bin", 4, unknownCount},
+    {Section::Header, "header.bin", 0, {kNone, kNone}, 128, -1, false, false, kNone},
+    {Section::Additional,
+     "additional.bin",
+     12,
+     {C::NumVerts, C::NumExtra},
+     0,
+     0,
+     false,
+     false,
+     C::NumExtra},
+    {Section::Value3, "value3.bin", 8, {C::NumValue3, kNone}, 0, 1, true, false, C::NumValue3},
+    {Section::Color, "color.bin", 4, {C::NumVerts, C::NumPolys}, 0, 2, false, false, kNone},
+    {Section::Edges, "edges.bin", 4, {C::NumLines, kNone}, 0, 3, false, false, C::NumLines},
+    {Section::Poly, "poly.bin", 24, {C::NumPolys, kNone}, 0, 4, false, false, C::NumPolys},
+    // 25 four-byte words for each hundret.
+    {Section::Hundrets,
+     "hundrets.bin",
+     100,
+     {C::NumHundrets, kNone},
+     0,
+     5,
+     false,
+     false,
+     C::NumHundrets},
+    // 14 four-byte words for each hundret, and one word more, also when there are none.
+    {Section::Fiftysix, "fiftysix.bin", 56, {C::NumHundrets, kNone}, 4, 6, false, false, kNone},
+    {Section::Bbox, "bbox.bin", 0, {kNone, kNone}, 24, 7, false, true, kNone},
+    {Section::Unknown, "unknown.bin", 4, {C::NumVerts, kNone}, 0, 8, false, true, C::NumVerts},
 }};
 
 }  // namespace
@@ -65,30 +52,44 @@ const std::array<SectionInfo, kSectionCount>& sectionTable() {
     return kTable;
 }
 
+std::int64_t lengthFor(const SectionInfo& info, const CountValues& counts) {
+    std::int64_t units = 0;
+    for (const std::optional<Count>& count : info.counts) {
+        units += count ? counts[indexOf(*count)] : 0;
+    }
+    return info.perCount * units + info.fixed;
+}
+
+std::string countsText(const SectionInfo& info, const CountValues& counts) {
+    std::string text;
+    for (const std::optional<Count>& count : info.counts) {
+        if (count) {
+            text += (text.empty() ? "" : " and ") + std::string(kCountTable[indexOf(*count)].name) +
+                    " " + std::to_string(counts[indexOf(*count)]);
+        }
+    }
+    return text;
+}
+
 void requireNonNegativeCounts(const ModelHeader& header) {
-    const struct {
-        const char* name;
-        std::int32_t value;
-    } counts[] = {
-        {"NumVerts", header.NumVerts()},   {"NumExtra", header.NumExtra()},
-        {"NumValue3", header.NumValue3()}, {"NumLines", header.NumLines()},
-        {"NumPolys", header.NumPolys()},   {"NumHundrets", header.NumHundrets()},
-    };
-    for (const auto& count : counts) {
-        if (count.value < 0) {
-            throw RunError(ErrorCode::SubscriptOutOfRange,
-                           "the header's " + std::string(count.name) + " is " +
-                               std::to_string(count.value) + ", below 0");
+    for (const CountWord& word : kCountTable) {
+        const std::int32_t value = header.count(word.count);
+        if (value < 0) {
+            throw RunError(ErrorCode::SubscriptOutOfRange, "the header's " +
+                                                               std::string(word.name) + " is " +
+                                                               std::to_string(value) + ", below 0");
         }
     }
 }
 
 SectionLengths sectionLengths(const ModelHeader& header) {
     requireNonNegativeCounts(header);
+    // Each length is worked out exactly, then must fit in 32 bits: a sum that leaves the range
+    // leaves it in the product too, so this is the same as checking every step.
+    const CountValues counts = header.counts();
     SectionLengths lengths{};
     for (const SectionInfo& info : kTable) {
-        lengths[indexOf(info.section)] =
-            checked::mul(info.elementSize, info.elementCount(header), info.fileName);
+        lengths[indexOf(info.section)] = checked::narrow(lengthFor(info, counts), info.fileName);
     }
     return lengths;
 }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "ModelHeader.h"
@@ -29,15 +31,19 @@ constexpr std::size_t indexOf(Section section) {
     return static_cast<std::size_t>(section);
 }
 
-// One row of the section table. The contents of an element are never interpreted; the element
-// size and count only say how many bytes the section holds.
+// One row of the section table: all that the program knows of a section. The contents of a
+// section are never interpreted; its length in bytes is `perCount` times the sum of its `counts`
+// in the header, plus `fixed`.
 struct SectionInfo {
     Section section;
-    std::string_view fileName;  // the section file, a bare lower-case name
-    std::int32_t elementSize;   // bytes per element
-    // The element count for a header, in checked 32-bit arithmetic (code 6 on overflow). A
-    // negative header count gives a negative element count; callers refuse those first.
-    std::int32_t (*elementCount)(const ModelHeader& header);
+    std::string_view fileName;                   // the section file, a bare lower-case name
+    std::int32_t perCount;                       // bytes for each unit of the counts
+    std::array<std::optional<Count>, 2> counts;  // the count words it follows; none: fixed size
+    std::int32_t fixed;                          // bytes besides: the header, bbox, one more word
+    int indexField;  // its length's place among the nine of the index record; -1: none kept
+    bool optional;   // in a model only when its count is above 0 (its file likewise)
+    bool fromEnd;    // placed from the end of the model file rather than behind the one before
+    std::optional<Count> solves;  // the count that its file's length tells, given the others
 };
 
 // Returns the ten sections in file order.
@@ -47,15 +53,24 @@ inline const SectionInfo& sectionInfo(Section section) {
     return sectionTable()[indexOf(section)];
 }
 
+// Returns the length in bytes that `info`'s rule gives for `counts`, exactly, taken as they are:
+// a negative count gives a negative length.
+std::int64_t lengthFor(const SectionInfo& info, const CountValues& counts);
+
+// Returns the count words of `info`'s rule with their values, as a modder reads them:
+// "NumVerts 2 and NumPolys 1"; empty for a section of fixed size.
+std::string countsText(const SectionInfo& info, const CountValues& counts);
+
 // Length in bytes of every section, indexed by `indexOf(Section)`.
 using SectionLengths = std::array<std::int32_t, kSectionCount>;
 
-// Throws RunError(SubscriptOutOfRange, code 9) when any of the six counts of `header` is
-// negative: such a count would ask for an inverted element range.
+// Throws RunError(SubscriptOutOfRange, code 9) when any count of `header` is negative: such a
+// count would ask for an inverted element range.
 void requireNonNegativeCounts(const ModelHeader& header);
 
-// Returns the length in bytes of each section described by `header`: element size times element
-// count, checked. Throws code 9 for a negative count, code 6 for an overflow.
+// Returns the length in bytes of each section of a model with `header`; an optional section
+// whose count is 0 has none. Throws code 9 for a negative count, code 6 for a length that leaves
+// the signed 32-bit range.
 SectionLengths sectionLengths(const ModelHeader& header);
 
 // Returns the sum of `lengths`, the length of a model file made of these sections. Throws code 6
