@@ -13,8 +13,6 @@ namespace cvx {
 // questions are answered from the command line, and ending the program exits with status 3.
 class CliUserInterface final : public UserInterface {
 public:
-    static constexpr int kExitEnded = 3;
-
     // `prefix` goes in front of every message: the model it is about, when there are several.
     CliUserInterface(std::FILE* errors, Answer lengthCheckAnswer, std::string prefix)
         : m_errors(errors), m_answer(lengthCheckAnswer), m_prefix(std::move(prefix)) {}

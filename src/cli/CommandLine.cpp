@@ -10,26 +10,24 @@
 #include <variant>
 
 #include "CliUserInterface.h"
+#include "cindervaxel/Version.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
 #include "convert/ErrorReport.h"
 #include "convert/GivenFile.h"
-#include "convert/PathText.h"
 #include "convert/SectionSet.h"
 #include "convert/mdlFuncts.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "files/PathText.h"
 
 namespace cvx {
 namespace {
 
+namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
 constexpr int kExitOk = 0;
 constexpr int kExitMessage = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = kExitBadCommandLine;
 
 constexpr const char* kUsage =
     "Usage:\n"
@@ -89,13 +87,13 @@ struct Command {
 
 // The folder that a split of the model `path` (absolute) writes into, by the rule the split
 // follows; empty when it would write nothing.
-std::string splitFolderOf(FileSystem& fileSystem, const std::string& path, bool ownFolder) {
-    const std::string dir = mdlFuncts::GetDir(fileSystem, path);
+fs::path splitFolderOf(FileSystem& fileSystem, const fs::path& path, bool ownFolder) {
+    const fs::path dir = mdlFuncts::GetDir(fileSystem, path);
     if (dir == path) {
         return {};  // no model
     }
     try {
-        return ownFolder ? dir + OwnFolderOf(fileSystem, path) : dir;
+        return ownFolder ? dir / toPath(ownFolderOf(fileSystem, path)) : dir;
     } catch (const RunError&) {
         return {};  // no name for a set: nothing written
     }
@@ -103,18 +101,17 @@ std::string splitFolderOf(FileSystem& fileSystem, const std::string& path, bool 
 
 // The index of another model's set in `folder`, whose section files a split of `model` would
 // overwrite; nothing when there is none.
-std::optional<std::string> foreignIndexIn(FileSystem& fileSystem, const std::string& folder,
-                                          const std::string& model) {
-    std::string own;
+std::optional<fs::path> foreignIndexIn(FileSystem& fileSystem, const fs::path& folder,
+                                       const fs::path& model) {
+    fs::path own;
     try {
-        own = mdlFuncts::CutExt(mdlFuncts::FileNameOf(fileSystem, model)) + ".asm";
+        own = toPath(mdlFuncts::CutExt(mdlFuncts::fileNameOf(fileSystem, model)) + ".asm");
     } catch (const RunError&) {
         return std::nullopt;
     }
-    const std::filesystem::path dir = toPath(folder);
-    for (const std::filesystem::path& name : indexFilesIn(fileSystem, dir)) {
-        if (toPath(own) != name && !fileSystem.sameFile(dir / name, dir / toPath(own))) {
-            return toText(dir / name);
+    for (const fs::path& name : indexFilesIn(fileSystem, folder)) {
+        if (own != name && !fileSystem.sameFile(folder / name, folder / own)) {
+            return folder / name;
         }
     }
     return std::nullopt;
@@ -125,17 +122,17 @@ std::optional<std::string> foreignIndexIn(FileSystem& fileSystem, const std::str
 int split(const Invocation& call) {
     FileSystem& fileSystem = nativeFileSystem();
     const bool ownFolder = call.has("--own-folder");
-    std::vector<std::string> paths;
-    std::map<std::string, std::string> folders;  // where a set goes, and whose it is
+    std::vector<fs::path> paths;
+    std::map<fs::path, std::string> folders;  // where a set goes, and whose it is
     for (const std::string& model : call.operands) {
-        paths.push_back(resolveAgainstCurrentDirectory(fileSystem, model));
-        const std::string folder = splitFolderOf(fileSystem, paths.back(), ownFolder);
+        paths.push_back(resolveAgainstCurrentDirectory(fileSystem, toPath(model)));
+        const fs::path folder = splitFolderOf(fileSystem, paths.back(), ownFolder);
         const auto [other, added] = folders.emplace(folder, model);
         if (!added && !folder.empty()) {
             std::fprintf(call.err,
                          "cindervaxel-cli: %s and %s would both write their section files into "
                          "%s; %s\n",
-                         other->second.c_str(), model.c_str(), folder.c_str(),
+                         other->second.c_str(), model.c_str(), toText(folder).c_str(),
                          ownFolder ? "split them one at a time"
                                    : "split them with --own-folder, each into a folder of its own");
             return kExitUsage;
@@ -148,7 +145,7 @@ int split(const Invocation& call) {
                          "cindervaxel-cli: %s: the set of another model lies there, and a split "
                          "of %s would write over its section files: split it with --own-folder, "
                          "or give --force to write over them\n",
-                         foreign->c_str(), model.c_str());
+                         toText(*foreign).c_str(), model.c_str());
             return kExitMessage;
         }
     }
@@ -157,7 +154,7 @@ int split(const Invocation& call) {
         Workspace workspace(fileSystem);
         CliUserInterface ui(call.err, Answer::Yes,
                             call.operands.size() > 1 ? call.operands[i] + ": " : "");
-        DisassembleModel(workspace, ui, paths[i], ownFolder);
+        DisassembleModel(workspace, ui, toText(paths[i]), ownFolder);
         status = ui.messageShown() ? kExitMessage : status;
     }
     return status;
@@ -183,39 +180,11 @@ Json countsOf(const ModelHeader& header) {
     return counts;
 }
 
-void printSummary(const ModelSummary& summary, std::FILE* out) {
-    std::fprintf(out, "Model file     %s\n", summary.path.c_str());
-    const Json counts = countsOf(summary.header);
-    for (const auto& [name, value] : counts.items()) {
-        std::fprintf(out, "%-14s %" PRId32 "\n", name.c_str(), value.get<std::int32_t>());
-    }
-    std::fprintf(out, "\n%-16s %12s %12s\n", "Section file", "Offset", "Length");
-    const ModelLayout& layout = summary.layout;
-    for (const SectionInfo& info : sectionTable()) {
-        const std::string name(info.fileName);
-        if (info.section == Section::Value3 && !layout.hasValue3()) {
-            std::fprintf(out, "%-16s %12s %12s\n", name.c_str(), "-", "absent");
-            continue;
-        }
-        const SectionExtent extent = layout[info.section];
-        std::fprintf(out, "%-16s %12" PRId32 " %12" PRId32 "\n", name.c_str(), extent.offset,
-                     extent.length);
-    }
-    std::fprintf(out, "\n%-16s %12" PRId32 "\n", "FileLength", layout.FileLength());
-    std::fprintf(out, "%-16s %12" PRId32 "\n", "ModelLength", layout.ModelLength());
-    std::fprintf(out, "%-16s %12" PRId32, "Unowned bytes", layout.unownedBytes());
-    if (layout.unownedBytes() > 0) {
-        std::fprintf(out, "   (offsets %" PRId32 " to %" PRId32 ")", layout.FrontEnd(),
-                     layout.FrontEnd() + layout.unownedBytes() - 1);
-    }
-    std::fprintf(out, "\n%-16s %s\n", "Index file", summary.indexFileName.c_str());
-}
-
 Json summaryJson(const ModelSummary& summary) {
     const ModelLayout& layout = summary.layout;
     Json sections = Json::array();
     for (const SectionInfo& info : sectionTable()) {
-        const bool present = info.section != Section::Value3 || layout.hasValue3();
+        const bool present = !info.optional || layout.hasValue3();
         const SectionExtent extent = layout[info.section];
         sections.push_back({{"file", info.fileName},
                             {"present", present},
@@ -236,17 +205,43 @@ Json summaryJson(const ModelSummary& summary) {
             {"index", summary.indexFileName}};
 }
 
+// The summary as a table for people.
+void printSummary(const Json& summary, std::FILE* out) {
+    auto text = [](const Json& value) { return value.get<std::string>(); };
+    std::fprintf(out, "%-14s %s\n", "Model file", text(summary["model"]).c_str());
+    for (const auto& [name, value] : summary["counts"].items()) {
+        std::fprintf(out, "%-14s %s\n", name.c_str(), value.dump().c_str());
+    }
+    std::fprintf(out, "\n%-16s %12s %12s\n", "Section file", "Offset", "Length");
+    for (const Json& section : summary["sections"]) {
+        const bool present = section["present"];
+        std::fprintf(out, "%-16s %12s %12s\n", text(section["file"]).c_str(),
+                     present ? section["offset"].dump().c_str() : "-",
+                     present ? section["length"].dump().c_str() : "absent");
+    }
+    std::fprintf(out, "\n%-16s %12s\n", "FileLength", summary["fileLength"].dump().c_str());
+    std::fprintf(out, "%-16s %12s\n", "ModelLength", summary["modelLength"].dump().c_str());
+    const Json& unowned = summary["unownedBytes"];
+    std::fprintf(out, "%-16s %12s", "Unowned bytes", unowned["count"].dump().c_str());
+    if (unowned.contains("first")) {
+        std::fprintf(out, "   (offsets %s to %s)", unowned["first"].dump().c_str(),
+                     unowned["last"].dump().c_str());
+    }
+    std::fprintf(out, "\n%-16s %s\n", "Index file", text(summary["index"]).c_str());
+}
+
 int info(const Invocation& call) {
     Workspace workspace(nativeFileSystem());
     CliUserInterface ui(call.err, Answer::Yes, "");
-    const std::optional<ModelSummary> summary = InspectModel(workspace, ui, call.operands[0]);
+    const std::optional<ModelSummary> summary = inspectModel(workspace, ui, call.operands[0]);
     if (!summary) {
         return kExitMessage;
     }
+    const Json document = summaryJson(*summary);
     if (call.has("--json")) {
-        std::fprintf(call.out, "%s\n", dump(summaryJson(*summary)).c_str());
+        std::fprintf(call.out, "%s\n", dump(document).c_str());
     } else {
-        printSummary(*summary, call.out);
+        printSummary(document, call.out);
     }
     return kExitOk;
 }
@@ -264,24 +259,32 @@ Json problemJson(const Problem& problem) {
             {"message", problem.text}};
 }
 
+// Shows the message of `error`, as the operations do, and returns the status for it.
+int failed(const Invocation& call, const RunError& error) {
+    CliUserInterface ui(call.err, Answer::Yes, "");
+    reportError(ui, error, ErrorCode::FileNotFound);
+    return kExitMessage;
+}
+
 // Reads the set of the index `given`, as check and recount take it; on a failure to read, shows
 // the message and gives nothing.
 std::optional<SectionSet> readSet(const Invocation& call, SectionSet::Index index) {
     try {
         return SectionSet::read(nativeFileSystem(), call.operands[0], index);
     } catch (const RunError& error) {
-        CliUserInterface ui(call.err, Answer::Yes, "");
-        reportError(ui, error, ErrorCode::FileNotFound);
+        failed(call, error);
         return std::nullopt;
     }
 }
 
-// Tells why the index was not taken: a missing one as every command tells of a missing file.
-void printRefusal(const Problem& refusal, std::FILE* err) {
-    if (refusal.code == "no-index") {
-        std::fprintf(err, "%s: %s\n", kErrorTitle, kFileDoesNotExist);
+// Writes `problems` to `err`, a missing index as every command tells of a missing file.
+void printProblems(const std::vector<Problem>& problems, std::FILE* err) {
+    for (const Problem& problem : problems) {
+        if (problem.code == "no-index") {
+            std::fprintf(err, "%s: %s\n", kErrorTitle, kFileDoesNotExist);
+        }
+        std::fprintf(err, "%s\n", problem.text.c_str());
     }
-    std::fprintf(err, "%s\n", refusal.text.c_str());
 }
 
 int check(const Invocation& call) {
@@ -310,7 +313,7 @@ int check(const Invocation& call) {
         return problems.empty() ? kExitOk : kExitMessage;
     }
     if (set->refusal()) {
-        printRefusal(*set->refusal(), call.err);
+        printProblems(problems, call.err);
         return kExitMessage;
     }
     auto length = [](const std::optional<std::int64_t>& value, const char* none) {
@@ -341,19 +344,12 @@ int recount(const Invocation& call) {
     if (!set) {
         return kExitMessage;
     }
-    if (set->refusal()) {
-        printRefusal(*set->refusal(), call.err);
-        std::fprintf(call.err, "Nothing was changed.\n");
-        return kExitMessage;
-    }
     const SectionSet::Recount recount =
         set->recount(call.has("--add-value3")    ? SectionSet::Value3::Add
                      : call.has("--drop-value3") ? SectionSet::Value3::Drop
                                                  : SectionSet::Value3::AsIndexed);
-    for (const Problem& problem : recount.problems) {
-        std::fprintf(call.err, "%s\n", problem.text.c_str());
-    }
     if (!recount.problems.empty()) {
+        printProblems(recount.problems, call.err);
         std::fprintf(call.err, "Nothing was changed.\n");
         return kExitMessage;
     }
@@ -366,9 +362,7 @@ int recount(const Invocation& call) {
     try {
         set->write(nativeFileSystem(), recount);
     } catch (const RunError& error) {
-        CliUserInterface ui(call.err, Answer::Yes, "");
-        reportError(ui, error, ErrorCode::FileNotFound);
-        return kExitMessage;
+        return failed(call, error);
     }
     for (const std::string& change : recount.changes) {
         std::fprintf(call.out, "%s\n", change.c_str());
@@ -447,7 +441,7 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
             return kExitOk;
         }
         if (arg == "--version") {
-            std::fputs("cindervaxel-cli " CINDERVAXEL_VERSION "\n", out);
+            std::fprintf(out, "cindervaxel-cli %s\n", kProgramVersion);
             return kExitOk;
         }
     }
@@ -461,27 +455,5 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
     }
     return std::get<const Command*>(parsed)->run(call);
 }
-
-#ifdef _WIN32
-int runWideCommandLine(const std::vector<std::wstring>& args, std::FILE* out, std::FILE* err) {
-    std::vector<std::string> utf8;
-    for (const std::wstring& arg : args) {
-        const int wide = static_cast<int>(arg.size());
-        const int size = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, arg.data(), wide,
-                                               nullptr, 0, nullptr, nullptr);
-        if (size == 0 && wide != 0) {
-            std::fprintf(err,
-                         "cindervaxel-cli: argument %zu is not valid Unicode text (a lone UTF-16 "
-                         "surrogate)\n",
-                         utf8.size() + 1);
-            return kExitUsage;
-        }
-        std::string text(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, arg.data(), wide, text.data(), size, nullptr, nullptr);
-        utf8.push_back(std::move(text));
-    }
-    return runCommandLine(utf8, out, err);
-}
-#endif
 
 }  // namespace cvx

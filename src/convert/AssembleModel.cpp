@@ -2,13 +2,15 @@
 
 #include "ErrorReport.h"
 #include "GivenFile.h"
-#include "PathText.h"
-#include "ReplacingFile.h"
+#include "files/PathText.h"
+#include "files/ReplacingFile.h"
 #include "formats/SectionTable.h"
 #include "mdlFuncts.h"
 
 namespace cvx {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr FileNumber kDestinationFile = 1;
 constexpr FileNumber kIndexFile = 2;
@@ -18,45 +20,42 @@ FileNumber fileNumberOf(Section section) {
     return static_cast<FileNumber>(kFirstSectionFile + static_cast<int>(indexOf(section)));
 }
 
-std::string fileNameOf(Section section) {
-    return std::string(sectionInfo(section).fileName);
+// Whether a section's file belongs to the set: an optional one (value3.bin) only when the index
+// says so.
+bool isListed(const SectionIndex& index, const SectionInfo& info) {
+    return !info.optional || index.listsValue3();
 }
 
-// Whether the section's file belongs to the set: value3.bin only when the index says so.
-bool isListed(const SectionIndex& index, Section section) {
-    return section != Section::Value3 || index.listsValue3();
-}
-
-// Whether the header gives the section any bytes to read and write: value3 only for a positive
-// count. Empty sections of the other kinds still take part (as 0-byte files).
-bool carriesBytes(const ModelHeader& header, Section section) {
-    return section != Section::Value3 || header.NumValue3() > 0;
+// Whether the header gives the section any bytes to read and write: an optional one only for a
+// positive count. Empty sections of the other kinds still take part (as 0-byte files).
+bool carriesBytes(const ModelHeader& header, const SectionInfo& info) {
+    return !info.optional || header.NumValue3() > 0;
 }
 
 const char* const kLengthQuestion =
     "Should Cindervaxel check, if the Filelengths are correct?\r\nRecommended: Yes";
 
 // The input files must survive the run: a destination that is one of them is refused.
-void refuseDestinationAmongInputs(Workspace& workspace, const std::string& destination,
-                                  const std::string& index) {
+void refuseDestinationAmongInputs(Workspace& workspace, const fs::path& destination,
+                                  const fs::path& index) {
     FileSystem& fileSystem = workspace.fileSystem;
-    bool isInput = fileSystem.sameFile(toPath(destination), toPath(index));
+    bool isInput = fileSystem.sameFile(destination, index);
     for (const SectionInfo& info : sectionTable()) {
-        isInput =
-            isInput || (workspace.files.isOpen(fileNumberOf(info.section)) &&
-                        fileSystem.sameFile(toPath(destination), toPath(fileNameOf(info.section))));
+        isInput = isInput || (workspace.files.isOpen(fileNumberOf(info.section)) &&
+                              fileSystem.sameFile(destination, toPath(info.fileName)));
     }
     if (isInput) {
         throw RunError(ErrorCode::PathFileAccessError, "it is one of the files to join",
-                       destination, "choose another destination; the set must stay as it is");
+                       toText(destination),
+                       "choose another destination; the set must stay as it is");
     }
 }
 
 // Reads header.bin into the shared state and returns the length of every section that its counts
 // ask for. Each section file must hold at least those bytes (code 62): nothing is ever made up.
-SectionLengths readHeaderAndMeasure(Workspace& workspace, const std::string& index) {
+SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index) {
     ModelState& model = workspace.model;
-    const std::string recount = "run cindervaxel-cli recount " + index;
+    const std::string recount = "run cindervaxel-cli recount " + toText(index);
     FileHandle& headerFile = workspace.files.get(fileNumberOf(Section::Header));
     SectionLengths lengths{};
     try {
@@ -69,7 +68,7 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const std::string& ind
         throw error.about(toText(headerFile.path()), recount);
     }
     for (const SectionInfo& info : sectionTable()) {
-        if (info.section == Section::Header || !carriesBytes(model.header, info.section)) {
+        if (info.section == Section::Header || !carriesBytes(model.header, info)) {
             continue;
         }
         if (!workspace.files.isOpen(fileNumberOf(info.section))) {
@@ -97,12 +96,12 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
               const std::string& DestPath) {
     FileSystem& fileSystem = workspace.fileSystem;
     FileTable& files = workspace.files;
-    const std::string index = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
-    const std::string destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
+    const fs::path index = resolveAgainstCurrentDirectory(fileSystem, toPath(IndexPath));
+    const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, toPath(DestPath));
 
-    if (fileSystem.kindOf(toPath(index)) != FileKind::Regular) {
+    if (fileSystem.kindOf(index) != FileKind::Regular) {
         ui.ShowMessage(kFileDoesNotExist, kErrorTitle,
-                       index + ": there is no such file: check the path");
+                       toText(index) + ": there is no such file: check the path");
         ui.SetButtonEnabled(Button::Assemble, true);
         return false;
     }
@@ -110,20 +109,19 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     // A slip of the keyboard is refused before anything is opened for writing: the model where
     // the index belongs, or the index where the model to write belongs.
     using Kind = GivenFile::Kind;
-    const GivenFile given = GivenFile::at(fileSystem, toPath(index), index);
+    const GivenFile given = GivenFile::at(fileSystem, index, toText(index));
     if (given.kind() == Kind::Model || given.kind() == Kind::SectionFile) {
         throw given.refusal("an index file", given.indexHint(fileSystem));
     }
-    const GivenFile target = GivenFile::at(fileSystem, toPath(destination), destination);
-    if (target.kind() == Kind::Index || target.kind() == Kind::IndexOfOtherLength ||
-        target.kind() == Kind::SectionFile) {
+    const GivenFile target = GivenFile::at(fileSystem, destination, toText(destination));
+    if (target.ofASet()) {
         throw target.refusal("a model file", "give the model file (.p) to write");
     }
 
     ReplacingFile& output =
-        files.open(kDestinationFile, ReplacingFile::create(fileSystem, toPath(destination)));
-    FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(toPath(index)));
-    fileSystem.changeDirectory(toPath(mdlFuncts::GetDir(fileSystem, index)));
+        files.open(kDestinationFile, ReplacingFile::create(fileSystem, destination));
+    FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(index));
+    fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, index));
     SectionIndex::Bytes record;
     readExactly(indexFile, 0, record);
     workspace.model.index = SectionIndex::decode(record);
@@ -131,8 +129,8 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
 
     const SectionIndex& sectionIndex = workspace.model.index;
     for (const SectionInfo& info : sectionTable()) {
-        if (isListed(sectionIndex, info.section) &&
-            !IsFile(workspace, ui, fileNameOf(info.section), fileNumberOf(info.section))) {
+        if (isListed(sectionIndex, info) &&
+            !IsFile(workspace, ui, std::string(info.fileName), fileNumberOf(info.section))) {
             return false;
         }
     }
@@ -140,21 +138,19 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
 
     if (ui.AskYesNo(kLengthQuestion, "File Lengths") == Answer::Yes) {
         for (const SectionInfo& info : sectionTable()) {
-            if (!isListed(sectionIndex, info.section)) {
+            if (!isListed(sectionIndex, info)) {
                 continue;
             }
-            const std::int32_t must = *sectionIndex.expectedLength(info.section);
-            if (!FilLen(workspace, ui, fileNameOf(info.section), fileNumberOf(info.section),
-                        must)) {
-                return false;
-            }
+            // A length that does not match ends the program there.
+            FilLen(workspace, ui, std::string(info.fileName), fileNumberOf(info.section),
+                   *sectionIndex.expectedLength(info.section));
         }
     }
 
     const SectionLengths lengths = readHeaderAndMeasure(workspace, index);
     output.write(workspace.model.header.bytes());
     for (const SectionInfo& info : sectionTable()) {
-        if (info.section != Section::Header && carriesBytes(workspace.model.header, info.section)) {
+        if (info.section != Section::Header && carriesBytes(workspace.model.header, info)) {
             output.copyFrom(files.get(fileNumberOf(info.section)), 0,
                             lengths[indexOf(info.section)]);
         }
@@ -168,8 +164,9 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
 
 bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number) {
     FileSystem& fileSystem = workspace.fileSystem;
-    if (fileSystem.kindOf(toPath(File)) == FileKind::Regular) {
-        workspace.files.open(number, fileSystem.openRead(toPath(File)));
+    const fs::path file = toPath(File);
+    if (fileSystem.kindOf(file) == FileKind::Regular) {
+        workspace.files.open(number, fileSystem.openRead(file));
         return true;
     }
     ui.ShowMessage("The File '" + File + "' does not exists! Model can't be assembled!",
@@ -183,16 +180,15 @@ bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
 bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number,
             std::int32_t Must) {
     const std::int64_t size = workspace.files.get(number).size();
-    if (size == Must) {
-        return true;
+    if (size != Must) {
+        ui.ShowMessage("The Filelength of '" + File + "' does not match!", "Filelength",
+                       File + ": it is " + std::to_string(size) + " bytes, the index records " +
+                           std::to_string(Must) +
+                           ": run cindervaxel-cli check on the index to see what to do");
+        workspace.files.closeAll();
+        ui.EndProgram();  // does not return
     }
-    ui.ShowMessage("The Filelength of '" + File + "' does not match!", "Filelength",
-                   File + ": it is " + std::to_string(size) + " bytes, the index records " +
-                       std::to_string(Must) +
-                       ": run cindervaxel-cli check on the index to see what to do");
-    workspace.files.closeAll();
-    ui.EndProgram();
-    return false;  // not reached: the program has ended
+    return true;
 }
 
 void AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "FileTable.h"
 #include "UserInterface.h"
 #include "Workspace.h"
+#include "files/FileTable.h"
 
 namespace cvx {
 
@@ -15,13 +15,12 @@ namespace cvx {
 // Both paths are taken against the current directory as it is when the run starts; the current
 // directory then becomes the index file's directory and stays so. The run greys out "Assemble!"
 // and enables it again at its end, with one exception: a section file whose length differs from
-// the index (after the user asked for the check) ends the program. Messages, all through `ui`:
-// "File does not exist!" (title "Error") for a missing index file or code 53; "The File '<name>'
-// does not exists! Model can't be assembled!" (title "File Missing!") for a missing section file;
-// the unknown-error text with the code for every other failure, among them 62 for a file shorter
-// than the bytes it must give, 9 for a negative count, 6 for an overflow, 52 for value3 bytes
-// without a listed value3.bin, 76 or 75 for an unusable destination. The destination is replaced
-// in one step once the whole model is written; after any failure it is exactly as it was.
+// the index (after the user asked for the check) ends the program (FilLen). A missing section
+// file is told by IsFile; every other failure by the error report (ErrorReport.h), with 53 as the
+// code it expects: among them 62 for a file shorter than the bytes it must give, 9 for a negative
+// count, 6 for an overflow, 52 for value3 bytes without a listed value3.bin, 76 or 75 for an
+// unusable destination or a file of the wrong kind. The destination is replaced in one step once
+// the whole model is written; after any failure it is exactly as it was.
 void AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
                    const std::string& DestPath);
 
@@ -30,8 +29,9 @@ void AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& I
 // "Assemble!", closes all files and returns false. Errors of the open itself are thrown.
 bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number);
 
-// Returns true when the section file `File`, open as `number`, is `Must` bytes long.
-// Otherwise tells the user, closes all files and ends the program: it does not return then.
+// Returns true when the section file `File`, open as `number`, is `Must` bytes long: it returns
+// nothing else. Otherwise it tells the user, closes all files and ends the program
+// (UserInterface::EndProgram, which does not return).
 bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number,
             std::int32_t Must);
 

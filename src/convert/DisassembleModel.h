@@ -13,7 +13,7 @@ namespace cvx {
 // Splits the model file `SourcePath` into its section files and its index file `<model>.asm`.
 //
 // The current directory becomes the model's directory and, when `CreateOwnFolder` is set, the
-// model's own folder inside it (OwnFolderOf), made when missing; the directory is not restored.
+// model's own folder inside it (ownFolderOf), made when missing; the directory is not restored.
 // The run greys out "Disassemble!" first and enables it again at its end. Every failure is
 // reported through `ui.ShowMessage` with title "Error": "File does not exist!" for code 76 (no
 // such model file), otherwise the unknown-error text with the code; below it the file, the cause
@@ -29,7 +29,7 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
 // Returns the name of the model `source`'s own folder: its file name as the directory lists it,
 // without its last extension. Throws code 5 for a name without an extension, 75 for one that
 // gives no folder ("", "." or "..").
-std::string OwnFolderOf(FileSystem& fileSystem, const std::string& source);
+std::string ownFolderOf(FileSystem& fileSystem, const std::filesystem::path& source);
 
 // What a split of a model would find, without writing anything.
 struct ModelSummary {
@@ -42,7 +42,7 @@ struct ModelSummary {
 // Checks the model file `SourcePath` as DisassembleModel would, refusing what a split refuses
 // with the same message, and returns what it found; nothing when it showed a message. Changes
 // the current directory to the model's directory, as a split does.
-std::optional<ModelSummary> InspectModel(Workspace& workspace, UserInterface& ui,
+std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui,
                                          const std::string& SourcePath);
 
 }  // namespace cvx

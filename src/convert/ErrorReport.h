@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "FileTable.h"
 #include "UserInterface.h"
+#include "files/FileTable.h"
 #include "formats/RunError.h"
 
 namespace cvx {

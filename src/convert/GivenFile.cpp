@@ -5,7 +5,7 @@
 #include <limits>
 #include <string_view>
 
-#include "PathText.h"
+#include "files/PathText.h"
 #include "formats/ModelLayout.h"
 #include "formats/SectionIndex.h"
 #include "mdlFuncts.h"
@@ -79,16 +79,10 @@ GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& pat
     GivenFile file;
     file.m_path = path;
     file.m_given = std::move(given);
-    switch (fileSystem.kindOf(path)) {
-        case FileKind::None:
-            file.m_kind = Kind::Missing;
-            return file;
-        case FileKind::Directory:
-        case FileKind::Other:
-            file.m_kind = Kind::Folder;
-            return file;
-        case FileKind::Regular:
-            break;
+    const FileKind kind = fileSystem.kindOf(path);
+    if (kind != FileKind::Regular) {
+        file.m_kind = kind == FileKind::None ? Kind::Missing : Kind::Folder;
+        return file;
     }
     const Peek found = peek(fileSystem, path);
     file.m_size = found.size;
@@ -159,11 +153,11 @@ std::string GivenFile::indexHint(FileSystem& fileSystem) const {
                                  : "give the index file (.asm) of the set";
 }
 
-RunError GivenFile::refusal(const std::string& wanted, const std::string& remedy) const {
+RunError GivenFile::refusal(const std::string& wanted, const std::string& remedy,
+                            ErrorCode code) const {
     const std::string what = seemsToBe();
-    return RunError(ErrorCode::PathFileAccessError,
-                    (what[0] == ':' ? what.substr(2) : "it" + what) + ", not " + wanted, m_given,
-                    remedy);
+    return RunError(code, (what[0] == ':' ? what.substr(2) : "it" + what) + ", not " + wanted,
+                    m_given, remedy);
 }
 
 std::vector<std::filesystem::path> indexFilesIn(FileSystem& fileSystem,

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
+#include "files/FileSystem.h"
 
 namespace cvx {
 
@@ -34,6 +34,11 @@ public:
     const std::string& given() const { return m_given; }
     // True when the name ends in ".asm", in any case.
     bool namedAsIndex() const;
+    // True for a file of a split set: an index file, whole or not, or a section file.
+    bool ofASet() const {
+        return m_kind == Kind::Index || m_kind == Kind::IndexOfOtherLength ||
+               m_kind == Kind::SectionFile;
+    }
 
     // What the file is, to follow its name in a message: " is a model file (its header's counts
     // fit its 1140 bytes)".
@@ -43,8 +48,10 @@ public:
     // ("did you mean robot.asm?"); or what to do when there is none.
     std::string indexHint(FileSystem& fileSystem) const;
 
-    // Returns a refusal, code 75, of this file as `wanted` ("an index file"), with `remedy`.
-    RunError refusal(const std::string& wanted, const std::string& remedy) const;
+    // Returns a refusal of this file as `wanted` ("an index file"), with `remedy`; the code is 75
+    // unless `code` is given.
+    RunError refusal(const std::string& wanted, const std::string& remedy,
+                     ErrorCode code = ErrorCode::PathFileAccessError) const;
 
 private:
     std::filesystem::path m_path;

@@ -5,10 +5,12 @@
 
 namespace cvx {
 
-// The model data that both operations share and keep from one run to the next: the header and
-// the index record. Each run overwrites them as far as it gets. The sections themselves are never
-// held here: they travel from file to file in bounded pieces, so memory stays small whatever the
-// size of the model.
+// The model data that both operations share: the header and the index record. Each run overwrites
+// them as far as it gets; what carries over to the next run of the same workspace (the window has
+// one for its life, each command of the command-line tool one of its own) is the index record's
+// four reserved bytes, which a split does not set and so writes as the last join read them. The
+// sections themselves are never held here: they travel from file to file in bounded pieces, so
+// memory stays small whatever the size of the model.
 struct ModelState {
     ModelHeader header;
     SectionIndex index;

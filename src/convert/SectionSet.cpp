@@ -1,17 +1,12 @@
 #include "SectionSet.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
-#include <string_view>
 #include <tuple>
 
 #include "GivenFile.h"
-#include "PathText.h"
-#include "ReplacingFile.h"
-#include "formats/CheckedInt32.h"
-#include "formats/ModelLayout.h"
-#include "mdlFuncts.h"
+#include "files/PathText.h"
+#include "files/ReplacingFile.h"
 
 namespace cvx {
 namespace {
@@ -83,16 +78,14 @@ std::optional<SectionLengths> lengthsOf(const std::optional<ModelHeader::Bytes>&
 SectionSet SectionSet::read(FileSystem& fileSystem, const std::string& IndexPath, Index index) {
     SectionSet set;
     const std::filesystem::path path =
-        toPath(resolveAgainstCurrentDirectory(fileSystem, IndexPath));
+        resolveAgainstCurrentDirectory(fileSystem, toPath(IndexPath));
     set.m_folder = path.parent_path();
     set.m_newIndex = index == Index::New;
     set.m_refusal = refusalOf(fileSystem, IndexPath, path, set.m_newIndex);
     if (set.m_refusal) {
         return set;
     }
-    set.m_indexName =
-        toText(fileSystem.kindOf(path) == FileKind::Regular ? fileSystem.listedName(path)
-                                                            : path.filename());
+    set.m_indexName = toText(fileSystem.listedName(path));
     if (!set.m_newIndex) {
         SectionIndex::Bytes record;
         readExactly(*fileSystem.openRead(path), 0, record);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
+#include "files/FileSystem.h"
 #include "formats/ModelHeader.h"
 #include "formats/SectionIndex.h"
 #include "formats/SectionTable.h"

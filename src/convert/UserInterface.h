@@ -9,6 +9,9 @@ enum class Button { Disassemble, Assemble };
 
 enum class Answer { Yes, No };
 
+// The exit status of a program that an operation ended (EndProgram), in both programs.
+inline constexpr int kExitEnded = 3;
+
 // All that the operations know of the user interface. The main window implements it with message
 // boxes; the command-line tool with standard error; tests with a recording fake.
 class UserInterface {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FileSystem.h"
-#include "FileTable.h"
 #include "ModelState.h"
+#include "files/FileSystem.h"
+#include "files/FileTable.h"
 
 namespace cvx {
 

@@ -1,6 +1,6 @@
 #include "mdlFuncts.h"
 
-#include "PathText.h"
+#include "files/PathText.h"
 #include "formats/RunError.h"
 
 namespace cvx::mdlFuncts {
@@ -15,20 +15,18 @@ std::string CutExt(std::string_view name) {
     return std::string(name.substr(0, dot));
 }
 
-std::string GetDir(FileSystem& fileSystem, const std::string& path) {
-    if (fileSystem.kindOf(toPath(path)) != FileKind::Regular) {
+std::filesystem::path GetDir(FileSystem& fileSystem, const std::filesystem::path& path) {
+    if (fileSystem.kindOf(path) != FileKind::Regular) {
         return path;
     }
-    const std::size_t separator = path.find_last_of(kPathSeparators);
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+    return path.has_parent_path() ? path.parent_path() / "" : std::filesystem::path();
 }
 
-std::string FileNameOf(FileSystem& fileSystem, const std::string& path) {
-    const std::filesystem::path file = toPath(path);
-    if (fileSystem.kindOf(file) != FileKind::Regular) {
+std::string fileNameOf(FileSystem& fileSystem, const std::filesystem::path& path) {
+    if (fileSystem.kindOf(path) != FileKind::Regular) {
         return {};
     }
-    return toText(fileSystem.listedName(file));
+    return toText(fileSystem.listedName(path));
 }
 
 }  // namespace cvx::mdlFuncts

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "FileSystem.h"
+#include "files/FileSystem.h"
 
 namespace cvx::mdlFuncts {
 
@@ -15,11 +15,11 @@ std::string CutExt(std::string_view name);
 // Returns the directory part of `path` with its trailing separator when `path` names an existing
 // regular file ("/models/abc.asm" gives "/models/"); otherwise `path` unchanged. The path is
 // literal: "*" and "?" are ordinary characters.
-std::string GetDir(FileSystem& fileSystem, const std::string& path);
+std::filesystem::path GetDir(FileSystem& fileSystem, const std::filesystem::path& path);
 
 // Returns the bare file name of the regular file that `path` names, as the directory listing
 // spells it (on Windows "C:\models\ROBOT.P" gives "robot.p" when that is the file), or "" when
-// `path` names no regular file.
-std::string FileNameOf(FileSystem& fileSystem, const std::string& path);
+// `path` names no regular file. The name is text: CutExt takes it from here.
+std::string fileNameOf(FileSystem& fileSystem, const std::filesystem::path& path);
 
 }  // namespace cvx::mdlFuncts

@@ -28,13 +28,5 @@ inline std::int32_t add(std::int32_t a, std::int32_t b, std::string_view what = 
     return narrow(std::int64_t{a} + b, what);
 }
 
-inline std::int32_t sub(std::int32_t a, std::int32_t b, std::string_view what = "difference") {
-    return narrow(std::int64_t{a} - b, what);
-}
-
-inline std::int32_t mul(std::int32_t a, std::int32_t b, std::string_view what = "product") {
-    return narrow(std::int64_t{a} * b, what);
-}
-
 }  // namespace checked
 }  // namespace cvx

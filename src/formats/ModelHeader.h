@@ -78,12 +78,7 @@ public:
     }
     CountValues counts() const;
 
-    std::int32_t NumVerts() const { return count(Count::NumVerts); }
-    std::int32_t NumExtra() const { return count(Count::NumExtra); }
     std::int32_t NumValue3() const { return count(Count::NumValue3); }
-    std::int32_t NumLines() const { return count(Count::NumLines); }
-    std::int32_t NumPolys() const { return count(Count::NumPolys); }
-    std::int32_t NumHundrets() const { return count(Count::NumHundrets); }
 
 private:
     std::int32_t word(std::size_t offset) const;

@@ -40,7 +40,7 @@ ModelLayout ModelLayout::compute(const ModelHeader& header, std::int32_t fileLen
     for (auto info = sectionTable().rbegin(); info != sectionTable().rend() && info->fromEnd;
          ++info) {
         const std::int32_t length = lengths[indexOf(info->section)];
-        end = checked::sub(end, length, "offset from the end");
+        end = checked::narrow(std::int64_t{end} - length, "offset from the end");
         layout.m_extents[indexOf(info->section)] = {end, length};
     }
     return layout;

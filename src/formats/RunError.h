@@ -30,9 +30,6 @@ constexpr int codeNumber(ErrorCode code) {
     return static_cast<int>(code);
 }
 
-// Returns a short English name of `code`, for logs and test output (never shown in a message box).
-const char* codeName(ErrorCode code);
-
 // The one error type of the core: every failing step throws it, and the operation that ran the
 // step catches it once, at its end, and reports its code, and the file, the cause and the next
 // step in a line of its own.

@@ -46,6 +46,19 @@ constexpr std::array<SectionInfo, kSectionCount> kTable{{
     {Section::Unknown, "unknown.bin", 4, {C::NumVerts, kNone}, 0, 8, false, true, C::NumVerts},
 }};
 
+// Throws RunError(SubscriptOutOfRange, code 9) when any count of `header` is negative: such a
+// count would ask for an inverted element range.
+void requireNonNegativeCounts(const ModelHeader& header) {
+    for (const CountWord& word : kCountTable) {
+        const std::int32_t value = header.count(word.count);
+        if (value < 0) {
+            throw RunError(ErrorCode::SubscriptOutOfRange, "the header's " +
+                                                               std::string(word.name) + " is " +
+                                                               std::to_string(value) + ", below 0");
+        }
+    }
+}
+
 }  // namespace
 
 const std::array<SectionInfo, kSectionCount>& sectionTable() {
@@ -69,17 +82,6 @@ std::string countsText(const SectionInfo& info, const CountValues& counts) {
         }
     }
     return text;
-}
-
-void requireNonNegativeCounts(const ModelHeader& header) {
-    for (const CountWord& word : kCountTable) {
-        const std::int32_t value = header.count(word.count);
-        if (value < 0) {
-            throw RunError(ErrorCode::SubscriptOutOfRange, "the header's " +
-                                                               std::string(word.name) + " is " +
-                                                               std::to_string(value) + ", below 0");
-        }
-    }
 }
 
 SectionLengths sectionLengths(const ModelHeader& header) {

@@ -64,10 +64,6 @@ std::string countsText(const SectionInfo& info, const CountValues& counts);
 // Length in bytes of every section, indexed by `indexOf(Section)`.
 using SectionLengths = std::array<std::int32_t, kSectionCount>;
 
-// Throws RunError(SubscriptOutOfRange, code 9) when any count of `header` is negative: such a
-// count would ask for an inverted element range.
-void requireNonNegativeCounts(const ModelHeader& header);
-
 // Returns the length in bytes of each section of a model with `header`; an optional section
 // whose count is 0 has none. Throws code 9 for a negative count, code 6 for a length that leaves
 // the signed 32-bit range.

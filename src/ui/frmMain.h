@@ -23,9 +23,6 @@ public:
     // Ends the process with the given exit status; the real one does not return.
     using ProcessEnd = std::function<void(int status)>;
 
-    // The exit status of a program ended by an operation, as the command-line tool gives it.
-    static constexpr int kExitEnded = 3;
-
     // Ends the process at once, without any further step of the windows or the event loop.
     [[noreturn]] static void endProcessNow(int status);
 

@@ -4,7 +4,11 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
+#include "cindervaxel/Version.h"
 #include "cli/CommandLine.h"
+#ifdef _WIN32
+#include "cli/windows/WideCommandLine.h"
+#endif
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
@@ -87,7 +91,7 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
     const std::string usage = run({"--help"}).out;
     EXPECT_NE(usage.find("cindervaxel-cli recount [--add-value3 | --drop-value3]"),
               std::string::npos);
-    const std::string version = "cindervaxel-cli " CINDERVAXEL_VERSION "\n";
+    const std::string version = "cindervaxel-cli " + std::string(kProgramVersion) + "\n";
     EXPECT_EQ(run({"split", "a.p", "-h", "--version"}).out, usage);
     EXPECT_EQ(run({"check", "--version", "--help"}).out, version);
     EXPECT_EQ(run({"check", "--", "--help"}).status, 1);  // a file of that name

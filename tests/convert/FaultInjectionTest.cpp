@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "convert/ReplacingFile.h"
+#include "files/ReplacingFile.h"
 #include "support/FaultyFileSystem.h"
 #include "support/SplitJoinOracle.h"
 

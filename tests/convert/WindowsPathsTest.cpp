@@ -37,7 +37,7 @@ TEST(WindowsPaths, GetDirAndTheListedNameTakeEverySpelling) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
         EXPECT_EQ(mdlFuncts::GetDir(nativeFileSystem(), row.path), row.dir);
-        EXPECT_EQ(mdlFuncts::FileNameOf(nativeFileSystem(), row.path), row.name);
+        EXPECT_EQ(mdlFuncts::fileNameOf(nativeFileSystem(), row.path), row.name);
     }
 }
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <system_error>
 
-#include "convert/FileSystem.h"
-#include "convert/SystemErrors.h"
+#include "files/FileSystem.h"
+#include "files/SystemErrors.h"
 
 namespace cvx::test {
 
@@ -46,10 +46,13 @@ public:
     void remove(const fs::path& path) noexcept override { m_inner.remove(path); }
     fs::path followLinks(const fs::path& path) override { return m_inner.followLinks(path); }
     void copyPermissions(const fs::path& from, const fs::path& to) override {
-        enter(E::operation_not_permitted, A::Create, 70, to).copyPermissions(from, to);
+        enter(E::operation_not_permitted, A::ChangePermissions, 70, to).copyPermissions(from, to);
     }
     fs::path currentDirectory() override {
         return enter(E::no_such_file_or_directory, A::ChangeDirectory, 76, ".").currentDirectory();
+    }
+    fs::path absolute(const fs::path& path) override {
+        return enter(E::no_such_file_or_directory, A::ChangeDirectory, 76, ".").absolute(path);
     }
     void changeDirectory(const fs::path& path) override {
         enter(E::not_a_directory, A::ChangeDirectory, 76, path).changeDirectory(path);
@@ -82,7 +85,7 @@ private:
             if (partly) {
                 partly();
             }
-            throw systemError(std::make_error_code(error), action, path);
+            throw systemError(*this, std::make_error_code(error), action, path);
         }
         return m_inner;
     }

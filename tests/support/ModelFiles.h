@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/PathText.h"
+#include "files/PathText.h"
 #include "formats/ByteOrder.h"
 
 // Test models, temporary directories and the files in them.

@@ -29,11 +29,8 @@ FileHandle& FileTable::get(FileNumber number) const {
 }
 
 std::unique_ptr<FileHandle> FileTable::take(FileNumber number) {
+    get(number);  // throws code 52 when it is not open
     const auto it = m_files.find(number);
-    if (it == m_files.end()) {
-        throw RunError(ErrorCode::BadFileNumber,
-                       "file number " + std::to_string(number) + " is not open");
-    }
     std::unique_ptr<FileHandle> file = std::move(it->second);
     m_files.erase(it);
     return file;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "FileSystem.h"
 #include "formats/RunError.h"
 
 namespace cvx {
@@ -19,16 +20,19 @@ enum class FileAction {
     Close,
     Rename,
     ChangeDirectory,
-    MakeDirectory
+    MakeDirectory,
+    ChangePermissions
 };
 
 // Returns the run-time code for a failed file action. The one place where system errors become
 // codes: 53 file not found, 76 path not found, 75 path/file access error, 70 permission denied,
-// 61 disk full, 7 out of memory, 67 too many files, 57 device I/O error.
-ErrorCode codeForSystemError(std::error_code error, FileAction action,
+// 61 disk full, 7 out of memory, 67 too many files, 57 device I/O error. Whether a missing entry
+// is a missing file or a missing path is asked of `fileSystem`.
+ErrorCode codeForSystemError(FileSystem& fileSystem, std::error_code error, FileAction action,
                              const std::filesystem::path& path);
 
-// Returns the RunError for a failed file action, its detail naming the action and the path.
-RunError systemError(std::error_code error, FileAction action, const std::filesystem::path& path);
+// Returns the RunError for a failed file action, naming the path and what could not be done.
+RunError systemError(FileSystem& fileSystem, std::error_code error, FileAction action,
+                     const std::filesystem::path& path);
 
 }  // namespace cvx

@@ -1,13 +1,9 @@
 #include "SystemErrors.h"
 
-#include <cerrno>
 #include <string>
 
+#include "NativeFileSystem.h"
 #include "PathText.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace cvx {
 namespace {
@@ -33,51 +29,40 @@ const char* actionName(FileAction action) {
             return "cannot enter this folder";
         case FileAction::MakeDirectory:
             return "cannot create this folder";
+        case FileAction::ChangePermissions:
+            return "cannot give it the permissions and owner of the file it replaces";
     }
     return "cannot use it";
 }
 
 // A missing entry: the file is missing when its directory exists, else the path is.
-ErrorCode missingEntry(FileAction action, const std::filesystem::path& path) {
-    switch (action) {
-        case FileAction::Open:
-        case FileAction::Query:
-        case FileAction::Read: {
-            std::error_code ignored;
-            const std::filesystem::path parent = path.parent_path();
-            const bool parentExists =
-                parent.empty() || std::filesystem::is_directory(parent, ignored);
-            return parentExists ? ErrorCode::FileNotFound : ErrorCode::PathNotFound;
-        }
-        case FileAction::Create:
-        case FileAction::Write:
-        case FileAction::Close:
-        case FileAction::Rename:
-        case FileAction::ChangeDirectory:
-        case FileAction::MakeDirectory:
-            return ErrorCode::PathNotFound;
-    }
-    return ErrorCode::PathNotFound;
+ErrorCode missingEntry(FileSystem& fileSystem, FileAction action,
+                       const std::filesystem::path& path) {
+    const bool looking =
+        action == FileAction::Open || action == FileAction::Query || action == FileAction::Read;
+    const std::filesystem::path parent = path.parent_path();
+    return looking && (parent.empty() || fileSystem.kindOf(parent) == FileKind::Directory)
+               ? ErrorCode::FileNotFound
+               : ErrorCode::PathNotFound;
 }
 
 bool isDataAction(FileAction action) {
     return action == FileAction::Read || action == FileAction::Write || action == FileAction::Close;
 }
 
-#ifdef _WIN32
 bool isLookup(FileAction action) {
     return action == FileAction::Query || action == FileAction::Open ||
            action == FileAction::ChangeDirectory;
 }
-#endif
 
 }  // namespace
 
-ErrorCode codeForSystemError(std::error_code error, FileAction action,
+ErrorCode codeForSystemError(FileSystem& fileSystem, std::error_code systemCode, FileAction action,
                              const std::filesystem::path& path) {
     using std::errc;
+    const std::error_code error = native::normalised(systemCode, isLookup(action));
     if (error == errc::no_such_file_or_directory) {
-        return missingEntry(action, path);
+        return missingEntry(fileSystem, action, path);
     }
     if (error == errc::not_a_directory) {
         return ErrorCode::PathNotFound;
@@ -93,11 +78,6 @@ ErrorCode codeForSystemError(std::error_code error, FileAction action,
     if (error == errc::no_space_on_device || error == errc::file_too_large) {
         return ErrorCode::DiskFull;
     }
-#ifdef EDQUOT
-    if (error.default_error_condition() == std::error_condition(EDQUOT, std::generic_category())) {
-        return ErrorCode::DiskFull;
-    }
-#endif
     if (error == errc::not_enough_memory) {
         return ErrorCode::OutOfMemory;
     }
@@ -107,27 +87,14 @@ ErrorCode codeForSystemError(std::error_code error, FileAction action,
     if (error == errc::io_error) {
         return ErrorCode::DeviceIoError;
     }
-#ifdef _WIN32
-    // A name that Windows does not take ("C:\models\*.p") is an invalid argument to the C library
-    // and an invalid name to the system, which the standard library counts as a missing entry;
-    // looking it up finds nothing, as on POSIX systems, where such a name is merely absent.
-    if (error == errc::invalid_argument && isLookup(action)) {
-        return missingEntry(action, path);
-    }
-    // A file that another program holds open: the C library reports "permission denied" when
-    // opening it, the system a sharing or lock violation when replacing it. The same code for both.
-    if (error.category() == std::system_category() &&
-        (error.value() == ERROR_SHARING_VIOLATION || error.value() == ERROR_LOCK_VIOLATION)) {
-        return ErrorCode::PermissionDenied;
-    }
-#endif
     // A directory where a file is expected, a name the system does not take, and whatever else
     // the system reports about a path.
     return isDataAction(action) ? ErrorCode::DeviceIoError : ErrorCode::PathFileAccessError;
 }
 
-RunError systemError(std::error_code error, FileAction action, const std::filesystem::path& path) {
-    return RunError(codeForSystemError(error, action, path),
+RunError systemError(FileSystem& fileSystem, std::error_code error, FileAction action,
+                     const std::filesystem::path& path) {
+    return RunError(codeForSystemError(fileSystem, error, action, path),
                     std::string(actionName(action)) + " (" + error.message() + ")", toText(path));
 }
 

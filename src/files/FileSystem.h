@@ -58,10 +58,8 @@ public:
 
     // Returns the name of the entry that the existing file `path` names, as the directory listing
     // spells it. Where names match exactly, as on POSIX systems, that is the last component of
-    // `path` itself, which this default gives; on Windows it may differ in case, for one.
-    virtual std::filesystem::path listedName(const std::filesystem::path& path) {
-        return path.filename();
-    }
+    // `path` itself; on Windows it may differ in case, for one.
+    virtual std::filesystem::path listedName(const std::filesystem::path& path) = 0;
 
     // Returns the names of the entries of the folder `path`, sorted; none when it cannot be read.
     virtual std::vector<std::filesystem::path> listFolder(const std::filesystem::path& path) = 0;
@@ -70,6 +68,9 @@ public:
     virtual bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
 
     virtual std::filesystem::path currentDirectory() = 0;
+    // Returns `path` taken against the current directory; on Windows a path relative to another
+    // drive's current directory ("D:robot.p") against that one, as Windows takes it.
+    virtual std::filesystem::path absolute(const std::filesystem::path& path) = 0;
     virtual void changeDirectory(const std::filesystem::path& path) = 0;
 
     // Creates the directory `path`; throws, code 75, when something of that name exists already.

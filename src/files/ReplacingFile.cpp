@@ -1,102 +1,17 @@
 #include "ReplacingFile.h"
 
 #include <algorithm>
-#include <array>
-#include <csignal>
 #include <random>
 #include <string>
 
+#include "Interrupts.h"
 #include "PathText.h"
 #include "formats/RunError.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <signal.h>
-#include <unistd.h>
-#endif
 
 namespace cvx {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The temporary files being written, for an interrupt: a signal handler may use nothing but
-// plain data in static storage. A path too long for a slot is not kept; its file would stay.
-struct PendingFile {
-    std::array<fs::path::value_type, 4096> path;
-    volatile std::sig_atomic_t used;
-};
-std::array<PendingFile, 4> g_pending{};
-
-void keepPending(const fs::path& path) {
-    const auto& text = path.native();
-    for (PendingFile& pending : g_pending) {
-        if (pending.used == 0 && text.size() < pending.path.size()) {
-            std::copy(text.begin(), text.end(), pending.path.begin());
-            pending.path[text.size()] = 0;
-            pending.used = 1;
-            return;
-        }
-    }
-}
-
-void forgetPending(const fs::path& path) {
-    for (PendingFile& pending : g_pending) {
-        if (pending.used != 0 && path.native() == pending.path.data()) {
-            pending.used = 0;
-        }
-    }
-}
-
-#ifdef _WIN32
-BOOL WINAPI removePendingOnInterrupt(DWORD) {
-    for (const PendingFile& pending : g_pending) {
-        if (pending.used != 0) {
-            ::DeleteFileW(pending.path.data());
-        }
-    }
-    return FALSE;  // the default handling ends the process
-}
-
-// Interrupts are taken by a thread of their own on Windows, which the list above is plain enough
-// for; there is nothing to hold.
-struct InterruptsHeld {
-    InterruptsHeld() {}  // NOLINT(modernize-use-equals-default): a user-provided one is used
-};
-#else
-constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
-
-extern "C" void removePendingOnInterrupt(int signal) {
-    for (const PendingFile& pending : g_pending) {
-        if (pending.used != 0) {
-            ::unlink(pending.path.data());
-        }
-    }
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-// Holds interrupts back while a temporary file comes into being or goes, so that none finds the
-// file there and the list without it.
-class InterruptsHeld {
-public:
-    InterruptsHeld() {
-        sigset_t interrupts;
-        ::sigemptyset(&interrupts);
-        for (const int signal : kInterrupts) {
-            ::sigaddset(&interrupts, signal);
-        }
-        ::sigprocmask(SIG_BLOCK, &interrupts, &m_previous);
-    }
-    ~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &m_previous, nullptr); }
-    InterruptsHeld(const InterruptsHeld&) = delete;
-    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
-
-private:
-    sigset_t m_previous;
-};
-#endif
 
 // A hidden name beside the destination that no other run picks at the same time. The
 // destination's own name goes into it only in part, so that a name as long as the file system
@@ -129,23 +44,6 @@ RunError toldAs(const RunError& error, const fs::path& temp, const fs::path& des
 
 }  // namespace
 
-void ReplacingFile::removeTemporaryFilesOnInterrupt() {
-#ifdef _WIN32
-    ::SetConsoleCtrlHandler(removePendingOnInterrupt, TRUE);
-#else
-    // A signal that the process was started to ignore (nohup, a background job) stays ignored.
-    for (const int signal : kInterrupts) {
-        struct sigaction action {};
-        if (::sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN) {
-            action.sa_handler = removePendingOnInterrupt;
-            action.sa_flags = 0;
-            ::sigemptyset(&action.sa_mask);
-            ::sigaction(signal, &action, nullptr);
-        }
-    }
-#endif
-}
-
 std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
                                                      const fs::path& destination) {
     if (destination.filename().empty()) {
@@ -173,10 +71,15 @@ std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
         try {
             std::unique_ptr<ReplacingFile> replacing;
             {
-                const InterruptsHeld held;
-                std::unique_ptr<FileHandle> temp = fileSystem.createNew(tempPath);
-                keepPending(tempPath);
-                replacing.reset(new ReplacingFile(fileSystem, file, tempPath, std::move(temp)));
+                const interrupts::Held held;
+                interrupts::keep(tempPath);
+                try {
+                    replacing.reset(new ReplacingFile(fileSystem, file, tempPath,
+                                                      fileSystem.createNew(tempPath)));
+                } catch (...) {
+                    interrupts::forget(tempPath);
+                    throw;
+                }
             }
             if (kind == FileKind::Regular) {
                 fileSystem.copyPermissions(file, replacing->m_tempPath);
@@ -210,24 +113,12 @@ auto ReplacingFile::onTemporary(Step step) {
     }
 }
 
-std::int64_t ReplacingFile::size() {
-    return onTemporary([&] { return m_temp->size(); });
-}
-
-std::size_t ReplacingFile::readAt(std::int64_t offset, std::span<std::uint8_t> data) {
-    return onTemporary([&] { return m_temp->readAt(offset, data); });
-}
-
 void ReplacingFile::write(std::span<const std::uint8_t> data) {
     onTemporary([&] { m_temp->write(data); });
 }
 
 void ReplacingFile::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) {
     onTemporary([&] { m_temp->copyFrom(source, offset, length); });
-}
-
-void ReplacingFile::flush() {
-    onTemporary([&] { m_temp->flush(); });
 }
 
 void ReplacingFile::commit() {
@@ -239,9 +130,9 @@ void ReplacingFile::commit() {
             m_temp->flush();
             m_temp->close();
         });
-        const InterruptsHeld held;
+        const interrupts::Held held;
         m_fileSystem.rename(m_tempPath, m_destination);
-        forgetPending(m_tempPath);
+        interrupts::forget(m_tempPath);
     } catch (...) {
         discard();
         throw;
@@ -259,9 +150,9 @@ void ReplacingFile::discard() noexcept {
     } catch (...) {
         // The temporary file is removed below whether or not it closed cleanly.
     }
-    const InterruptsHeld held;
+    const interrupts::Held held;
     m_fileSystem.remove(m_tempPath);
-    forgetPending(m_tempPath);
+    interrupts::forget(m_tempPath);
 }
 
 }  // namespace cvx

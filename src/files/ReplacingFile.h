@@ -23,22 +23,20 @@ public:
     static std::unique_ptr<ReplacingFile> create(FileSystem& fileSystem,
                                                  const std::filesystem::path& destination);
 
-    // From now on, Ctrl-C, SIGTERM and SIGHUP first remove the temporary file being written,
-    // then end the process as the signal asks. The outputs are then as before or complete, as
-    // after any failure.
-    static void removeTemporaryFilesOnInterrupt();
-
     ~ReplacingFile() override;
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    // Failures name the destination: the temporary file is none of the user's business.
+    // Failures of writing name the destination: the temporary file is none of the user's
+    // business.
     const std::filesystem::path& path() const override { return m_destination; }
-    std::int64_t size() override;
-    std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override;
     void write(std::span<const std::uint8_t> data) override;
     void copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) override;
-    void flush() override;
+    std::int64_t size() override { return m_temp->size(); }
+    std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) override {
+        return m_temp->readAt(offset, data);
+    }
+    void flush() override { m_temp->flush(); }
 
     // Abandons the new contents unless they were committed: the destination stays as it was.
     void close() override { discard(); }

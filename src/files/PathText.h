@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "FileSystem.h"
+
+namespace cvx {
+
+// Paths come into the program as text in UTF-8 (what the window's text fields and the command line
+// give) and go out as text in messages; in between, the operations hold them as the file
+// system's own path type. These convert at those edges.
+
+// Returns the path named by the UTF-8 text `text`.
+std::filesystem::path toPath(std::string_view text);
+
+// Returns `path` as UTF-8 text.
+std::string toText(const std::filesystem::path& path);
+
+// Returns `path` as an absolute path, a relative one taken against the current directory of
+// `fileSystem` now. The empty path stays empty: it names nothing.
+std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,
+                                                     const std::filesystem::path& path);
+
+}  // namespace cvx

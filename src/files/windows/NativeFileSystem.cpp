@@ -1,0 +1,189 @@
+// The machine's own file system on Windows: what differs from POSIX systems.
+
+#include "files/NativeFileSystem.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include "files/SystemErrors.h"
+
+namespace cvx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Windows takes a path longer than MAX_PATH (260 characters) only in its extended form,
+// "\\?\C:\..." or "\\?\UNC\server\share\...": absolute, with backslashes only and nothing
+// left to resolve. Paths that are shorter go as they are.
+constexpr std::size_t kLongPath = 240;  // room for an 8.3 name below a directory
+
+fs::path extendedForm(const fs::path& absolute) {
+    const std::wstring text = absolute.lexically_normal().make_preferred().native();
+    if (text.size() < kLongPath || text.rfind(LR"(\\?\)", 0) == 0) {
+        return absolute;
+    }
+    return text.rfind(LR"(\\)", 0) == 0 ? LR"(\\?\UNC\)" + text.substr(2) : LR"(\\?\)" + text;
+}
+
+// The process's current directory, also when it is long (which std::filesystem gets wrong).
+fs::path processCurrent() {
+    std::wstring text(::GetCurrentDirectoryW(0, nullptr), L'\0');
+    text.resize(::GetCurrentDirectoryW(static_cast<DWORD>(text.size()), text.data()));
+    return text;
+}
+
+}  // namespace
+
+namespace native {
+
+int openFile(const fs::path& path, OpenFor how) {
+    const int flags = how == OpenFor::Reading   ? _O_RDONLY
+                      : how == OpenFor::Writing ? _O_WRONLY
+                                                : _O_WRONLY | _O_CREAT | _O_EXCL;
+    const int fd = ::_wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0 && errno == EACCES) {
+        // Windows answers "access denied" for a directory opened as a file; say what it is, as
+        // POSIX systems do, so that it does not pass for a permission problem.
+        std::error_code ignored;
+        errno = fs::is_directory(path, ignored) ? EISDIR : EACCES;
+    }
+    return fd;
+}
+
+int closeFile(int fd) {
+    return ::_close(fd);
+}
+
+bool fileStatus(int fd, std::int64_t& size, bool& regular) {
+    struct _stat64 st {};
+    if (::_fstat64(fd, &st) != 0) {
+        return false;
+    }
+    size = static_cast<std::int64_t>(st.st_size);
+    regular = (st.st_mode & _S_IFMT) == _S_IFREG;
+    return true;
+}
+
+long long readFileAt(int fd, std::int64_t offset, void* data, std::size_t size) {
+    if (::_lseeki64(fd, offset, SEEK_SET) < 0) {
+        return -1;
+    }
+    return ::_read(fd, data, static_cast<unsigned>(size));
+}
+
+long long writeFile(int fd, const void* data, std::size_t size) {
+    return ::_write(fd, data, static_cast<unsigned>(size));
+}
+
+const std::size_t kMaxChunk = INT_MAX / 2;  // _read and _write count in int
+
+std::error_code normalised(std::error_code error, bool lookup) {
+    // A name that Windows does not take ("C:\models\*.p") is an invalid argument to the C library
+    // and an invalid name to the system, which the standard library counts as a missing entry;
+    // looking it up finds nothing, as on POSIX systems, where such a name is merely absent.
+    if (lookup && error == std::errc::invalid_argument) {
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    // A file that another program holds open: the C library reports "permission denied" when
+    // opening it, the system a sharing or lock violation when replacing it. The same for both.
+    if (error.category() == std::system_category() &&
+        (error.value() == ERROR_SHARING_VIOLATION || error.value() == ERROR_LOCK_VIOLATION)) {
+        return std::make_error_code(std::errc::permission_denied);
+    }
+    return error;
+}
+
+}  // namespace native
+
+// The path to hand to the system for `path`: itself, or its extended form when it is long.
+fs::path NativeFileSystem::sys(const fs::path& path) {
+    const fs::path extended = extendedForm(absolute(path));
+    return extended.native().rfind(LR"(\\?\)", 0) == 0 ? extended : path;
+}
+
+// The current directory of the operations, which follows the process's when something else has
+// moved that.
+fs::path NativeFileSystem::currentDirectory() {
+    const fs::path process = processCurrent();
+    if (process != m_process) {
+        m_current = m_process = process;
+    }
+    return m_current;
+}
+
+// A path relative to another drive ("D:robot.p") is taken against that drive's current
+// directory, as Windows takes it.
+fs::path NativeFileSystem::absolute(const fs::path& path) {
+    if (path.is_absolute() || path.empty()) {
+        return path;
+    }
+    std::error_code ignored;
+    const fs::path current = currentDirectory();
+    return path.has_root_name() && path.root_name() != current.root_name()
+               ? fs::absolute(path, ignored)
+               : current / path;
+}
+
+void NativeFileSystem::changeDirectory(const fs::path& path) {
+    const fs::path full = absolute(path).lexically_normal();
+    std::error_code error;
+    if (path.empty() || kindOf(full) != FileKind::Directory) {
+        error = std::make_error_code(kindOf(full) == FileKind::None
+                                         ? std::errc::no_such_file_or_directory
+                                         : std::errc::not_a_directory);
+    } else {
+        fs::current_path(full, error);
+    }
+    // A long path stays the operations' own when the process cannot follow it there.
+    if (error && (path.empty() || full.native().size() < kLongPath)) {
+        throw systemError(*this, error, FileAction::ChangeDirectory, path);
+    }
+    m_current = full;
+    m_process = processCurrent();
+}
+
+// Names match without regard to case, and the system forgives trailing dots and spaces and
+// knows short 8.3 aliases: the listing has the one spelling of the entry.
+fs::path NativeFileSystem::listedName(const fs::path& path) {
+    const std::wstring name = path.filename().native();
+    if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) {
+        return path.filename();  // a search pattern, which names no single file
+    }
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = ::FindFirstFileW(sys(path).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return path.filename();
+    }
+    ::FindClose(search);
+    return fs::path(entry.cFileName);
+}
+
+// Windows keeps no permission bits but read-only, which a file to be replaced cannot have (it is
+// refused); the rest is the folder's access control, which the new file takes on.
+void NativeFileSystem::copyPermissions(const fs::path&, const fs::path&) {}
+
+// std::filesystem::rename of this C++ library reports every failure but "access denied" as an
+// I/O error; the system's own code tells a file held open by another program from a full disk.
+void NativeFileSystem::rename(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    if (!::MoveFileExW(sys(from).c_str(), sys(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD code = ::GetLastError();
+        std::error_code ignored;
+        // As for opening: a directory in the way is no permission problem.
+        error = code == ERROR_ACCESS_DENIED && fs::is_directory(sys(to), ignored)
+                    ? std::make_error_code(std::errc::is_a_directory)
+                    : std::error_code(static_cast<int>(code), std::system_category());
+    }
+    if (error) {
+        throw systemError(*this, error, FileAction::Rename, to);
+    }
+}
+
+}  // namespace cvx
