@@ -19,6 +19,11 @@ void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> 
     }
 }
 
+std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,
+                                                     const std::filesystem::path& path) {
+    return path.empty() || path.is_absolute() ? path : fileSystem.absolute(path);
+}
+
 void FileHandle::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) {
     // One megabyte at a time: memory stays small whatever the size of the section, and a buffer
     // of this size stays in the processor's cache between the read and the write. The first piece

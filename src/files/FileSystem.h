@@ -109,6 +109,11 @@ public:
 // are never made up.
 void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data);
 
+// Returns `path` as an absolute path, a relative one taken against the current directory of
+// `fileSystem` now. The empty path stays empty: it names nothing.
+std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,
+                                                     const std::filesystem::path& path);
+
 // The file system of the machine the program runs on.
 FileSystem& nativeFileSystem();
 

@@ -31,10 +31,6 @@ long long writeFile(int fd, const void* data, std::size_t size);
 // The most bytes that one read or write takes.
 extern const std::size_t kMaxChunk;
 
-// Returns `error` as the shared code expects it: what only this platform reports (a quota, a
-// file held open by another program) becomes the portable error that means the same.
-std::error_code normalised(std::error_code error, bool lookup);
-
 }  // namespace native
 
 class NativeFileSystem final : public FileSystem {

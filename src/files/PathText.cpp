@@ -13,9 +13,4 @@ std::string toText(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,
-                                                     const std::filesystem::path& path) {
-    return path.empty() || path.is_absolute() ? path : fileSystem.absolute(path);
-}
-
 }  // namespace cvx

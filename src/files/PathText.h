@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "FileSystem.h"
-
 namespace cvx {
 
 // Paths come into the program as text in UTF-8 (what the window's text fields and the command line
@@ -17,10 +15,5 @@ std::filesystem::path toPath(std::string_view text);
 
 // Returns `path` as UTF-8 text.
 std::string toText(const std::filesystem::path& path);
-
-// Returns `path` as an absolute path, a relative one taken against the current directory of
-// `fileSystem` now. The empty path stays empty: it names nothing.
-std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,
-                                                     const std::filesystem::path& path);
 
 }  // namespace cvx

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "NativeFileSystem.h"
 #include "PathText.h"
 
 namespace cvx {
@@ -60,7 +59,7 @@ bool isLookup(FileAction action) {
 ErrorCode codeForSystemError(FileSystem& fileSystem, std::error_code systemCode, FileAction action,
                              const std::filesystem::path& path) {
     using std::errc;
-    const std::error_code error = native::normalised(systemCode, isLookup(action));
+    const std::error_code error = normalisedError(systemCode, isLookup(action));
     if (error == errc::no_such_file_or_directory) {
         return missingEntry(fileSystem, action, path);
     }

@@ -24,6 +24,11 @@ enum class FileAction {
     ChangePermissions
 };
 
+// Returns `error` as the codes below expect it: what only this platform reports (a quota, a file
+// held open by another program, a name it does not take where `lookup` looks a name up) becomes
+// the portable error that means the same. Each platform's NativeFileSystem.cpp has it.
+std::error_code normalisedError(std::error_code error, bool lookup);
+
 // Returns the run-time code for a failed file action. The one place where system errors become
 // codes: 53 file not found, 76 path not found, 75 path/file access error, 70 permission denied,
 // 61 disk full, 7 out of memory, 67 too many files, 57 device I/O error. Whether a missing entry

@@ -48,15 +48,15 @@ long long writeFile(int fd, const void* data, std::size_t size) {
 
 const std::size_t kMaxChunk = std::size_t{1} << 30;
 
-std::error_code normalised(std::error_code error, bool) {
+}  // namespace native
+
+std::error_code normalisedError(std::error_code error, bool) {
     // A full quota is a full disk to the user.
     if (error.default_error_condition() == std::error_condition(EDQUOT, std::generic_category())) {
         return std::make_error_code(std::errc::no_space_on_device);
     }
     return error;
 }
-
-}  // namespace native
 
 namespace {
 

@@ -84,7 +84,9 @@ long long writeFile(int fd, const void* data, std::size_t size) {
 
 const std::size_t kMaxChunk = INT_MAX / 2;  // _read and _write count in int
 
-std::error_code normalised(std::error_code error, bool lookup) {
+}  // namespace native
+
+std::error_code normalisedError(std::error_code error, bool lookup) {
     // A name that Windows does not take ("C:\models\*.p") is an invalid argument to the C library
     // and an invalid name to the system, which the standard library counts as a missing entry;
     // looking it up finds nothing, as on POSIX systems, where such a name is merely absent.
@@ -99,8 +101,6 @@ std::error_code normalised(std::error_code error, bool lookup) {
     }
     return error;
 }
-
-}  // namespace native
 
 // The path to hand to the system for `path`: itself, or its extended form when it is long.
 fs::path NativeFileSystem::sys(const fs::path& path) {
