@@ -104,7 +104,8 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     const CliRun info = run({"info", dir.text("robot.p")});
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(info.err, "");
-    for (const char* line : {"NumValue3      3\n", "value3.bin                164           24\n",
+    for (const char* line : {"NumValue3      3\n", "Section file           Offset       Length\n",
+                             "value3.bin                164           24\n",
                              "Unowned bytes               8   (offsets 400 to 407)\n"}) {
         EXPECT_NE(info.out.find(line), std::string::npos) << line << info.out;
     }
@@ -315,6 +316,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
          anew, "recount --new-index", true, "robot.asm written anew"},
         {"index gone, written anew", worked, [](FileTree& set) { set.erase("robot.asm"); }, anew,
          "there is no such file: run cindervaxel-cli recount --new-index", true, "written anew"},
+        {"index of a model without value3 gone", noValue3,
+         [](FileTree& set) { set.erase("robot.asm"); }, anew, "no such file", true, "anew"},
         {"ModelType 300 alone", worked, word("header.bin", 8, 300), none, "", true,
          "Nothing to change"},
         {"ModelType 300 and a polygon more", worked,

@@ -176,6 +176,10 @@ read_only_checks() {
         echo "ok: recount of a read-only set (exit 1, nothing was changed)"
     fi
     expect_same "recount of a read-only set" ro-set "$before"
+    # An index that may not be read: check says so, as every command does.
+    chmod 000 ro-set/model.asm
+    expect_failure "check of an index that may not be read" 70 ro-set/model.asm \
+        unprivileged "$cli" check ro-set/model.asm
 }
 
 temporary_files() { find "$1" -maxdepth 1 -name '.*.tmp'; }
