@@ -90,7 +90,7 @@ private:
     void reindex(Recount& result) const;
 
     std::filesystem::path m_folder;
-    std::string m_indexPath, m_indexName;
+    std::string m_indexName;
     bool m_newIndex = false;
     std::optional<Problem> m_refusal;
     SectionIndex m_index;
