@@ -60,6 +60,7 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
         {{"split"}, 2, bad + "split needs MODEL" + more},
         {{"join", "a.asm"}, 2, bad + "join needs INDEX and DEST" + more},
         {{"info", "a.p", "b.p"}, 2, bad + "info takes MODEL, not 2 arguments" + more},
+        {{"join", "a", "b", "c"}, 2, bad + "join takes INDEX and DEST, not 3 arguments" + more},
         {{"check", "a.asm", "--", "-b"}, 2, bad + "check takes INDEX, not 2 arguments" + more},
         {{"recount", "--add-value3", "--drop-value3", "a.asm"},
          2,
@@ -233,6 +234,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
     EXPECT_EQ(refused["code"], "not-an-index");
     EXPECT_EQ(refused["file"], at("robot.p"));
     EXPECT_EQ(refused["remedy"], meant);
+    EXPECT_EQ(refused["onDisk"], 432);
     // The same model split again over its own set is no slip; --force splits over another's.
     EXPECT_EQ(run({"split", at("robot.p")}).status, 0);
     EXPECT_EQ(run({"split", "--force", at("big.p")}).status, 0);
@@ -290,6 +292,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
          false, "or --drop-value3 to leave it out"},
         {"value3 left out by NumValue3", worked, word("header.bin", 24, 0), none,
          "value3.bin holds 24 bytes that a join leaves out", true, "NumValue3 0 -> 3"},
+        {"index flags edited", worked, word("robot.asm", 20, 0), none, "", true,
+         "the signature, version and flags in robot.asm"},
         {"index edited", worked, word("robot.asm", 41, 48), none,
          "poly.bin is 24 bytes; robot.asm records 48: run recount", true, "48 -> 24"},
         {"a polygon cut short", worked, grow({{"poly.bin", 5}}), none,
@@ -361,7 +365,9 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
         for (const auto& problem : report["problems"]) {
             EXPECT_NE(problem["remedy"].get<std::string>().find("recount"), std::string::npos);
         }
-        EXPECT_EQ(run({"check", index}).status, 0);
+        const CliRun recheck = run({"check", index});
+        EXPECT_EQ(recheck.status, 0);
+        EXPECT_TRUE(recheck.out.ends_with("\nA join gives a model made of exactly these files.\n"));
         ASSERT_EQ(run({"join", index, dir.text("joined.p")}).status, 0);
         for (const auto& [name, bytes] : splitOf(readFile(dir / "joined.p"))) {
             EXPECT_EQ(bytes, recounted.at(name)) << name;
