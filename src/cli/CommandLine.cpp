@@ -31,8 +31,8 @@ constexpr int kExitUsage = kExitBadCommandLine;
 
 constexpr const char* kUsage =
     "Usage:\n"
-    "  cindervaxel-cli split [--own-folder] [--force] MODEL...\n"
-    "  cindervaxel-cli join [--no-check-lengths] INDEX DEST\n"
+    "  cindervaxel-cli split [--own-folder] [--force] [--sync] MODEL...\n"
+    "  cindervaxel-cli join [--no-check-lengths] [--sync] INDEX DEST\n"
     "  cindervaxel-cli info [--json] MODEL\n"
     "  cindervaxel-cli check [--json] INDEX\n"
     "  cindervaxel-cli recount [--add-value3 | --drop-value3] [--new-index] INDEX\n"
@@ -58,6 +58,8 @@ constexpr const char* kUsage =
     "           anew; changes nothing when a file cannot be counted\n"
     "\n"
     "  --json   prints one JSON document on standard output instead of the table\n"
+    "  --sync   puts every file written on the disk before it takes its name, and the folder\n"
+    "           after, so that a power cut leaves each file as it was or complete\n"
     "\n"
     "Messages go to standard error as 'title: text', then a line with the file, the cause and\n"
     "what to do. Exit status: 0 done, 1 a message was shown or a check found problems, 2 bad\n"
@@ -152,6 +154,7 @@ int split(const Invocation& call) {
     int status = kExitOk;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         Workspace workspace(fileSystem);
+        workspace.durable = call.has("--sync");
         CliUserInterface ui(call.err, Answer::Yes,
                             call.operands.size() > 1 ? call.operands[i] + ": " : "");
         DisassembleModel(workspace, ui, toText(paths[i]), ownFolder);
@@ -162,6 +165,7 @@ int split(const Invocation& call) {
 
 int join(const Invocation& call) {
     Workspace workspace(nativeFileSystem());
+    workspace.durable = call.has("--sync");
     CliUserInterface ui(call.err, call.has("--no-check-lengths") ? Answer::No : Answer::Yes, "");
     AssembleModel(workspace, ui, call.operands[0], call.operands[1]);
     return ui.messageShown() ? kExitMessage : kExitOk;
@@ -371,8 +375,8 @@ int recount(const Invocation& call) {
 }
 
 const Command kCommands[] = {
-    {"split", {"--own-folder", "--force"}, "MODEL", 1, SIZE_MAX, split},
-    {"join", {"--no-check-lengths"}, "INDEX and DEST", 2, 2, join},
+    {"split", {"--own-folder", "--force", "--sync"}, "MODEL", 1, SIZE_MAX, split},
+    {"join", {"--no-check-lengths", "--sync"}, "INDEX and DEST", 2, 2, join},
     {"info", {"--json"}, "MODEL", 1, 1, info},
     {"check", {"--json"}, "INDEX", 1, 1, check},
     {"recount",

@@ -155,7 +155,10 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
                             lengths[indexOf(info.section)]);
         }
     }
-    output.commit();
+    output.commit(workspace.durable);
+    if (workspace.durable) {
+        fileSystem.syncFolder(output.path().parent_path());
+    }
     files.closeAll();
     return true;
 }

@@ -129,7 +129,7 @@ void writeOutput(Workspace& workspace, const fs::path& path, Fill fill) {
     ReplacingFile& file =
         workspace.files.open(kOutputFile, ReplacingFile::create(workspace.fileSystem, path));
     fill(file);
-    file.commit();
+    file.commit(workspace.durable);
     workspace.files.close(kOutputFile);
 }
 
@@ -175,6 +175,12 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
             });
         }
         workspace.files.release(kModelFile);
+        if (workspace.durable) {
+            fileSystem.syncFolder(folder);
+            if (madeFolder) {
+                fileSystem.syncFolder(directory);  // the folder's own entry
+            }
+        }
         if (plan.layout.unownedBytes() > 0) {
             const std::int32_t first = plan.layout.FrontEnd();
             ui.ShowNote(toText(source) + " has " + std::to_string(plan.layout.unownedBytes()) +

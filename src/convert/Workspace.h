@@ -14,6 +14,9 @@ struct Workspace {
     FileSystem& fileSystem;
     FileTable files;
     ModelState model;
+    // Whether every file written reaches the disk before it takes its name, and its folder's
+    // entries after: a power cut then leaves each file old or new, never empty or torn.
+    bool durable = false;
 };
 
 }  // namespace cvx

@@ -41,6 +41,10 @@ public:
     // Hands what was written to the operating system, reporting any error still pending.
     virtual void flush() = 0;
 
+    // Makes what was written durable: on the disk itself, not only in the system's cache, so that
+    // a power cut cannot take it. A failure is reported as a failed write.
+    virtual void sync() = 0;
+
     // Closes the file, reporting an error that the system returns only now. Closing twice does
     // nothing.
     virtual void close() = 0;
@@ -96,8 +100,16 @@ public:
     virtual void copyPermissions(const std::filesystem::path& from,
                                  const std::filesystem::path& to) = 0;
 
-    // Renames `from` to `to`, replacing a file `to` in one step.
-    virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Renames `from` to `to`, replacing a file `to` in one step. With `durable`, the rename is on
+    // the disk when this returns where the system does that for a rename itself (Windows);
+    // elsewhere syncFolder() of the folder makes it so.
+    virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to,
+                        bool durable) = 0;
+
+    // Makes the entries of the folder `path` durable: the names made, renamed or removed in it
+    // survive a power cut. Where the system keeps no such thing apart (Windows), does nothing.
+    // A failure is reported as a failed write.
+    virtual void syncFolder(const std::filesystem::path& path) = 0;
 
     // Removes the file or empty folder `path` if it can; never throws. Used to abandon
     // temporary files, and a folder that a failed run made.

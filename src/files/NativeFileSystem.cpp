@@ -84,6 +84,13 @@ public:
     // Writes go straight to the system, so there is nothing buffered here to hand over.
     void flush() override { descriptor(); }
 
+    void sync() override {
+        const std::error_code error = native::syncFile(descriptor());
+        if (error) {
+            fail(error, FileAction::Write);
+        }
+    }
+
     void close() override {
         if (m_fd < 0) {
             return;

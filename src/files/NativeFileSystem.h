@@ -27,6 +27,8 @@ int closeFile(int fd);
 bool fileStatus(int fd, std::int64_t& size, bool& regular);
 long long readFileAt(int fd, std::int64_t offset, void* data, std::size_t size);
 long long writeFile(int fd, const void* data, std::size_t size);
+// Makes the data of the open file `fd` durable; returns the error, if any.
+std::error_code syncFile(int fd);
 
 // The most bytes that one read or write takes.
 extern const std::size_t kMaxChunk;
@@ -49,7 +51,9 @@ public:
     std::filesystem::path followLinks(const std::filesystem::path& path) override;
     void copyPermissions(const std::filesystem::path& from,
                          const std::filesystem::path& to) override;
-    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to,
+                bool durable) override;
+    void syncFolder(const std::filesystem::path& path) override;
     void remove(const std::filesystem::path& path) noexcept override;
 
 private:

@@ -121,17 +121,20 @@ void ReplacingFile::copyFrom(FileHandle& source, std::int64_t offset, std::int64
     onTemporary([&] { m_temp->copyFrom(source, offset, length); });
 }
 
-void ReplacingFile::commit() {
+void ReplacingFile::commit(bool durable) {
     if (m_finished) {
         throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_destination));
     }
     try {
         onTemporary([&] {
             m_temp->flush();
+            if (durable) {
+                m_temp->sync();
+            }
             m_temp->close();
         });
         const interrupts::Held held;
-        m_fileSystem.rename(m_tempPath, m_destination);
+        m_fileSystem.rename(m_tempPath, m_destination, durable);
         interrupts::forget(m_tempPath);
     } catch (...) {
         discard();

@@ -37,13 +37,15 @@ public:
         return m_temp->readAt(offset, data);
     }
     void flush() override { m_temp->flush(); }
+    void sync() override { m_temp->sync(); }
 
     // Abandons the new contents unless they were committed: the destination stays as it was.
     void close() override { discard(); }
 
-    // Makes the written contents the destination's. On failure the destination is unchanged and
-    // the temporary file is gone.
-    void commit();
+    // Makes the written contents the destination's. With `durable`, they are on the disk before
+    // they take the destination's name (the folder's entry itself is the caller's: syncFolder).
+    // On failure the destination is unchanged and the temporary file is gone.
+    void commit(bool durable = false);
 
 private:
     ReplacingFile(FileSystem& fileSystem, std::filesystem::path destination,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "files/FileSystem.h"
 #include "files/SystemErrors.h"
@@ -37,13 +38,25 @@ public:
     std::optional<Fault> injected;
     int neverClosed = 0;  // handles destroyed without a close()
 
+    // What the run changed, in order, for the power-cut simulation: a file made, bytes written
+    // to it, its data synced, a rename to `to`, a folder's entries synced, a file removed.
+    struct Change {
+        enum Kind { Create, Write, Sync, Rename, SyncFolder, Remove } kind;
+        fs::path path, to = {};
+        std::vector<std::uint8_t> bytes = {};
+    };
+    std::vector<Change> changes;
+
     FileKind kindOf(const fs::path& path) override { return m_inner.kindOf(path); }
     fs::path listedName(const fs::path& path) override { return m_inner.listedName(path); }
     bool sameFile(const fs::path& a, const fs::path& b) override { return m_inner.sameFile(a, b); }
     std::vector<fs::path> listFolder(const fs::path& path) override {
         return m_inner.listFolder(path);
     }
-    void remove(const fs::path& path) noexcept override { m_inner.remove(path); }
+    void remove(const fs::path& path) noexcept override {
+        m_inner.remove(path);
+        changes.push_back({Change::Remove, path});
+    }
     fs::path followLinks(const fs::path& path) override { return m_inner.followLinks(path); }
     void copyPermissions(const fs::path& from, const fs::path& to) override {
         enter(E::operation_not_permitted, A::ChangePermissions, 70, to).copyPermissions(from, to);
@@ -66,13 +79,19 @@ public:
     }
     std::unique_ptr<FileHandle> createNew(const fs::path& path) override {
         auto file = enter(E::no_space_on_device, A::Create, 61, path).createNew(path);
+        changes.push_back({Change::Create, path});
         return std::make_unique<File>(*this, std::move(file), path, true);
     }
     void checkWritable(const fs::path& path) override {
         enter(E::read_only_file_system, A::Open, 70, path).checkWritable(path);
     }
-    void rename(const fs::path& from, const fs::path& to) override {
-        enter(E::cross_device_link, A::Rename, 75, to).rename(from, to);
+    void rename(const fs::path& from, const fs::path& to, bool durable) override {
+        enter(E::cross_device_link, A::Rename, 75, to).rename(from, to, durable);
+        changes.push_back({Change::Rename, from, to});
+    }
+    void syncFolder(const fs::path& path) override {
+        enter(E::io_error, A::Write, 57, path).syncFolder(path);
+        changes.push_back({Change::SyncFolder, path});
     }
 
 private:
@@ -108,10 +127,16 @@ private:
             m_fs.enter(E::file_too_large, A::Write, 61, m_path, m_output,
                        [&] { m_inner->write(data.first(data.size() / 2)); });
             m_inner->write(data);
+            m_fs.changes.push_back({Change::Write, m_path, {}, {data.begin(), data.end()}});
         }
         void flush() override {
             m_fs.enter(E::no_space_on_device, A::Write, 61, m_path, m_output);
             m_inner->flush();
+        }
+        void sync() override {
+            m_fs.enter(E::io_error, A::Write, 57, m_path, m_output);
+            m_inner->sync();
+            m_fs.changes.push_back({Change::Sync, m_path});
         }
         void close() override {
             if (!m_closed) {

@@ -203,7 +203,7 @@ FileTree unpackSet(std::span<const std::uint8_t> data) {
 }
 
 Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& older, bool ownFolder,
-                   std::uint64_t failAt) {
+                   std::uint64_t failAt, bool durable) {
     FileTree before = older;
     before["robot.p"] = model;
     writeTree(dir, before);
@@ -212,6 +212,7 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
     FaultyFileSystem files(nativeFileSystem());
     files.failAt = failAt;
     Workspace workspace(files);
+    workspace.durable = durable;
     fs::current_path(dir);
     DisassembleModel(workspace, ui, ownFolder ? "robot.p" : toText(dir / "robot.p"), ownFolder);
 
@@ -245,11 +246,13 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
     return {problems, files.calls};
 }
 
-Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::uint64_t failAt) {
+Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::uint64_t failAt,
+                  bool durable) {
     writeTree(dir, set);
     FaultyFileSystem files(nativeFileSystem());
     files.failAt = failAt;
     Workspace workspace(files);
+    workspace.durable = durable;
     FakeUserInterface ui(answer);
     try {
         AssembleModel(workspace, ui, toText(dir / "robot.asm"), toText(dir / "out.p"));

@@ -55,16 +55,16 @@ struct Verdict {
 };
 
 // Splits `model`, robot.p in the directory `dir` beside the files `older`, into its own folder or
-// beside it: its one message and no file for a model the split must refuse, or else exactly its
-// section files and index.
+// beside it (with `durable`, as --sync does): its one message and no file for a model the split
+// must refuse, or else exactly its section files and index.
 Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& older = {},
-                   bool ownFolder = false, std::uint64_t failAt = 0);
+                   bool ownFolder = false, std::uint64_t failAt = 0, bool durable = false);
 
 // Joins `set` (the index robot.asm, section files, perhaps an older out.p), in the directory
 // `dir`, into out.p, answering the length question with `answer`: the one message that the first
 // fault of the set calls for and out.p as it was, or the model that the files make.
-Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer,
-                  std::uint64_t failAt = 0);
+Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::uint64_t failAt = 0,
+                  bool durable = false);
 
 // The files that a split of `model` (as robot.p) writes.
 FileTree splitOf(const Bytes& model);

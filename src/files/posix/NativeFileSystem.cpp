@@ -48,6 +48,15 @@ long long writeFile(int fd, const void* data, std::size_t size) {
 
 const std::size_t kMaxChunk = std::size_t{1} << 30;
 
+std::error_code syncFile(int fd) {
+    while (::fsync(fd) != 0) {
+        if (errno != EINTR) {
+            return {errno, std::generic_category()};
+        }
+    }
+    return {};
+}
+
 }  // namespace native
 
 std::error_code normalisedError(std::error_code error, bool) {
@@ -117,11 +126,23 @@ void NativeFileSystem::copyPermissions(const fs::path& from, const fs::path& to)
     }
 }
 
-void NativeFileSystem::rename(const fs::path& from, const fs::path& to) {
+// A rename is made durable by syncFolder() of its folder.
+void NativeFileSystem::rename(const fs::path& from, const fs::path& to, bool) {
     std::error_code error;
     fs::rename(from, to, error);
     if (error) {
         throw systemError(*this, error, FileAction::Rename, to);
+    }
+}
+
+void NativeFileSystem::syncFolder(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::error_code error = fd < 0 ? lastError() : native::syncFile(fd);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (error) {
+        throw systemError(*this, error, FileAction::Write, path);
     }
 }
 

@@ -84,6 +84,14 @@ long long writeFile(int fd, const void* data, std::size_t size) {
 
 const std::size_t kMaxChunk = INT_MAX / 2;  // _read and _write count in int
 
+std::error_code syncFile(int fd) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    if (handle == INVALID_HANDLE_VALUE || !::FlushFileBuffers(handle)) {
+        return {static_cast<int>(::GetLastError()), std::system_category()};
+    }
+    return {};
+}
+
 }  // namespace native
 
 std::error_code normalisedError(std::error_code error, bool lookup) {
@@ -171,9 +179,11 @@ void NativeFileSystem::copyPermissions(const fs::path&, const fs::path&) {}
 
 // std::filesystem::rename of this C++ library reports every failure but "access denied" as an
 // I/O error; the system's own code tells a file held open by another program from a full disk.
-void NativeFileSystem::rename(const fs::path& from, const fs::path& to) {
+// With `durable`, Windows returns only once the rename is on the disk.
+void NativeFileSystem::rename(const fs::path& from, const fs::path& to, bool durable) {
     std::error_code error;
-    if (!::MoveFileExW(sys(from).c_str(), sys(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
+    if (!::MoveFileExW(sys(from).c_str(), sys(to).c_str(), flags)) {
         const DWORD code = ::GetLastError();
         std::error_code ignored;
         // As for opening: a directory in the way is no permission problem.
@@ -185,5 +195,8 @@ void NativeFileSystem::rename(const fs::path& from, const fs::path& to) {
         throw systemError(*this, error, FileAction::Rename, to);
     }
 }
+
+// Windows keeps a folder's entries with the files themselves: a write-through rename is durable.
+void NativeFileSystem::syncFolder(const fs::path&) {}
 
 }  // namespace cvx
