@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Benchmark: split and join of synthetic models of about 1, 64 and 512 MiB with cindervaxel-cli,
-# each against cp of the same model run right before it; and 1000 small models split in one call
-# against cp of the files that this writes. Prints for each row the ratio to cp of the pair in the
-# middle (the median), of the lowest and of the highest pair, and the peak resident memory; then
-# the time from starting the window program to its main window shown (offscreen).
+# each against the floor: the same bytes at the same offsets copied inside the kernel
+# (copy_file_range, bench/copy_reference.cpp: no checks, no temporary files, no renames), run
+# right before it, pair by pair. Beside it cp of the whole model, one dd per section as a modder
+# scripts it by hand, a split or join that replaces an existing set or model, one with --sync, and
+# one by the other way of copying (inside the kernel, or through a buffer of the program's: the
+# build option CINDERVAXEL_KERNEL_COPY). Then 1000 small models split in one call against cp of
+# the files that this writes. Prints for each row the time of the floor and the ratio to it of the
+# pair in the middle (the median), of the lowest and of the highest pair, and the peak resident
+# memory; then the time from starting the window program to its main window shown (offscreen).
 #
 #   bash bench/bench.sh [ROUNDS] [SIZES_MIB...]      (defaults: 5 rounds; 1 64 512)
 #
-# The models and outputs go to $BENCH_DIR (default build/bench-data), which needs about three
-# times the largest model in free space. Everything runs warm from the page cache, back to back:
-# each command's earlier output is removed right before it (on a virtual machine, memory that
-# lies free for a while goes back to the host and costs more to take again than the copy itself),
-# and no sync runs in between, which made single pairs scatter from 0.3 to 8 times. Every
-# command writes new files: replacing existing files makes ext4 start their write-back at once,
-# for cp as for split and join.
+# The models and outputs go to $BENCH_DIR (default build/bench-data; a tmpfs such as /dev/shm
+# measures without a disk), which needs about four times the largest model in free space.
+# Everything runs warm from the page cache, back to back: each command's earlier output is
+# removed right before it (on a virtual machine, memory that lies free for a while goes back to
+# the host and costs more to take again than the copy itself), and no sync runs in between, which
+# made single pairs scatter from 0.3 to 8 times.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,8 +30,15 @@ work=${BENCH_DIR:-build/bench-data}
 bash scripts/setup.sh time
 cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
+# The same programs with the other way of copying between files.
+other=$(grep -q 'CINDERVAXEL_KERNEL_COPY:BOOL=ON' build/release/CMakeCache.txt && echo OFF || echo ON)
+cmake -S . -B build/bench-other-copy -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DCINDERVAXEL_BUILD_UI=OFF -DCINDERVAXEL_KERNEL_COPY="$other" >/dev/null
+cmake --build build/bench-other-copy --target cindervaxel-cli >/dev/null
 cli=${BENCH_CLI:-build/release/src/cli/cindervaxel-cli}  # BENCH_CLI: another build to compare
+other_cli=build/bench-other-copy/src/cli/cindervaxel-cli
 maker=build/release/bench/make-bench-model
+reference=build/release/bench/copy-reference
 startup=build/release/bench/startup-time
 
 mkdir -p "$work"
@@ -46,56 +57,102 @@ measure() {
     echo "$(((end - start) / 1000)) $(cat "$work/rss")"
 }
 
-# pair NAME FROM TO COPIES OUTPUTS COMMAND...: one pair, `cp -r FROM TO` first (its earlier
-# COPIES removed), then COMMAND; appends "ratio peak_kib" of the command to $work/NAME and the
-# time of cp to $work/NAME.cp.
+# pair NAME FLOOR_OUTPUTS FLOOR OUTPUTS COMMAND...: one pair, the floor (the words FLOOR, one
+# argument, split at blanks) first with its FLOOR_OUTPUTS removed, then COMMAND with its OUTPUTS
+# removed; appends "ratio peak_kib floor_microseconds" to $work/NAME.
 pair() {
-    local name=$1 from=$2 to=$3 copies=$4 outputs=$5
-    shift 5
-    local cp_time command_time rss
-    read -r cp_time _ < <(measure "$copies" cp -r "$from" "$to")
+    local name=$1 floor_outputs=$2 floor=$3 outputs=$4
+    shift 4
+    local floor_time command_time rss
+    # shellcheck disable=SC2086  # FLOOR is a command line
+    read -r floor_time _ < <(measure "$floor_outputs" $floor)
     read -r command_time rss < <(measure "$outputs" "$@")
-    awk -v c="$command_time" -v p="$cp_time" -v m="$rss" 'BEGIN { print c / p, m }' >>"$work/$name"
-    echo "$cp_time" >>"$work/$name.cp"
+    awk -v c="$command_time" -v f="$floor_time" -v m="$rss" 'BEGIN { print c / f, m, f }' \
+        >>"$work/$name"
 }
 
-# row LABEL NAME: prints the median, lowest and highest ratio of the pairs of NAME.
+# row LABEL NAME: prints the time of the floor and the median, lowest and highest ratio of the
+# pairs of NAME, and its peak memory.
 row() {
-    sort -n "$work/$2" | awk -v label="$1" -v cp="$(sort -n "$work/$2.cp" | awk '{ v[NR] = $1 }
-        END { print v[int((NR + 1) / 2)] }')" '
+    local floor
+    floor=$(cut -d' ' -f3 "$work/$2" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+    sort -n "$work/$2" | awk -v label="$1" -v floor="$floor" '
         { r[NR] = $1; if ($2 > m) m = $2 }
-        END { printf "%-24s %9.3f %8.2f %8.2f %8.2f %10.1f\n",
-              label, cp / 1e6, r[int((NR + 1) / 2)], r[1], r[NR], m / 1024 }'
+        END { printf "%-32s %9.3f %8.2f %8.2f %8.2f %10.1f\n",
+              label, floor / 1e6, r[int((NR + 1) / 2)], r[1], r[NR], m / 1024 }'
 }
 
-printf '%-24s %9s %8s %8s %8s %10s\n' "command" "cp s" "median" "lowest" "highest" "peak MiB"
+# dd_sections split|join MODEL FOLDER: one dd per section, at its offset, as `info` gives them.
+dd_sections() {
+    local name offset length
+    while read -r name offset length; do
+        if [ "$1" = split ]; then
+            dd if="$2" of="$3/$name" bs=1M iflag=skip_bytes,count_bytes skip="$offset" \
+                count="$length" status=none
+        else
+            dd if="$3/$name" of="$2" bs=1M oflag=seek_bytes seek="$offset" conv=notrunc \
+                status=none
+        fi
+    done <"$work/sections"
+}
+
+printf '%-32s %9s %8s %8s %8s %10s\n' "against the floor" "floor s" "median" "lowest" "highest" \
+    "peak MiB"
+names=(cp split split-dd split-over split-sync split-other join join-dd join-over join-sync
+    join-other)
 for size in "${sizes[@]}"; do
     dir="$work/$size"
     rm -rf "$dir"
-    mkdir -p "$dir/set"
+    mkdir -p "$dir/set" "$dir/out" "$dir/dd"
     "$maker" "$dir/set/model.p" "$size" >/dev/null
     "$cli" split "$dir/set/model.p"
-    rm -f "$work/split" "$work/split.cp" "$work/join" "$work/join.cp"
+    "$cli" info "$dir/set/model.p" | awk '/\.bin / && $2 != "-" { print $1, $2, $3 }' \
+        >"$work/sections"
+    export -f dd_sections
+    export work
+    model=$dir/set/model.p set_files="$dir/out/*.bin $dir/out/*.asm"
+    split_floor="$reference split $model $dir/out"
+    join_floor="$reference join $dir/set $dir/joined.p"
     # Round 0 warms up and is not counted.
     for ((round = 0; round <= rounds; round++)); do
-        pair split "$dir/set/model.p" "$dir/copy.p" "$dir/copy.p" \
-            "$dir/set/*.bin $dir/set/model.asm" \
-            "$cli" split "$dir/set/model.p"
-        pair join "$dir/set/model.p" "$dir/copy.p" "$dir/copy.p" "$dir/joined.p" \
-            "$cli" join "$dir/set/model.asm" "$dir/joined.p"
-        cmp -s "$dir/set/model.p" "$dir/joined.p" || { echo "join differs" >&2; exit 1; }
+        cp "$model" "$dir/out/model.p"
+        pair cp "$set_files" "$split_floor" "$dir/copy.p" cp "$model" "$dir/copy.p"
+        pair split "$set_files" "$split_floor" "$set_files" "$cli" split "$dir/out/model.p"
+        pair split-dd "$set_files" "$split_floor" "$dir/dd/*" bash -c "dd_sections split $model $dir/dd"
+        pair split-over "$set_files" "$split_floor" "" "$cli" split "$dir/set/model.p"
+        pair split-sync "$set_files" "$split_floor" "$set_files" "$cli" split --sync "$dir/out/model.p"
+        pair split-other "$set_files" "$split_floor" "$set_files" "$other_cli" split "$dir/out/model.p"
+        pair join "$dir/joined.p" "$join_floor" "$dir/joined.p" "$cli" join "$dir/set/model.asm" "$dir/joined.p"
+        pair join-dd "$dir/joined.p" "$join_floor" "$dir/joined-dd.p" bash -c "dd_sections join $dir/joined-dd.p $dir/set"
+        cp "$model" "$dir/over.p"
+        pair join-over "$dir/joined.p" "$join_floor" "" "$cli" join "$dir/set/model.asm" "$dir/over.p"
+        pair join-sync "$dir/joined.p" "$join_floor" "$dir/joined.p" "$cli" join --sync "$dir/set/model.asm" "$dir/joined.p"
+        pair join-other "$dir/joined.p" "$join_floor" "$dir/joined.p" "$other_cli" join "$dir/set/model.asm" "$dir/joined.p"
+        for joined in "$dir/joined.p" "$dir/joined-dd.p" "$dir/over.p"; do
+            cmp -s "$model" "$joined" || { echo "$joined differs" >&2; exit 1; }
+        done
         if [ "$round" -eq 0 ]; then
-            rm -f "$work/split" "$work/split.cp" "$work/join" "$work/join.cp"
+            for name in "${names[@]}"; do rm -f "$work/$name"; done
         fi
     done
-    mib=$(($(stat -c %s "$dir/set/model.p") / 1048576))
+    mib=$(($(stat -c %s "$model") / 1048576))
+    row "cp of the model, $mib MiB" cp
     row "split, $mib MiB" split
+    row "  one dd per section" split-dd
+    row "  over its earlier set" split-over
+    row "  --sync" split-sync
+    row "  the other way of copying" split-other
     row "join, $mib MiB" join
+    row "  one dd per section" join-dd
+    row "  over an earlier model" join-over
+    row "  --sync" join-sync
+    row "  the other way of copying" join-other
+    for name in "${names[@]}"; do rm -f "$work/$name"; done
     rm -rf "$dir"
 done
 
 # 1000 small models, split by one call into folders of their own, against cp of those files into
-# the same place. (Into a folder made anew for it, cp took eight times as long here: ext4 creates
+# the same place (the floor of this row). (Into a folder made anew for it, cp took eight times as long here: ext4 creates
 # files in a new folder's new subfolders far more slowly.)
 dir="$work/many"
 rm -rf "$dir"
@@ -106,12 +163,12 @@ for i in $(seq 1000); do
 done
 cp "$dir/models/"*.p "$dir/reference/"
 "$cli" split --own-folder "$dir/reference/"*.p
-rm -f "$dir/reference/"*.p "$work/models" "$work/models.cp"
+rm -f "$dir/reference/"*.p "$work/models"
 for ((round = 0; round <= rounds; round++)); do
-    pair models "$dir/reference/." "$dir/models" "$dir/models/*/" "$dir/models/*/" \
+    pair models "$dir/models/*/" "cp -r $dir/reference/. $dir/models" "$dir/models/*/" \
         "$cli" split --own-folder "$dir/models/"*.p
     if [ "$round" -eq 0 ]; then
-        rm -f "$work/models" "$work/models.cp"
+        rm -f "$work/models"
     fi
 done
 diff -r --exclude='*.p' "$dir/reference" "$dir/models" >/dev/null ||

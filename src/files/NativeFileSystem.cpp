@@ -81,6 +81,14 @@ public:
         }
     }
 
+    // What the kernel does not copy between two files of its own, the loop of FileHandle copies.
+    void copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) override {
+        const auto* from = dynamic_cast<NativeFile*>(&source);
+        const std::int64_t copied =
+            from ? native::copyInKernel(from->descriptor(), offset, descriptor(), length) : 0;
+        FileHandle::copyFrom(source, offset + copied, length - copied);
+    }
+
     // Writes go straight to the system, so there is nothing buffered here to hand over.
     void flush() override { descriptor(); }
 

@@ -29,6 +29,10 @@ long long readFileAt(int fd, std::int64_t offset, void* data, std::size_t size);
 long long writeFile(int fd, const void* data, std::size_t size);
 // Makes the data of the open file `fd` durable; returns the error, if any.
 std::error_code syncFile(int fd);
+// Copies up to `length` bytes of `in` from `offset` on to `out` at its position, inside the
+// kernel where it can, and returns how many it copied: 0 where it cannot (another file system,
+// no such call); the caller copies the rest.
+std::int64_t copyInKernel(int in, std::int64_t offset, int out, std::int64_t length);
 
 // The most bytes that one read or write takes.
 extern const std::size_t kMaxChunk;

@@ -84,6 +84,11 @@ long long writeFile(int fd, const void* data, std::size_t size) {
 
 const std::size_t kMaxChunk = INT_MAX / 2;  // _read and _write count in int
 
+// Windows has no such call between two open files.
+std::int64_t copyInKernel(int, std::int64_t, int, std::int64_t) {
+    return 0;
+}
+
 std::error_code syncFile(int fd) {
     const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
     if (handle == INVALID_HANDLE_VALUE || !::FlushFileBuffers(handle)) {
