@@ -14,10 +14,11 @@
 #
 # The models and outputs go to $BENCH_DIR (default build/bench-data; a tmpfs such as /dev/shm
 # measures without a disk), which needs about four times the largest model in free space.
-# Everything runs warm from the page cache, back to back: each command's earlier output is
-# removed right before it (on a virtual machine, memory that lies free for a while goes back to
-# the host and costs more to take again than the copy itself), and no sync runs in between, which
-# made single pairs scatter from 0.3 to 8 times.
+# Everything runs warm from the page cache: each command's earlier output is removed right before
+# it (on a virtual machine, memory that lies free for a while goes back to the host and costs more
+# to take again than the copy itself). Each pair starts with a sync, untimed: without it, what the
+# pairs before left for the disk to write made a 512 MiB split of the pair after it take up to
+# seven times as long as its floor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -64,6 +65,7 @@ pair() {
     local name=$1 floor_outputs=$2 floor=$3 outputs=$4
     shift 4
     local floor_time command_time rss
+    sync
     # shellcheck disable=SC2086  # FLOOR is a command line
     read -r floor_time _ < <(measure "$floor_outputs" $floor)
     read -r command_time rss < <(measure "$outputs" "$@")
