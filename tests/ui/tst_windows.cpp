@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 using namespace cvx;
 using namespace cvx::test;
 
+static const bool kWindows = QSysInfo::productType() == "windows";
+
 // Both windows, as the user meets them: the About window opens from the main window.
 class tst_windows : public QObject {
     Q_OBJECT
@@ -24,13 +27,15 @@ private slots:
     void init() {
         m_boxes.expect({});
         m_requests.clear();
+        m_directories.clear();
         m_endings.clear();
-        // The file dialogs: each request written down as "kind|title|filter", `m_result` given
-        // back once, then the empty text of a cancelled dialog.
+        // The file dialogs: each request written down as "kind|title|filter" and its directory,
+        // `m_result` given back once, then the empty text of a cancelled dialog.
         const FileChooser chooser = [this](QWidget*, const FileDialogRequest& request) {
             const bool save = request.kind == FileDialogRequest::Kind::Save;
             m_requests << QStringList{save ? "save" : "open", request.title, request.filter}.join(
                 '|');
+            m_directories << request.directory;
             return std::exchange(m_result, QString());
         };
         m_window = new frmMain(chooser, [this](int status) { m_endings.push_back(status); });
@@ -131,7 +136,14 @@ private slots:
                  scale.toPixels({twips.x(), twips.y(), twips.width(), twips.height()}));
         if (!dialog.isEmpty()) {
             // A cancelled dialog leaves the field as it was; a chosen file replaces its whole text.
+            // On Windows the dialog opens in the folder of the field's path (under Wine a
+            // drive-letter path).
             auto* field = control<QLineEdit>(qPrintable(dialog.section('|', 0, 0)));
+            const TempDir dir;
+            fs::create_directory(dir / "Mödel 竜");
+            const QString folder =
+                QDir::toNativeSeparators(QString::fromStdString(dir.text("Mödel 竜")));
+            field->setText(folder + QDir::separator() + "robot.p");
             const QString typed = field->text();
             QTest::mouseClick(widget, Qt::LeftButton);
             QCOMPARE(field->text(), typed);
@@ -140,6 +152,7 @@ private slots:
             QTest::keyClick(widget, Qt::Key_Return);  // a focused button takes Return, as Space
             QCOMPARE(field->text(), QString("/models/robot 2.p"));
             QCOMPARE(m_requests, QStringList(2, dialog.section('|', 1)));
+            QCOMPARE(m_directories, QStringList(2, kWindows ? folder : QString()));
         }
     }
 
@@ -259,7 +272,9 @@ private slots:
         giveUp.start(10000);
         QTimer::singleShot(200, &giveUp, [&] {
             frmAbout* shown = about.data();
-            aboutAlone = aboutAlone || (m_window.isNull() && shown && shown->isVisible());
+            // On Windows alone it turns into an ordinary window, which has a task-bar button.
+            aboutAlone = aboutAlone || (m_window.isNull() && shown && shown->isVisible() &&
+                                        shown->windowType() == (kWindows ? Qt::Window : Qt::Tool));
             if (shown != nullptr) {
                 shown->close();
             }
@@ -303,7 +318,7 @@ private:
 
     BoxScript m_boxes;
     QString m_result;
-    QStringList m_requests;
+    QStringList m_requests, m_directories;
     std::vector<int> m_endings;
     QPointer<frmMain> m_window;
 };
