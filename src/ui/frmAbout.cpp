@@ -69,13 +69,14 @@ frmAbout* frmAbout::display(const TwipScale& scale) {
 }
 
 void frmAbout::mainWindowGone() {
-    if (!kTaskBarButtonWhenAlone || s_open.isNull()) {
+    frmAbout* about = s_open.data();
+    if (!kTaskBarButtonWhenAlone || about == nullptr) {
         return;
     }
     // New flags hide the window; it comes back where it was. WA_QuitOnClose stays set.
-    const bool shown = s_open->isVisible();
-    s_open->setWindowFlags((s_open->windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
-    s_open->setVisible(shown);
+    const bool shown = about->isVisible();
+    about->setWindowFlags((about->windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+    about->setVisible(shown);
 }
 
 void frmAbout::fitTexts(TwipScale& scale) {
