@@ -112,7 +112,8 @@ cmake -S "$work/source" -B "$work/build" "${options[@]}" \
 echo "== Building Qt for Windows (about 12 minutes on two cores)"
 cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 ||
     { tail -40 "$work/build.log"; exit 1; }
-cmake --install "$work/build" --strip >/dev/null
+cmake --install "$work/build" --strip >"$work/install.log" 2>&1 ||
+    { tail -40 "$work/install.log"; exit 1; }
 
 # The MinGW runtime that Qt's DLLs load, and the programs built with them, goes beside them, as in
 # Qt's own MinGW builds; stripped, libstdc++-6.dll shrinks from 24 MB to 2 MB.
@@ -131,7 +132,13 @@ cp "$work/source/debian/copyright" "$prefix/licenses/qt6-base-copyright.txt"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$prefix/licenses/gcc-runtime-copyright.txt"
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$prefix/licenses/mingw-w64-copyright.txt"
 printf '%s\n' "$version" >"$prefix/licenses/debian-version.txt"
-printf '%s\n' "${options[@]}" >"$prefix/licenses/build-options.txt"
+{
+    echo "Configured with:"
+    echo "cmake ${options[*]} -DCMAKE_TOOLCHAIN_FILE=mingw-w64-x86_64-posix.cmake" | fold -s -w 99
+    echo
+    echo "mingw-w64-x86_64-posix.cmake:"
+    printf '%s' "$toolchain_text"
+} >"$prefix/licenses/build-options.txt"
 
 touch "$prefix/.complete"
 rm -rf "$work"
