@@ -205,24 +205,26 @@ private slots:
 
     void splitAndJoin() {
         QFETCH(QMessageBox::StandardButton, answer);
+        // Full paths with names that no code page holds in all three fields (on Windows, paths
+        // with a drive letter).
         const TempDir dir;
         const Bytes model = makeModel(kWorkedExample);
-        writeFile(dir / "robot.p", model);
-        setText("txtSourceFile", dir / "robot.p");
+        writeFile(dir / "Mödel 竜.p", model);
+        setText("txtSourceFile", dir / "Mödel 竜.p");
         control<QCheckBox>("chkFolder")->setChecked(true);
         control<QCheckBox>("chkASM")->setChecked(false);  // changes nothing
         click("cmdDisassemble");
-        QCOMPARE(readTree(dir / "robot").size(), 11u);
+        QCOMPARE(readTree(dir / "Mödel 竜").size(), 11u);
 
-        setText("txtSourceASM", dir / "robot/robot.asm");
-        setText("txtDestP", dir / "joined.p");
+        setText("txtSourceASM", dir / "Mödel 竜/Mödel 竜.asm");
+        setText("txtDestP", dir / "joined 竜.p");
         m_boxes.expect({answer}, [this] { return buttons(); });
         click("cmdAssemble");
         QCOMPARE(m_boxes.seen,
                  QStringList("File Lengths|Should Cindervaxel check, if the Filelengths "
                              "are correct?\nRecommended: Yes|question|Yes No|Yes|10"));
         QCOMPARE(buttons(), "11");
-        QCOMPARE(readFile(dir / "joined.p"), model);
+        QCOMPARE(readFile(dir / "joined 竜.p"), model);
     }
 
     void errorAndWrongLength() {
