@@ -37,9 +37,8 @@ part() {
 }
 
 echo "== Qt for Windows"
-CINDERVAXEL_QT_WINDOWS=$(bash scripts/build-qt-windows.sh | tail -1)
+CINDERVAXEL_QT_WINDOWS=$(bash scripts/build-qt-windows.sh | tee /dev/stderr | tail -1)
 export CINDERVAXEL_QT_WINDOWS
-echo "$CINDERVAXEL_QT_WINDOWS"
 
 part "The windows-ui preset"
 cmake --preset windows-ui >/dev/null
