@@ -19,8 +19,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# -static-libgcc -static-libstdc++ alone would still leave libwinpthread-1.dll to ship.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# -static-libgcc -static-libstdc++ alone would still leave libwinpthread-1.dll to ship. The window
+# program cannot be static: it shares one C++ runtime with Qt's DLLs, so with Qt (the windows-ui
+# preset, through Qt's toolchain file) CINDERVAXEL_SHARED_RUNTIME links every program against the
+# runtime DLLs, and only cindervaxel-cli is made static on its own.
+if(NOT CINDERVAXEL_SHARED_RUNTIME)
+    set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+endif()
 
 # Debian keeps the 64-bit loader off PATH.
 find_program(CINDERVAXEL_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)

@@ -7,18 +7,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
+# shellcheck source=scripts/windows-lib.sh
+source scripts/windows-lib.sh
+
 bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine googletest
 
-# Wine in a prefix of its own, headless and quiet. The first start sets up the prefix and starts
-# its services, which must not inherit a pipe of ours; without it, ctest may hang at discovery.
-export WINEPREFIX="$root/build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="winedbg.exe=d"
-export LC_ALL=C.UTF-8  # Wine takes the arguments of Windows programs as UTF-8
+# Wine in a prefix of its own, headless.
 unset DISPLAY WAYLAND_DISPLAY
-wine=/usr/lib/wine/wine64
-mkdir -p "$WINEPREFIX"
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-"$wine" wineboot </dev/null >/dev/null 2>&1
+trap wine_stop EXIT
+wine_prefix "$root/build/wine-prefix"
 
 cmake --workflow --preset windows
 
@@ -28,11 +25,6 @@ maker="$root/build/windows/bench/make-bench-model.exe"
 work="$root/build/windows-round-trip"
 rm -rf "$work"
 mkdir -p "$work"
-passed=0
-failed=0
-
-# A Unix path as Windows programs under Wine see it: drive Z: and backslashes.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # Runs cindervaxel-cli.exe with the arguments; its status goes to $status, its standard output
 # and error to $work/out and $work/err.
@@ -41,19 +33,6 @@ cli() {
     "$wine" "$cli" "$@" >"$work/out" 2>"$work/err" </dev/null
     status=$?
     set -e
-}
-
-# check NAME COMMAND...: counts the check as passed when COMMAND succeeds.
-check() {
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok     $name"
-    else
-        failed=$((failed + 1))
-        echo "FAILED $name"
-    fi
 }
 
 # expect STATUS OUT ERR: the last run ended with STATUS and printed exactly OUT and ERR.

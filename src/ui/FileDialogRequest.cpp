@@ -1,9 +1,29 @@
 #include "FileDialogRequest.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace cvx {
+namespace {
+
+// Windows users expect a file dialog to open where the path in the field points.
+#ifdef Q_OS_WIN
+constexpr bool kStartInFieldDirectory = true;
+#else
+constexpr bool kStartInFieldDirectory = false;
+#endif
+
+}  // namespace
+
+QString FileDialogRequest::startDirectory(const QString& fieldText) {
+    const QFileInfo file(fieldText);
+    if (!kStartInFieldDirectory || !file.isAbsolute() || !file.dir().exists()) {
+        return {};
+    }
+    return QDir::toNativeSeparators(file.absolutePath());
+}
 
 QString FileDialogRequest::filterOf(std::initializer_list<std::pair<QString, QString>> pairs) {
     QStringList filters;
@@ -15,13 +35,13 @@ QString FileDialogRequest::filterOf(std::initializer_list<std::pair<QString, QSt
 }
 
 QString chooseWithPlatformDialog(QWidget* parent, const FileDialogRequest& request) {
-    // No directory and no name: the dialog starts where the platform likes with an empty name
-    // box, and the first filter is selected.
+    // A directory and no name: the name box starts empty, and the first filter is selected.
     if (request.kind == FileDialogRequest::Kind::Save) {
-        return QFileDialog::getSaveFileName(parent, request.title, QString(), request.filter,
-                                            nullptr, QFileDialog::DontConfirmOverwrite);
+        return QFileDialog::getSaveFileName(parent, request.title, request.directory,
+                                            request.filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     }
-    return QFileDialog::getOpenFileName(parent, request.title, QString(), request.filter);
+    return QFileDialog::getOpenFileName(parent, request.title, request.directory, request.filter);
 }
 
 }  // namespace cvx

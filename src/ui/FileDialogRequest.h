@@ -10,13 +10,21 @@ class QWidget;
 namespace cvx {
 
 // What the main window asks of a file chooser: an open or a save dialog with a title and a filter
-// in Qt's form ("Text (*.p*);;All Files (*.*)"), starting with an empty file name.
+// in Qt's form ("Text (*.p*);;All Files (*.*)"), starting with an empty file name in `directory`
+// (empty: where the platform likes).
 struct FileDialogRequest {
     enum class Kind { Open, Save };
 
     Kind kind;
     QString title;
     QString filter;
+    QString directory = {};
+
+    // Returns the directory that a dialog for a field holding `fieldText` starts in. On Windows
+    // it is the directory of the path in the field (drive letter, UNC or any name) in native
+    // form, when the text is an absolute path and that directory exists. Elsewhere, and
+    // otherwise, it is the empty text: the platform's dialog keeps its own last directory.
+    static QString startDirectory(const QString& fieldText);
 
     // Returns the Qt filter string for pairs of display text and pattern. A display text that
     // already ends in its pattern in parentheses is taken as it stands; otherwise the pattern is

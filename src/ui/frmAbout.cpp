@@ -46,6 +46,14 @@ const char* const kAboutText = "Cindervaxel V1.0 was made by\r\nthe Cindervaxel 
 const char* const kThanks[] = {"the Qt toolkit", "GoogleTest", "our model testers",
                                "and many others"};
 
+// Windows gives a tool window no task-bar button: one left open after Quit would be lost behind
+// other programs' windows.
+#ifdef Q_OS_WIN
+constexpr bool kTaskBarButtonWhenAlone = true;
+#else
+constexpr bool kTaskBarButtonWhenAlone = false;
+#endif
+
 }  // namespace
 
 QPointer<frmAbout> frmAbout::s_open;
@@ -58,6 +66,17 @@ frmAbout* frmAbout::display(const TwipScale& scale) {
     s_open->raise();
     s_open->activateWindow();
     return s_open;
+}
+
+void frmAbout::mainWindowGone() {
+    frmAbout* about = s_open.data();
+    if (!kTaskBarButtonWhenAlone || about == nullptr) {
+        return;
+    }
+    // New flags hide the window; it comes back where it was. WA_QuitOnClose stays set.
+    const bool shown = about->isVisible();
+    about->setWindowFlags((about->windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+    about->setVisible(shown);
 }
 
 void frmAbout::fitTexts(TwipScale& scale) {

@@ -23,6 +23,11 @@ public:
     // Lowers `scale` as far as the About window's texts need to show whole.
     static void fitTexts(TwipScale& scale);
 
+    // Tells the About window, if one is open, that the main window is gone and it is all that is
+    // left of the program. On Windows it then becomes an ordinary window, which unlike a tool
+    // window has a task-bar button, so that the user can find it again; elsewhere nothing changes.
+    static void mainWindowGone();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

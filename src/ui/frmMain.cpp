@@ -157,7 +157,9 @@ frmMain::frmMain(FileChooser chooseFile, ProcessEnd endProcess)
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screenArea));
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    frmAbout::mainWindowGone();
+}
 
 void frmMain::createControls() {
     std::vector<std::pair<QWidget*, const ControlRow*>> created;
@@ -241,7 +243,9 @@ void frmMain::openGiven(const QString& path) {
 }
 
 void frmMain::chooseInto(QLineEdit* field, const FileDialogRequest& request) {
-    const QString path = m_chooseFile(this, request);
+    FileDialogRequest startingAtField = request;
+    startingAtField.directory = FileDialogRequest::startDirectory(field->text());
+    const QString path = m_chooseFile(this, startingAtField);
     if (!path.isEmpty()) {
         field->setText(path);
     }

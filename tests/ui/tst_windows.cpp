@@ -17,6 +17,8 @@
 using namespace cvx;
 using namespace cvx::test;
 
+static const bool kWindows = QSysInfo::productType() == "windows";
+
 // Both windows, as the user meets them: the About window opens from the main window.
 class tst_windows : public QObject {
     Q_OBJECT
@@ -25,13 +27,15 @@ private slots:
     void init() {
         m_boxes.expect({});
         m_requests.clear();
+        m_directories.clear();
         m_endings.clear();
-        // The file dialogs: each request written down as "kind|title|filter", `m_result` given
-        // back once, then the empty text of a cancelled dialog.
+        // The file dialogs: each request written down as "kind|title|filter" and its directory,
+        // `m_result` given back once, then the empty text of a cancelled dialog.
         const FileChooser chooser = [this](QWidget*, const FileDialogRequest& request) {
             const bool save = request.kind == FileDialogRequest::Kind::Save;
             m_requests << QStringList{save ? "save" : "open", request.title, request.filter}.join(
                 '|');
+            m_directories << request.directory;
             return std::exchange(m_result, QString());
         };
         m_window = new frmMain(chooser, [this](int status) { m_endings.push_back(status); });
@@ -132,7 +136,14 @@ private slots:
                  scale.toPixels({twips.x(), twips.y(), twips.width(), twips.height()}));
         if (!dialog.isEmpty()) {
             // A cancelled dialog leaves the field as it was; a chosen file replaces its whole text.
+            // On Windows the dialog opens in the folder of the field's path (under Wine a
+            // drive-letter path).
             auto* field = control<QLineEdit>(qPrintable(dialog.section('|', 0, 0)));
+            const TempDir dir;
+            fs::create_directory(dir / "Mödel 竜");
+            const QString folder =
+                QDir::toNativeSeparators(QString::fromStdString(dir.text("Mödel 竜")));
+            field->setText(folder + QDir::separator() + "robot.p");
             const QString typed = field->text();
             QTest::mouseClick(widget, Qt::LeftButton);
             QCOMPARE(field->text(), typed);
@@ -141,6 +152,7 @@ private slots:
             QTest::keyClick(widget, Qt::Key_Return);  // a focused button takes Return, as Space
             QCOMPARE(field->text(), QString("/models/robot 2.p"));
             QCOMPARE(m_requests, QStringList(2, dialog.section('|', 1)));
+            QCOMPARE(m_directories, QStringList(2, kWindows ? folder : QString()));
         }
     }
 
@@ -193,24 +205,26 @@ private slots:
 
     void splitAndJoin() {
         QFETCH(QMessageBox::StandardButton, answer);
+        // Full paths with names that no code page holds in all three fields (on Windows, paths
+        // with a drive letter).
         const TempDir dir;
         const Bytes model = makeModel(kWorkedExample);
-        writeFile(dir / "robot.p", model);
-        setText("txtSourceFile", dir / "robot.p");
+        writeFile(dir / "Mödel 竜.p", model);
+        setText("txtSourceFile", dir / "Mödel 竜.p");
         control<QCheckBox>("chkFolder")->setChecked(true);
         control<QCheckBox>("chkASM")->setChecked(false);  // changes nothing
         click("cmdDisassemble");
-        QCOMPARE(readTree(dir / "robot").size(), 11u);
+        QCOMPARE(readTree(dir / "Mödel 竜").size(), 11u);
 
-        setText("txtSourceASM", dir / "robot/robot.asm");
-        setText("txtDestP", dir / "joined.p");
+        setText("txtSourceASM", dir / "Mödel 竜/Mödel 竜.asm");
+        setText("txtDestP", dir / "joined 竜.p");
         m_boxes.expect({answer}, [this] { return buttons(); });
         click("cmdAssemble");
         QCOMPARE(m_boxes.seen,
                  QStringList("File Lengths|Should Cindervaxel check, if the Filelengths "
                              "are correct?\nRecommended: Yes|question|Yes No|Yes|10"));
         QCOMPARE(buttons(), "11");
-        QCOMPARE(readFile(dir / "joined.p"), model);
+        QCOMPARE(readFile(dir / "joined 竜.p"), model);
     }
 
     void errorAndWrongLength() {
@@ -279,7 +293,9 @@ private slots:
         giveUp.start(10000);
         QTimer::singleShot(200, &giveUp, [&] {
             frmAbout* shown = about.data();
-            aboutAlone = aboutAlone || (m_window.isNull() && shown && shown->isVisible());
+            // On Windows alone it turns into an ordinary window, which has a task-bar button.
+            aboutAlone = aboutAlone || (m_window.isNull() && shown && shown->isVisible() &&
+                                        shown->windowType() == (kWindows ? Qt::Window : Qt::Tool));
             if (shown != nullptr) {
                 shown->close();
             }
@@ -323,7 +339,7 @@ private:
 
     BoxScript m_boxes;
     QString m_result;
-    QStringList m_requests;
+    QStringList m_requests, m_directories;
     std::vector<int> m_endings;
     QPointer<frmMain> m_window;
 };
