@@ -1,7 +1,9 @@
 #include "app/GivenFiles.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+// Needs the types that windows.h declares, so it comes after it.
+#include <shellapi.h>
 
 namespace cvx {
 
