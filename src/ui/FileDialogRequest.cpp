@@ -3,23 +3,22 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QOperatingSystemVersion>
 #include <QStringList>
 
 namespace cvx {
 namespace {
 
 // Windows users expect a file dialog to open where the path in the field points.
-#ifdef Q_OS_WIN
-constexpr bool kStartInFieldDirectory = true;
-#else
-constexpr bool kStartInFieldDirectory = false;
-#endif
+bool startsInFieldDirectory() {
+    return QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
+}
 
 }  // namespace
 
 QString FileDialogRequest::startDirectory(const QString& fieldText) {
     const QFileInfo file(fieldText);
-    if (!kStartInFieldDirectory || !file.isAbsolute() || !file.dir().exists()) {
+    if (!startsInFieldDirectory() || !file.isAbsolute() || !file.dir().exists()) {
         return {};
     }
     return QDir::toNativeSeparators(file.absolutePath());

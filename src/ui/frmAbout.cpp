@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QOperatingSystemVersion>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -48,11 +49,9 @@ const char* const kThanks[] = {"the Qt toolkit", "GoogleTest", "our model tester
 
 // Windows gives a tool window no task-bar button: one left open after Quit would be lost behind
 // other programs' windows.
-#ifdef Q_OS_WIN
-constexpr bool kTaskBarButtonWhenAlone = true;
-#else
-constexpr bool kTaskBarButtonWhenAlone = false;
-#endif
+bool taskBarButtonWhenAlone() {
+    return QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
+}
 
 }  // namespace
 
@@ -70,7 +69,7 @@ frmAbout* frmAbout::display(const TwipScale& scale) {
 
 void frmAbout::mainWindowGone() {
     frmAbout* about = s_open.data();
-    if (!kTaskBarButtonWhenAlone || about == nullptr) {
+    if (!taskBarButtonWhenAlone() || about == nullptr) {
         return;
     }
     // New flags hide the window; it comes back where it was. WA_QuitOnClose stays set.
