@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine googletest nsis imagemagick
-CINDERVAXEL_QT_WINDOWS=$(bash scripts/build-qt-windows.sh | tee /dev/stderr | tail -1)
+# Appends: a plain tee would truncate a log file that stdout and stderr share.
+CINDERVAXEL_QT_WINDOWS=$(bash scripts/build-qt-windows.sh | tee -a /dev/stderr | tail -1)
 export CINDERVAXEL_QT_WINDOWS
 
 started=$SECONDS

@@ -37,7 +37,8 @@ part() {
 }
 
 echo "== Qt for Windows"
-CINDERVAXEL_QT_WINDOWS=$(bash scripts/build-qt-windows.sh | tee /dev/stderr | tail -1)
+# Appends: a plain tee would truncate a log file that stdout and stderr share.
+CINDERVAXEL_QT_WINDOWS=$(bash scripts/build-qt-windows.sh | tee -a /dev/stderr | tail -1)
 export CINDERVAXEL_QT_WINDOWS
 
 part "The windows-ui preset"
