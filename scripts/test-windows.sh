@@ -149,6 +149,21 @@ check "... names its folder and index after it" [ -f "$work/$foreign/$foreign.as
 cli join "$(winpath "$work/$foreign/$foreign.asm")" "$(winpath "$work/$foreign-back.p")"
 check "... and joins it again" cmp "$work/robot.p" "$work/$foreign-back.p"
 
+# A network share: Wine serves \\server\share from the folder its prefix maps it to.
+mkdir -p "$WINEPREFIX/dosdevices/unc/server"
+ln -sfn "$work" "$WINEPREFIX/dosdevices/unc/server/share"
+rm -rf "$work/robot"
+cli split --own-folder '\\server\share\robot.p'
+check "split --own-folder of a model on a network share" expect 0 "" ""
+check "... writes its set there" set_holds "$work/robot" "$work/robot.p"
+cli join '//server/share/robot/robot.asm' '\\server\share\unc-back.p'
+check "... and joins it there again, from paths with either separator" \
+    cmp "$work/robot.p" "$work/unc-back.p"
+cli info '\\?\UNC\server\share\robot.p'
+check "a network path in its extended form" [ "$status" -eq 0 ]
+cli info "\\\\?\\$(winpath "$work/robot.p")"
+check "a local path in its extended form" [ "$status" -eq 0 ]
+
 cli split "$(winpath "$work/missing.p")"
 check "a missing model: message on standard error, the file named, status 1" \
     expect 1 "" "Error: File does not exist!

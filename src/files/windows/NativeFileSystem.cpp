@@ -19,13 +19,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// "\\server\share\..." and "\\?\..." are absolute, though this library's path does not say so:
+// without this they would be taken as folders on the current drive.
+bool isNetworkOrDevicePath(const fs::path& path) {
+    const std::wstring& text = path.native();
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    return text.size() > 2 && separator(text[0]) && separator(text[1]);
+}
+
+// `path` without "." and "..": the library's own normal form would drop one of the two leading
+// separators of a network or device path.
+fs::path normalised(const fs::path& path) {
+    if (!isNetworkOrDevicePath(path)) {
+        return path.lexically_normal();
+    }
+    return L"\\" + fs::path(path.native().substr(1)).lexically_normal().native();
+}
+
 // Windows takes a path longer than MAX_PATH (260 characters) only in its extended form,
 // "\\?\C:\..." or "\\?\UNC\server\share\...": absolute, with backslashes only and nothing
 // left to resolve. Paths that are shorter go as they are.
 constexpr std::size_t kLongPath = 240;  // room for an 8.3 name below a directory
 
 fs::path extendedForm(const fs::path& absolute) {
-    const std::wstring text = absolute.lexically_normal().make_preferred().native();
+    const std::wstring text = normalised(absolute).make_preferred().native();
     if (text.size() < kLongPath || text.rfind(LR"(\\?\)", 0) == 0) {
         return absolute;
     }
@@ -134,7 +151,7 @@ fs::path NativeFileSystem::currentDirectory() {
 // A path relative to another drive ("D:robot.p") is taken against that drive's current
 // directory, as Windows takes it.
 fs::path NativeFileSystem::absolute(const fs::path& path) {
-    if (path.is_absolute() || path.empty()) {
+    if (path.is_absolute() || path.empty() || isNetworkOrDevicePath(path)) {
         return path;
     }
     std::error_code ignored;
@@ -145,7 +162,7 @@ fs::path NativeFileSystem::absolute(const fs::path& path) {
 }
 
 void NativeFileSystem::changeDirectory(const fs::path& path) {
-    const fs::path full = absolute(path).lexically_normal();
+    const fs::path full = normalised(absolute(path));
     std::error_code error;
     if (path.empty() || kindOf(full) != FileKind::Directory) {
         error = std::make_error_code(kindOf(full) == FileKind::None
