@@ -259,7 +259,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
     };
     const Edit polygon = grow({{"poly.bin", 24}, {"color.bin", 4}});
     // noValue3 has ModelType 0, the lowest that an index holds.
-    const Bytes worked = makeModel(kWorkedExample), noValue3 = makeModel({0, 2, 1, 0, 4, 1, 1});
+    const Bytes worked = makeModel(kWorkedExample), noValue3 = makeModel({0, 2, 1, 0, 4, 1, 1}),
+                oneValue3 = makeModel({1, 2, 1, 1, 4, 1, 1});
     const std::vector<std::string> none, add = {"--add-value3"}, drop = {"--drop-value3"},
                                          anew = {"--new-index"};
     const struct {
@@ -287,7 +288,7 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
         {"value3 added", noValue3, grow({{"value3.bin", 16}}), add, "", true,
          "value3.bin in robot.asm: not in the set -> 16"},
         {"value3 dropped", worked, grow({}), drop, "", true, "NumValue3 3 -> 0"},
-        {"value3 left out of the index", worked, word("robot.asm", 17, 0), none,
+        {"value3 left out of the index", oneValue3, word("robot.asm", 17, 0), none,
          "asks for value3.bin, which robot.asm leaves out of the set: run recount --add-value3",
          false, "or --drop-value3 to leave it out"},
         {"value3 left out by NumValue3", worked, word("header.bin", 24, 0), none,

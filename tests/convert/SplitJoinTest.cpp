@@ -55,6 +55,7 @@ TEST(SplitAndJoin, ModelsComeBackOrAreRefusedWithTheirCode) {
 TEST(SplitAndJoin, SetsAreJoinedOrRefusedAsTheirFilesCallFor) {
     const FileTree worked = splitOf(makeModel(kWorkedExample));
     const FileTree noValue3 = splitOf(makeModel({1, 2, 1, 0, 4, 1, 1}));
+    const FileTree oneValue3 = splitOf(makeModel({1, 2, 1, 1, 4, 1, 1}));
     using Spoil = std::function<void(FileTree&)>;
     auto resize = [](const char* file, std::size_t size) {
         return [=](FileTree& set) { set[file].resize(size, 0x44); };
@@ -68,6 +69,7 @@ TEST(SplitAndJoin, SetsAreJoinedOrRefusedAsTheirFilesCallFor) {
         Spoil spoil;
         Answer answer = Answer::Yes;
     } rows[] = {
+        {"one value3", oneValue3, [](FileTree&) {}},
         {"no index file", worked, [](FileTree& set) { set.erase("robot.asm"); }},
         {"index longer than its record", worked, resize("robot.asm", 100)},
         {"HasValue3 2: no value3.bin needed", noValue3, hasValue3(2)},
