@@ -343,6 +343,7 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
             problems += problem["message"].get<std::string>() + "\n";
         }
         EXPECT_EQ(check.status, row.check.empty() ? 0 : 1);
+        EXPECT_EQ(run({"check", index}).status, check.status);  // as text, the same verdict
         EXPECT_EQ(report["joinsExactly"], row.check.empty());
         EXPECT_NE(problems.find(row.check), std::string::npos) << problems;
         // Every problem shows in the table too, as a row that differs; a refused index has none.
