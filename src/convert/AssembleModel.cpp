@@ -99,17 +99,21 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     const fs::path index = resolveAgainstCurrentDirectory(fileSystem, toPath(IndexPath));
     const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, toPath(DestPath));
 
-    if (fileSystem.kindOf(index) != FileKind::Regular) {
-        ui.ShowMessage(kFileDoesNotExist, kErrorTitle,
-                       toText(index) + ": there is no such file: check the path");
+    using Kind = GivenFile::Kind;
+    const GivenFile given = GivenFile::at(fileSystem, index, toText(index));
+    if (given.kind() == Kind::Missing || given.kind() == Kind::Folder ||
+        given.kind() == Kind::Special) {
+        ui.ShowMessage(
+            kFileDoesNotExist, kErrorTitle,
+            toText(index) + given.seemsToBe() + ": " +
+                (given.kind() == Kind::Missing ? "check the path"
+                                               : "give the index file (.asm) of the set"));
         ui.SetButtonEnabled(Button::Assemble, true);
         return false;
     }
 
     // A slip of the keyboard is refused before anything is opened for writing: the model where
     // the index belongs, or the index where the model to write belongs.
-    using Kind = GivenFile::Kind;
-    const GivenFile given = GivenFile::at(fileSystem, index, toText(index));
     if (given.kind() == Kind::Model || given.kind() == Kind::SectionFile) {
         throw given.refusal("an index file", given.indexHint(fileSystem));
     }

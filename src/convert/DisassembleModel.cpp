@@ -21,11 +21,17 @@ constexpr FileNumber kOutputFile = 2;
 const char* const kNotAWholeModel =
     "check that it is a model file, complete and undamaged, and split that";
 
-// Changes into the model's directory. A path that names nothing is refused with code 76.
+// Changes into the model's directory. A path that names nothing, or no file or folder, is refused
+// with code 76.
 void enterModelDirectory(FileSystem& fileSystem, const fs::path& source) {
-    if (fileSystem.kindOf(source) == FileKind::None) {
+    const FileKind kind = fileSystem.kindOf(source);
+    if (kind == FileKind::None) {
         throw RunError(ErrorCode::PathNotFound, "there is no such file", toText(source),
                        "check the path");
+    }
+    if (kind == FileKind::Other) {
+        throw RunError(ErrorCode::PathNotFound, "it is a device, a pipe or a socket",
+                       toText(source), "give the model file (.p)");
     }
     fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, source));
 }

@@ -81,7 +81,9 @@ GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& pat
     file.m_given = std::move(given);
     const FileKind kind = fileSystem.kindOf(path);
     if (kind != FileKind::Regular) {
-        file.m_kind = kind == FileKind::None ? Kind::Missing : Kind::Folder;
+        file.m_kind = kind == FileKind::None        ? Kind::Missing
+                      : kind == FileKind::Directory ? Kind::Folder
+                                                    : Kind::Special;
         return file;
     }
     const Peek found = peek(fileSystem, path);
@@ -109,6 +111,8 @@ std::string GivenFile::seemsToBe() const {
             return ": there is no such file";
         case Kind::Folder:
             return " is a folder, not a file";
+        case Kind::Special:
+            return " is a device, a pipe or a socket";
         case Kind::Index:
             return " is an index file";
         case Kind::IndexOfOtherLength:

@@ -16,7 +16,8 @@ class GivenFile {
 public:
     enum class Kind {
         Missing,
-        Folder,              // or anything else that is no regular file
+        Folder,
+        Special,             // a device, a pipe or a socket
         Index,               // 64 bytes that begin with the signature and version of an index
         IndexOfOtherLength,  // begins so, or is an empty *.asm: an index cut short or grown
         SectionFile,         // named as one of the ten section files

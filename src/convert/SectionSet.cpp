@@ -42,7 +42,8 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::string& give
         fileSystem.kindOf(path.parent_path() / "header.bin") == FileKind::Regular;
     const bool rewritable = indexLike && file.namedAsIndex() &&
                             (file.kind() == Kind::IndexOfOtherLength || headerBeside);
-    const bool there = file.kind() != Kind::Missing && file.kind() != Kind::Folder;
+    const bool there =
+        file.kind() != Kind::Missing && file.kind() != Kind::Folder && file.kind() != Kind::Special;
     return problem(file.kind() == Kind::Missing              ? "no-index"
                    : file.kind() == Kind::IndexOfOtherLength ? "index-length"
                                                              : "not-an-index",

@@ -235,6 +235,18 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
     EXPECT_EQ(refused["file"], at("robot.p"));
     EXPECT_EQ(refused["remedy"], meant);
     EXPECT_EQ(refused["onDisk"], 432);
+#ifndef _WIN32
+    // A device is named for what it is, whichever command it is given to.
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"check", "/dev/null"}, {"join", "/dev/null", at("out.p")}, {"split", "/dev/null"}}) {
+        const CliRun device = run(args);
+        EXPECT_EQ(device.status, 1);
+        EXPECT_NE(device.err.find("/dev/null"), std::string::npos) << device.err;
+        EXPECT_NE(device.err.find(" a device, a pipe or a socket"), std::string::npos)
+            << device.err;
+    }
+    EXPECT_EQ(entriesOf(dir.path()), before);
+#endif
     // The same model split again over its own set is no slip; --force splits over another's.
     EXPECT_EQ(run({"split", at("robot.p")}).status, 0);
     EXPECT_EQ(run({"split", "--force", at("big.p")}).status, 0);
