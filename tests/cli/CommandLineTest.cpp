@@ -353,6 +353,10 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
         std::string problems;  // the lines check gives, as recount would
         for (const auto& problem : report["problems"]) {
             problems += problem["message"].get<std::string>() + "\n";
+            // A file that is there: the lengths wanted are the ones that the text names.
+            for (const auto& wanted : problem["onDisk"].is_null() ? "[]"_json : problem["wanted"]) {
+                EXPECT_NE(problems.find(wanted.dump()), std::string::npos) << problems;
+            }
         }
         EXPECT_EQ(check.status, row.check.empty() ? 0 : 1);
         EXPECT_EQ(run({"check", index}).status, check.status);  // as text, the same verdict
