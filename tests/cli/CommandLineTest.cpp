@@ -105,6 +105,7 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     const CliRun info = run({"info", dir.text("robot.p")});
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(info.err, "");
+    EXPECT_TRUE(info.out.starts_with("Model file     " + dir.text("robot.p") + "\n")) << info.out;
     for (const char* line : {"NumValue3      3\n", "Section file           Offset       Length\n",
                              "value3.bin                164           24\n",
                              "Unowned bytes               8   (offsets 400 to 407)\n"}) {
@@ -178,6 +179,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
     tree["big.p"] = makeModel({1, 5, 0, 2, 9, 3, 2});
     tree["m"] = {};  // a file in the way of m.p's own folder
     tree["damaged.p"] = Bytes(100);
+    tree["empty.txt"] = {};
     tree["cut/short.asm"] = Bytes(tree["robot.asm"].begin(), tree["robot.asm"].end() - 4);
     tree["cut/long.asm"] = tree["robot.asm"];
     tree["cut/long.asm"].resize(68);
@@ -195,6 +197,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
         {{"check", at("robot.p")}, at("robot.p") + model, meant},
         {{"recount", "--new-index", at("robot.p")}, at("robot.p") + model, meant},
         {{"recount", at("poly.bin")}, at("poly.bin") + " is a section file", meant},
+        {{"check", at("empty.txt")}, "empty.txt is 0 bytes that do not begin as an index", meant},
         {{"check", at("cut/short.asm")}, "short.asm is 60 bytes, not 64", anew + at("cut/short")},
         {{"recount", at("cut/long.asm")}, "long.asm is 68 bytes, not 64", anew + at("cut/long")},
         {{"join", at("robot.p"), at("out.p")}, at("robot.p") + ": it" + model, meant},
