@@ -180,6 +180,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
     tree["m"] = {};  // a file in the way of m.p's own folder
     tree["damaged.p"] = Bytes(100);
     tree["empty.txt"] = {};
+    tree["junk.dat"] = Bytes(200, 0x55);  // as long as a model, with no model's counts
     tree["cut/short.asm"] = Bytes(tree["robot.asm"].begin(), tree["robot.asm"].end() - 4);
     tree["cut/long.asm"] = tree["robot.asm"];
     tree["cut/long.asm"].resize(68);
@@ -198,6 +199,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
         {{"recount", "--new-index", at("robot.p")}, at("robot.p") + model, meant},
         {{"recount", at("poly.bin")}, at("poly.bin") + " is a section file", meant},
         {{"check", at("empty.txt")}, "empty.txt is 0 bytes that do not begin as an index", meant},
+        {{"recount", at("junk.dat")}, "junk.dat is 200 bytes that do not begin as an", meant},
         {{"check", at("cut/short.asm")}, "short.asm is 60 bytes, not 64", anew + at("cut/short")},
         {{"recount", at("cut/long.asm")}, "long.asm is 68 bytes, not 64", anew + at("cut/long")},
         {{"join", at("robot.p"), at("out.p")}, at("robot.p") + ": it" + model, meant},
@@ -286,7 +288,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
          "NumPolys 1 -> 2"},
         {"a vertex more", worked,
          grow({{"unknown.bin", 4}, {"additional.bin", 12}, {"color.bin", 4}}), none,
-         "NumVerts 2 and NumExtra 1 give 36", true, "NumVerts 2 -> 3"},
+         "NumVerts 2 and NumExtra 1 give 36", true,
+         "NumVerts 2 -> 3\nadditional.bin in robot.asm: 36 -> 48"},
         {"a hundret more", worked, grow({{"hundrets.bin", 100}, {"fiftysix.bin", 56}}), none,
          "NumHundrets 1 gives 60", true, "NumHundrets 1 -> 2"},
         {"a value3 more", worked, grow({{"value3.bin", 8}}), none, "NumValue3 3 gives 24", true,
