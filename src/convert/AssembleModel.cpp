@@ -101,8 +101,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
 
     using Kind = GivenFile::Kind;
     const GivenFile given = GivenFile::at(fileSystem, index, toText(index));
-    if (given.kind() == Kind::Missing || given.kind() == Kind::Folder ||
-        given.kind() == Kind::Special) {
+    if (!given.isFile()) {
         ui.ShowMessage(
             kFileDoesNotExist, kErrorTitle,
             toText(index) + given.seemsToBe() + ": " +

@@ -35,6 +35,10 @@ public:
     const std::string& given() const { return m_given; }
     // True when the name ends in ".asm", in any case.
     bool namedAsIndex() const;
+    // True for a regular file, whose size and first bytes were read.
+    bool isFile() const {
+        return m_kind != Kind::Missing && m_kind != Kind::Folder && m_kind != Kind::Special;
+    }
     // True for a file of a split set: an index file, whole or not, or a section file.
     bool ofASet() const {
         return m_kind == Kind::Index || m_kind == Kind::IndexOfOtherLength ||

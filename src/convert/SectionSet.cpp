@@ -42,12 +42,10 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::string& give
         fileSystem.kindOf(path.parent_path() / "header.bin") == FileKind::Regular;
     const bool rewritable = indexLike && file.namedAsIndex() &&
                             (file.kind() == Kind::IndexOfOtherLength || headerBeside);
-    const bool there =
-        file.kind() != Kind::Missing && file.kind() != Kind::Folder && file.kind() != Kind::Special;
     return problem(file.kind() == Kind::Missing              ? "no-index"
                    : file.kind() == Kind::IndexOfOtherLength ? "index-length"
                                                              : "not-an-index",
-                   given, there ? std::optional(file.size()) : std::nullopt, {64},
+                   given, file.isFile() ? std::optional(file.size()) : std::nullopt, {64},
                    file.seemsToBe() + (indexLike ? "" : ", not an index file"),
                    rewritable ? "run cindervaxel-cli recount --new-index " + given +
                                     " to write it anew from header.bin and the section files"
