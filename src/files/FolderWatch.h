@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -16,6 +17,20 @@
 // holds nothing that must be written out: the system closes its handles. stop() is for a thread
 // of the program itself that wants a wait to end.
 namespace cvx {
+
+// What tells one state of a file from another, as finely as the system keeps it: whether it is
+// there, its length, the time of its last change (nanoseconds on Linux, 100 ns on Windows: the
+// standard library's clock there counts whole seconds) and, where the system has one, its file
+// number, which a save by rename changes.
+struct FileStamp {
+    bool there = false;
+    std::int64_t length = 0, time = 0;
+    std::uint64_t id = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// Returns the stamp of the file `path`; one that is not there when it cannot be looked up.
+FileStamp fileStamp(const std::filesystem::path& path);
 
 class FolderWatch {
 public:

@@ -17,18 +17,8 @@ WatchedFiles::WatchedFiles(const fs::path& folder, std::vector<fs::path> names, 
 void WatchedFiles::note() {
     m_noted.clear();
     for (const fs::path& name : m_names) {
-        m_noted.push_back(stampOf(name));
+        m_noted.push_back(fileStamp(m_watch.folder() / name));
     }
-}
-
-WatchedFiles::Stamp WatchedFiles::stampOf(const fs::path& name) const {
-    std::error_code error;
-    const fs::path path = m_watch.folder() / name;
-    Stamp stamp;
-    stamp.length = fs::file_size(path, error);
-    stamp.there = !error;
-    stamp.time = fs::last_write_time(path, error);
-    return stamp.there ? stamp : Stamp{};
 }
 
 // Letters compared without their case: Windows takes "POLY.BIN" for poly.bin. Where it is
@@ -74,7 +64,7 @@ std::optional<std::vector<fs::path>> WatchedFiles::next(milliseconds timeout) {
             }
             std::vector<fs::path> changed;
             for (std::size_t i = 0; i < m_names.size(); ++i) {
-                const Stamp now = stampOf(m_names[i]);
+                const FileStamp now = fileStamp(m_watch.folder() / m_names[i]);
                 if (!(now == m_noted[i])) {
                     changed.push_back(m_names[i]);
                     m_noted[i] = now;

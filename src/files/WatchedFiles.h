@@ -12,9 +12,10 @@ namespace cvx {
 // Some files of one folder, watched for changes that have settled: a save by an editor comes as
 // a burst of notifications (write, truncate, rename, remove and make again), and a rebuild should
 // see only the last state. Each file is known by whether it is there, its length and its time of
-// last change; only a file that differs from what was last noted counts as changed. The program's
-// own writes to the files (a recount) are noted after them, and notifications of other entries of
-// the folder (the model that a join writes there, through a temporary file) count for nothing.
+// last change (FileStamp); only a file that differs from what was last noted counts as changed. The
+// program's own writes to the files (a recount) are noted after them, and notifications of other
+// entries of the folder (the model that a join writes there, through a temporary file) count for
+// nothing.
 class WatchedFiles {
 public:
     // Starts watching `names` in `folder` and notes them as they are now. Throws as FolderWatch
@@ -34,18 +35,11 @@ public:
     FolderWatch& watch() { return m_watch; }
 
 private:
-    struct Stamp {
-        bool there = false;
-        std::uintmax_t length = 0;
-        std::filesystem::file_time_type time{};
-        bool operator==(const Stamp&) const = default;
-    };
-    Stamp stampOf(const std::filesystem::path& name) const;
     bool watched(const std::filesystem::path& name) const;
 
     FolderWatch m_watch;
     std::vector<std::filesystem::path> m_names;
-    std::vector<Stamp> m_noted;
+    std::vector<FileStamp> m_noted;
     std::chrono::milliseconds m_quiet;
 };
 

@@ -33,6 +33,18 @@ constexpr DWORD kChanges =
 
 }  // namespace
 
+FileStamp fileStamp(const fs::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return {};
+    }
+    const auto join = [](DWORD high, DWORD low) {
+        return static_cast<std::int64_t>((std::uint64_t{high} << 32) | low);
+    };
+    return {true, join(data.nFileSizeHigh, data.nFileSizeLow),
+            join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime), 0};
+}
+
 struct FolderWatch::Native {
     HANDLE folder = INVALID_HANDLE_VALUE;
     HANDLE changed = nullptr, stopped = nullptr;
@@ -69,10 +81,10 @@ FolderWatch::FolderWatch(const fs::path& folder)
     n.folder = ::CreateFileW(
         folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
-    n.changed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    n.stopped = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (n.folder == INVALID_HANDLE_VALUE || n.changed == nullptr || n.stopped == nullptr ||
-        !n.read()) {
+    // GetLastError() is that of the step that failed: each sets it.
+    if (n.folder == INVALID_HANDLE_VALUE ||
+        (n.changed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr)) == nullptr ||
+        (n.stopped = ::CreateEventW(nullptr, TRUE, FALSE, nullptr)) == nullptr || !n.read()) {
         throw watchError(::GetLastError(), folder);
     }
 }
