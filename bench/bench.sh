@@ -8,9 +8,12 @@
 # build option CINDERVAXEL_KERNEL_COPY). Then 1000 small models split in one call against cp of
 # the files that this writes. Prints for each row the time of the floor and the ratio to it of the
 # pair in the middle (the median), of the lowest and of the highest pair, and the peak resident
-# memory; then the time from starting the window program to its main window shown (offscreen).
+# memory; then the time from starting the window program to its main window shown (offscreen);
+# then `join --watch`: the time from a saved section file to the model rebuilt, over 50 saves of a
+# 1 and a 64 MiB model, and the CPU time the watch uses in 10 idle seconds.
 #
 #   bash bench/bench.sh [ROUNDS] [SIZES_MIB...]      (defaults: 5 rounds; 1 64 512)
+#   bash bench/bench.sh watch                        (the watch alone)
 #
 # The models and outputs go to $BENCH_DIR (default build/bench-data; a tmpfs such as /dev/shm
 # measures without a disk), which needs about four times the largest model in free space.
@@ -22,6 +25,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+only=
+if [ "${1:-}" = watch ]; then
+    only=watch
+    shift
+fi
 rounds=${1:-5}
 shift || true
 sizes=("$@")
@@ -41,8 +49,44 @@ other_cli=build/bench-other-copy/src/cli/cindervaxel-cli
 maker=build/release/bench/make-bench-model
 reference=build/release/bench/copy-reference
 startup=build/release/bench/startup-time
+latency=build/release/bench/watch-latency
 
 mkdir -p "$work"
+
+# watch_rows SIZES_MIB...: for each size, a model split into a set, `join --watch` of it, and
+# 50 saves of poly.bin timed by watch-latency (half of them by rename, as editors save); then,
+# for the first size, the CPU time (user and system) that the watch used in 10 seconds without a
+# change, from the scheduler's count for the process (/proc/PID/schedstat, in nanoseconds).
+watch_rows() {
+    local size dir pid offset before after
+    for size in "$@"; do
+        dir="$work/watch-$size"
+        rm -rf "$dir"
+        mkdir -p "$dir/set" "$dir/out"
+        "$maker" "$dir/set/model.p" "$size" >/dev/null
+        "$cli" split "$dir/set/model.p"
+        offset=$("$cli" info "$dir/set/model.p" | awk '$1 == "poly.bin" { print $2 }')
+        "$cli" join --watch "$dir/set/model.asm" "$dir/out/model.p" >"$dir/log" 2>&1 &
+        pid=$!
+        until [ -s "$dir/log" ]; do sleep 0.05; done  # the first join is done
+        printf 'join --watch, %s MiB model: ' "$(($(stat -c %s "$dir/set/model.p") / 1048576))"
+        "$latency" "$dir/set/poly.bin" "$offset" "$dir/out/model.p" 50
+        if [ "$size" = "$1" ]; then
+            sleep 1
+            before=$(cut -d' ' -f1 "/proc/$pid/schedstat")
+            sleep 10
+            after=$(cut -d' ' -f1 "/proc/$pid/schedstat")
+            echo "join --watch, idle for 10 s: $(((after - before) / 1000)) µs of CPU time"
+        fi
+        kill "$pid"
+        wait "$pid" 2>/dev/null || true
+        rm -rf "$dir"
+    done
+}
+if [ "$only" = watch ]; then
+    watch_rows 1 64
+    exit 0
+fi
 
 # measure OUTPUTS COMMAND...: removes OUTPUTS (a glob), runs COMMAND and prints
 # "microseconds peak_kib".
@@ -191,3 +235,6 @@ process_ms=$(cut -d' ' -f1 "$work/startup" | median | awk '{ printf "%.1f", $1 /
 main_ms=$(cut -d' ' -f2 "$work/startup" | median)
 echo
 echo "main window shown after ${process_ms} ms (${main_ms} ms of it from main()), median of $rounds"
+
+echo
+watch_rows 1 64

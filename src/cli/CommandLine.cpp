@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "CliUserInterface.h"
+#include "JoinWatch.h"
 #include "cindervaxel/Version.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
@@ -33,6 +34,7 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  cindervaxel-cli split [--own-folder] [--force] [--sync] MODEL...\n"
     "  cindervaxel-cli join [--no-check-lengths] [--sync] INDEX DEST\n"
+    "  cindervaxel-cli join --watch [--recount] [--no-check-lengths] [--sync] INDEX DEST\n"
     "  cindervaxel-cli info [--json] MODEL\n"
     "  cindervaxel-cli check [--json] INDEX\n"
     "  cindervaxel-cli recount [--add-value3 | --drop-value3] [--new-index] INDEX\n"
@@ -47,7 +49,14 @@ constexpr const char* kUsage =
     "           model is refused unless --force is given\n"
     "  join     writes the model file DEST from the index file INDEX and the section files\n"
     "           beside it; their lengths are checked against the index unless\n"
-    "           --no-check-lengths is given (a mismatch ends the program with status 3)\n"
+    "           --no-check-lengths is given (a mismatch ends the program with status 3).\n"
+    "           With --watch it joins once and then again after each change of the index,\n"
+    "           header.bin or a section file, once the writes have settled, until Ctrl-C;\n"
+    "           one line per join on standard output: the time, the files that changed,\n"
+    "           how long it took. A set that does not fit keeps DEST as it was, its\n"
+    "           problems on standard error, and the watch waits for the next change.\n"
+    "           --recount first brings header.bin and the index up to date, as recount\n"
+    "           does, whenever the files can be counted\n"
     "  info     shows the header counts and where each section lies in MODEL; writes nothing\n"
     "  check    compares the section files beside INDEX with the lengths in the index and the\n"
     "           counts in header.bin, and lists every problem with what to do; writes\n"
@@ -85,6 +94,8 @@ struct Command {
     int (*run)(const Invocation&);
     // Options that exclude each other.
     std::vector<std::string_view> oneOf = {};
+    // An option that is taken only with another: {"--recount", "--watch"}.
+    std::vector<std::string_view> onlyWith = {};
 };
 
 // The folder that a split of the model `path` (absolute) writes into, by the rule the split
@@ -163,7 +174,25 @@ int split(const Invocation& call) {
     return status;
 }
 
+int failed(const Invocation& call, const RunError& error);
+
+// join --watch: runs until an interrupt ends the program.
+int watch(const Invocation& call) {
+    try {
+        JoinWatch watch(
+            call.operands[0], call.operands[1],
+            {call.has("--recount"), !call.has("--no-check-lengths"), call.has("--sync")}, call.out,
+            call.err);
+        return watch.run();
+    } catch (const RunError& error) {
+        return failed(call, error);
+    }
+}
+
 int join(const Invocation& call) {
+    if (call.has("--watch")) {
+        return watch(call);
+    }
     Workspace workspace(nativeFileSystem());
     workspace.durable = call.has("--sync");
     CliUserInterface ui(call.err, call.has("--no-check-lengths") ? Answer::No : Answer::Yes, "");
@@ -376,7 +405,14 @@ int recount(const Invocation& call) {
 
 const Command kCommands[] = {
     {"split", {"--own-folder", "--force", "--sync"}, "MODEL", 1, SIZE_MAX, split},
-    {"join", {"--no-check-lengths", "--sync"}, "INDEX and DEST", 2, 2, join},
+    {"join",
+     {"--no-check-lengths", "--sync", "--watch", "--recount"},
+     "INDEX and DEST",
+     2,
+     2,
+     join,
+     {},
+     {"--recount", "--watch"}},
     {"info", {"--json"}, "MODEL", 1, 1, info},
     {"check", {"--json"}, "INDEX", 1, 1, check},
     {"recount",
@@ -427,6 +463,11 @@ std::variant<const Command*, std::string> parse(const std::vector<std::string>& 
                       [&](std::string_view option) { return call.has(option); }) > 1) {
         return name + " takes " + std::string(command->oneOf[0]) + " or " +
                std::string(command->oneOf[1]) + ", not both";
+    }
+    if (!command->onlyWith.empty() && call.has(command->onlyWith[0]) &&
+        !call.has(command->onlyWith[1])) {
+        return name + " takes " + std::string(command->onlyWith[0]) + " only with " +
+               std::string(command->onlyWith[1]);
     }
     return &*command;
 }

@@ -231,7 +231,44 @@ interrupt_checks() {
             echo "ok: SIG$signal in the middle of a write (exit $status, files old or new)"
         fi
     done
+    watch_interrupts
     set +m
+}
+
+# join --watch of the 256 MiB set, its model written into the watched folder, ended by a signal
+# while it waits and by SIGINT while it rebuilds: within a second, with the signal's status, the
+# model whole and no temporary file left.
+watch_interrupts() {
+    local dir=big/watch signal number status start end
+    rm -rf "$dir"
+    cp -al big/new "$dir"  # the same files: a watch only reads them
+    for signal in INT TERM rebuild; do
+        number=$(kill -l "${signal/rebuild/INT}")
+        rm -f "$dir/out.p"
+        : >"$dir/log"  # empty before the watch starts, which may take a moment
+        "$cli" join --watch "$dir/model.asm" "$dir/out.p" >"$dir/log" 2>&1 &
+        local pid=$!
+        until [ -s "$dir/log" ] || ! kill -0 "$pid" 2>/dev/null; do sleep 0.01; done
+        if [ "$signal" = rebuild ]; then
+            touch "$dir/poly.bin"
+            until [ -n "$(temporary_files "$dir")" ] || ! kill -0 "$pid" 2>/dev/null; do
+                sleep 0.005
+            done
+        fi
+        start=$(date +%s%N)
+        kill -s "${signal/rebuild/INT}" "$pid" 2>/dev/null || true
+        status=0
+        wait "$pid" || status=$?
+        end=$(date +%s%N)
+        cases=$((cases + 1))
+        if [ "$status" -ne $((128 + number)) ] || [ $((end - start)) -gt 1000000000 ]; then
+            fail "watch, $signal: exit status $status after $(((end - start) / 1000000)) ms"
+        elif [ -n "$(temporary_files "$dir")" ] || ! cmp -s "$dir/out.p" big/new/model.p; then
+            fail "watch, $signal: the model is not whole, or a temporary file is left"
+        else
+            echo "ok: watch, $signal: exit $status after $(((end - start) / 1000000)) ms, model whole"
+        fi
+    done
 }
 
 case "$part" in

@@ -1,0 +1,128 @@
+#include "JoinWatch.h"
+
+#include <ctime>
+#include <utility>
+
+#include "CliUserInterface.h"
+#include "convert/AssembleModel.h"
+#include "convert/ErrorReport.h"
+#include "convert/SectionSet.h"
+#include "files/PathText.h"
+#include "formats/SectionTable.h"
+
+namespace cvx {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The index and every file a set may hold: header.bin and the section files.
+std::vector<fs::path> namesOfTheSet(const fs::path& index) {
+    std::vector<fs::path> names{index.filename()};
+    for (const SectionInfo& info : sectionTable()) {
+        names.push_back(toPath(info.fileName));
+    }
+    return names;
+}
+
+template <typename Texts, typename Text>
+std::string listed(const Texts& texts, Text text) {
+    std::string list;
+    for (const auto& item : texts) {
+        list += (list.empty() ? "" : ", ") + text(item);
+    }
+    return list;
+}
+
+}  // namespace
+
+JoinWatch::JoinWatch(const std::string& index, const std::string& dest, Options options,
+                     std::FILE* out, std::FILE* err)
+    : m_index(resolveAgainstCurrentDirectory(nativeFileSystem(), toPath(index))),
+      m_dest(resolveAgainstCurrentDirectory(nativeFileSystem(), toPath(dest))),
+      m_options(options),
+      m_out(out),
+      m_err(err),
+      m_files(
+          std::make_unique<WatchedFiles>(m_index.parent_path(), namesOfTheSet(m_index), kQuiet)) {}
+
+int JoinWatch::run() {
+    rebuild({});
+    for (;;) {
+        std::optional<std::vector<fs::path>> changed;
+        try {
+            changed = m_files->next(FolderWatch::kForever);
+        } catch (const RunError& error) {
+            CliUserInterface ui(m_err, Answer::Yes, "");
+            reportError(ui, error, ErrorCode::PathNotFound);
+            return 1;
+        }
+        if (!changed) {
+            return 0;
+        }
+        rebuild(*changed);
+    }
+}
+
+void JoinWatch::line(const std::string& text) {
+    char time[16] = "";
+    const std::time_t now = std::time(nullptr);
+    std::strftime(time, sizeof time, "%H:%M:%S", std::localtime(&now));
+    std::fprintf(m_out, "%s %s\n", time, text.c_str());
+    std::fflush(m_out);
+}
+
+void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
+    const std::string what = changed.empty() ? "start" : listed(changed, [](const fs::path& name) {
+                                                             return toText(name);
+                                                         }) + " changed";
+    const std::string kept = toText(m_dest.filename()) + " kept as it was";
+    const auto refused = [&](const std::string& why, const std::vector<Problem>& problems) {
+        line(what + ": " + why + ", " + kept);
+        for (const Problem& problem : problems) {
+            std::fprintf(m_err, "%s\n", problem.text.c_str());
+        }
+        std::fflush(m_err);
+    };
+    const auto started = Clock::now();
+    FileSystem& fileSystem = nativeFileSystem();
+    try {
+        SectionSet set = SectionSet::read(fileSystem, toText(m_index));
+        if (set.refusal()) {
+            return refused("not joined", {*set.refusal()});
+        }
+        if (m_options.recount) {
+            const SectionSet::Recount recount = set.recount(SectionSet::Value3::AsIndexed);
+            if (!recount.problems.empty()) {
+                return refused("cannot be counted yet", recount.problems);
+            }
+            if (!recount.changes.empty()) {
+                set.write(fileSystem, recount);
+                m_files->note();  // the watch's own writes are no change to rebuild after
+                line("recount: " + listed(recount.changes, [](const std::string& c) { return c; }));
+                set = SectionSet::read(fileSystem, toText(m_index));
+            }
+        }
+        if (const auto problems = set.problems(); m_options.checkLengths && !problems.empty()) {
+            return refused("not joined", problems);
+        }
+    } catch (const RunError& error) {
+        line(what + ": not joined, " + kept);
+        CliUserInterface ui(m_err, Answer::Yes, "");
+        reportError(ui, error, ErrorCode::FileNotFound);
+        return;
+    }
+    Workspace workspace(fileSystem);
+    workspace.durable = m_options.sync;
+    CliUserInterface ui(m_err, m_options.checkLengths ? Answer::Yes : Answer::No, "");
+    AssembleModel(workspace, ui, toText(m_index), toText(m_dest));
+    if (ui.messageShown()) {
+        line(what + ": not joined, " + kept);
+        return;
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    line(what + ": " + toText(m_dest.filename()) + " joined in " + std::to_string(took.count()) +
+         " ms");
+}
+
+}  // namespace cvx
