@@ -98,7 +98,8 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
             }
             if (!recount.changes.empty()) {
                 set.write(fileSystem, recount);
-                m_files->note();  // the watch's own writes are no change to rebuild after
+                // The watch's own writes are no change to rebuild after.
+                m_files->note({m_index.filename(), toPath(sectionInfo(Section::Header).fileName)});
                 line("recount: " + listed(recount.changes, [](const std::string& c) { return c; }));
                 set = SectionSet::read(fileSystem, toText(m_index));
             }
@@ -120,9 +121,10 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
         line(what + ": not joined, " + kept);
         return;
     }
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-    line(what + ": " + toText(m_dest.filename()) + " joined in " + std::to_string(took.count()) +
-         " ms");
+    const std::chrono::duration<double, std::milli> took = Clock::now() - started;
+    char ms[32];
+    std::snprintf(ms, sizeof ms, " joined in %.1f ms", took.count());
+    line(what + ": " + toText(m_dest.filename()) + ms);
 }
 
 }  // namespace cvx

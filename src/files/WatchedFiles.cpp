@@ -14,10 +14,12 @@ WatchedFiles::WatchedFiles(const fs::path& folder, std::vector<fs::path> names, 
     note();
 }
 
-void WatchedFiles::note() {
-    m_noted.clear();
-    for (const fs::path& name : m_names) {
-        m_noted.push_back(fileStamp(m_watch.folder() / name));
+void WatchedFiles::note(const std::vector<fs::path>& names) {
+    m_noted.resize(m_names.size());
+    for (std::size_t i = 0; i < m_names.size(); ++i) {
+        if (names.empty() || std::find(names.begin(), names.end(), m_names[i]) != names.end()) {
+            m_noted[i] = fileStamp(m_watch.folder() / m_names[i]);
+        }
     }
 }
 

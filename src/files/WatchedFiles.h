@@ -29,8 +29,9 @@ public:
     // now. Returns no names when the time ran out first, nothing at all once stop() was called.
     std::optional<std::vector<std::filesystem::path>> next(std::chrono::milliseconds timeout);
 
-    // Notes the files as they are now: what changed up to here is not reported.
-    void note();
+    // Notes the files `names` (all, when none are given) as they are now: what changed in them up
+    // to here is not reported.
+    void note(const std::vector<std::filesystem::path>& names = {});
 
     FolderWatch& watch() { return m_watch; }
 

@@ -68,7 +68,7 @@ TEST(WatchedFiles, TheProgramsOwnWritesAreNoChange) {
     model->commit();
     writeFile(dir / "robot.asm.bak", Bytes(64, 1));
     writeFile(dir / "header.bin", Bytes(128, 5));
-    files.note();
+    files.note({"header.bin"});
     EXPECT_EQ(files.next(500ms), Names());
     writeFile(dir / "robot.asm", Bytes(64, 9));
     EXPECT_EQ(files.next(FolderWatch::kForever), Names{"robot.asm"});
