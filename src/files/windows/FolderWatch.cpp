@@ -123,6 +123,9 @@ std::optional<std::vector<fs::path>> FolderWatch::wait(std::chrono::milliseconds
         std::wstring name(info.FileNameLength / sizeof(wchar_t), L'\0');
         std::memcpy(name.data(), n.buffer + at + offsetof(FILE_NOTIFY_INFORMATION, FileName),
                     info.FileNameLength);
+        if (name.find(L'~') != std::wstring::npos) {
+            name.clear();  // perhaps a short name ("FIFTYS~1.BIN"): any entry may have changed
+        }
         if (std::find(names.begin(), names.end(), fs::path(name)) == names.end()) {
             names.emplace_back(name);
         }
