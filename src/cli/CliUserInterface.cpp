@@ -31,15 +31,15 @@ Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {
         return Answer::Yes;
     }
     const bool split = question.run == ReplaceQuestion::Run::Split;
-    const std::size_t count = question.files.size();
+    const bool one = question.files.size() == 1;
     std::string text =
-        split ? format(
-                    "a split would replace %zu file%s that hold%s other work: "
-                    "join the set first, split with --own-folder, or give "
-                    "--force to replace %s",
-                    count, count == 1 ? "" : "s", count == 1 ? "s" : "", count == 1 ? "it" : "them")
-              : "a join would replace it: give the model file (.p) to write, or "
-                "--force to replace it";
+        split ? "a split would replace " + std::to_string(question.files.size()) +
+                    (one ? " file that holds" : " files that hold") +
+                    " other work: join the set first, split with --own-folder, or give --force "
+                    "to replace " +
+                    (one ? "it" : "them")
+              : "a join would replace it: give the model file (.p) to write, or --force to "
+                "replace it";
     text = "cindervaxel-cli: " + toText(question.given) + ": " + text + "\n";
     for (const WorkInTheWay& file : question.files) {
         text += "  " + toText(file.file) + ": " + file.why + "\n";

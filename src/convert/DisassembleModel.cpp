@@ -6,6 +6,7 @@
 
 #include "ErrorReport.h"
 #include "GivenFile.h"
+#include "files/Interrupts.h"
 #include "files/PathText.h"
 #include "files/ReplacingFile.h"
 #include "formats/CheckedInt32.h"
@@ -22,8 +23,8 @@ constexpr FileNumber kOutputFile = 2;  // a file where an output goes, while it 
 const char* const kNotAWholeModel =
     "check that it is a model file, complete and undamaged, and split that";
 
-// Changes into the model's directory. A pattern is refused with code 64; a path that names
-// nothing, or no file or folder, with code 76.
+// Changes into the model's directory. A pattern is refused with code 64, a path that names
+// nothing with code 76, a device with 75 as a file of the wrong kind.
 void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
     requireFileName(source, toText(source), words);
     const FileKind kind = fileSystem.kindOf(source);
@@ -33,7 +34,7 @@ void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const W
                            .nearHint(fileSystem, "check the path"));
     }
     if (kind == FileKind::Other) {
-        throw RunError(ErrorCode::PathNotFound, "it is a device, a pipe or a socket",
+        throw RunError(ErrorCode::PathFileAccessError, "it is a device, a pipe or a socket",
                        toText(source), "give the model file (.p)");
     }
     fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, source));
@@ -126,7 +127,15 @@ void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
     }
     try {
         if (kind == FileKind::None) {
-            fileSystem.createDirectory(folder);
+            // An interrupt before the split is done takes the folder away again.
+            const interrupts::Held held;
+            interrupts::keep(folder);
+            try {
+                fileSystem.createDirectory(folder);
+            } catch (...) {
+                interrupts::forget(folder);
+                throw;
+            }
             made = true;
         }
         fileSystem.changeDirectory(folder);
@@ -177,10 +186,11 @@ std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& 
                                           : holdsExactly(there, record);
         workspace.files.release(kOutputFile);
         if (!output.unchanged) {
-            inTheWay.push_back({output.path, output.section
-                                                 ? why
-                                                 : "it differs from the index that a split of " +
-                                                       plan.modelName + " writes"});
+            inTheWay.push_back(
+                {output.path, output.section
+                                  ? why
+                                  : "edited: it differs from the index that a split of " +
+                                        plan.modelName + " writes"});
         }
     }
     return inTheWay;
@@ -256,6 +266,9 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
                 fileSystem.syncFolder(directory);  // the folder's own entry
             }
         }
+        if (madeFolder) {
+            interrupts::forget(folder);
+        }
         if (plan.layout.unownedBytes() > 0) {
             const std::int32_t first = plan.layout.FrontEnd();
             ui.ShowNote(toText(source) + " has " + std::to_string(plan.layout.unownedBytes()) +
@@ -274,6 +287,7 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
             } catch (const RunError&) {
                 // Left where it is: the run's own error is the one to report.
             }
+            interrupts::forget(folder);
         }
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
     }

@@ -219,6 +219,23 @@ interrupt_checks() {
             echo "ok: SIG$signal in the middle of a write (exit $status, files old or new)"
         fi
     done
+    # Into its own folder: the folder that the split made goes with its temporary files.
+    mkdir -p big/own
+    ln -f big/new/model.p big/own/model.p
+    "$cli" split --own-folder big/own/model.p &
+    local pid=$!
+    until [ -n "$(temporary_files big/own/model 2>/dev/null)" ] || ! kill -0 "$pid" 2>/dev/null; do
+        sleep 0.01
+    done
+    kill -s INT "$pid" 2>/dev/null || true
+    status=0
+    wait "$pid" || status=$?
+    cases=$((cases + 1))
+    if [ "$status" -ne 130 ] || [ -e big/own/model ]; then
+        fail "SIGINT into its own folder: exit status $status, left: $(ls -A big/own)"
+    else
+        echo "ok: SIGINT into its own folder (exit 130, the folder removed)"
+    fi
     set +m
 }
 
