@@ -53,7 +53,7 @@ int JoinWatch::run() {
         try {
             changed = m_files->next(FolderWatch::kForever);
         } catch (const RunError& error) {
-            CliUserInterface ui(m_err, Answer::Yes, "");
+            CliUserInterface ui(m_err, Answer::Yes);
             reportError(ui, error, ErrorCode::PathNotFound);
             return 1;
         }
@@ -109,13 +109,13 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
         }
     } catch (const RunError& error) {
         line(what + ": not joined, " + kept);
-        CliUserInterface ui(m_err, Answer::Yes, "");
+        CliUserInterface ui(m_err, Answer::Yes);
         reportError(ui, error, ErrorCode::FileNotFound);
         return;
     }
     Workspace workspace(fileSystem);
     workspace.durable = m_options.sync;
-    CliUserInterface ui(m_err, m_options.checkLengths ? Answer::Yes : Answer::No, "");
+    CliUserInterface ui(m_err, m_options.checkLengths ? Answer::Yes : Answer::No, m_options.force);
     AssembleModel(workspace, ui, toText(m_index), toText(m_dest));
     if (ui.messageShown()) {
         line(what + ": not joined, " + kept);

@@ -19,6 +19,7 @@ public:
     struct Options {
         bool recount = false;      // brings header.bin and the index up to date first
         bool checkLengths = true;  // refuses a set whose lengths do not fit
+        bool force = false;        // as join --force: replaces a DEST that is no model file
         bool sync = false;         // as join --sync
     };
 
