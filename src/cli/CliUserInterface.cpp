@@ -1,7 +1,5 @@
 #include "CliUserInterface.h"
 
-#include <cstdlib>
-
 #include "TextOut.h"
 #include "files/PathText.h"
 
@@ -48,11 +46,6 @@ Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {
     writeText(m_errors, text + "Error Code: " +
                             std::to_string(codeNumber(ErrorCode::FileAlreadyExists)) + "\n");
     return Answer::No;
-}
-
-void CliUserInterface::EndProgram() {
-    std::fflush(nullptr);
-    std::exit(kExitEnded);
 }
 
 }  // namespace cvx

@@ -9,7 +9,7 @@ namespace cvx {
 
 // The user interface of the command-line tool: messages go to standard error, a line with the
 // file, the cause and the next step, then the error's code; questions are answered from the
-// command line; ending the program exits with status 3.
+// command line.
 class CliUserInterface final : public UserInterface {
 public:
     // `lengthCheckAnswer` answers the question whether to check lengths; `force` lets a run
@@ -23,8 +23,7 @@ public:
     Answer AskYesNo(const std::string& text, const std::string& title) override;
     // Yes with --force; otherwise says what is in the way and what to do, and answers No.
     Answer AskToReplace(const ReplaceQuestion& question) override;
-    void SetButtonEnabled(Button, bool) override {}
-    [[noreturn]] void EndProgram() override;
+    void SetBusy(bool) override {}
 
     bool messageShown() const { return m_messageShown; }
 

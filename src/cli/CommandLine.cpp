@@ -179,7 +179,10 @@ int join(const Invocation& call) {
     workspace.durable = call.has("--sync");
     CliUserInterface ui(call.err, call.has("--no-check-lengths") ? Answer::No : Answer::Yes,
                         call.has("--force"));
-    AssembleModel(workspace, ui, call.operands[0], call.operands[1]);
+    if (AssembleModel(workspace, ui, call.operands[0], call.operands[1]) ==
+        JoinResult::LengthDiffers) {
+        return kExitEnded;  // as the window ends the program
+    }
     return ui.messageShown() ? kExitMessage : kExitOk;
 }
 

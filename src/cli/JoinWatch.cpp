@@ -116,8 +116,7 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
     Workspace workspace(fileSystem);
     workspace.durable = m_options.sync;
     CliUserInterface ui(m_err, m_options.checkLengths ? Answer::Yes : Answer::No, m_options.force);
-    AssembleModel(workspace, ui, toText(m_index), toText(m_dest));
-    if (ui.messageShown()) {
+    if (AssembleModel(workspace, ui, toText(m_index), toText(m_dest)) != JoinResult::Joined) {
         line(what + ": not joined, " + kept);
         return;
     }

@@ -101,10 +101,9 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
     return lengths;
 }
 
-// The run itself. Returns false when it ended early with its message shown and "Assemble!"
-// enabled again; true when the model was written.
-bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
-              const std::string& DestPath) {
+// The run itself: NotJoined when it ended early with its message shown.
+JoinResult assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
+                    const std::string& DestPath) {
     FileSystem& fileSystem = workspace.fileSystem;
     FileTable& files = workspace.files;
     const fs::path index = resolveAgainstCurrentDirectory(fileSystem, toPath(IndexPath));
@@ -122,8 +121,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
                                                 : "give the index file (.asm) of the set"),
              given.kind() == Kind::Missing ? ErrorCode::FileNotFound
                                            : ErrorCode::PathFileAccessError});
-        ui.SetButtonEnabled(Button::Assemble, true);
-        return false;
+        return JoinResult::NotJoined;
     }
 
     // A slip of the keyboard is refused before anything is opened for writing: the model where
@@ -146,7 +144,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     for (const SectionInfo& info : sectionTable()) {
         if (isListed(sectionIndex, info) &&
             !IsFile(workspace, ui, std::string(info.fileName), fileNumberOf(info.section))) {
-            return false;
+            return JoinResult::NotJoined;
         }
     }
     refuseDestinationAmongInputs(workspace, destination, index);
@@ -158,8 +156,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
                                                    " bytes hold no model's header and sections"});
         if (ui.AskToReplace(question) == Answer::No) {
             files.closeAll();
-            ui.SetButtonEnabled(Button::Assemble, true);
-            return false;
+            return JoinResult::NotJoined;
         }
     }
 
@@ -171,9 +168,10 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
             if (!isListed(sectionIndex, info)) {
                 continue;
             }
-            // A length that does not match ends the program there.
-            FilLen(workspace, ui, std::string(info.fileName), fileNumberOf(info.section),
-                   *sectionIndex.expectedLength(info.section));
+            if (!FilLen(workspace, ui, std::string(info.fileName), fileNumberOf(info.section),
+                        *sectionIndex.expectedLength(info.section))) {
+                return JoinResult::LengthDiffers;
+            }
         }
     }
 
@@ -196,7 +194,7 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
                     ", as header.bin's counts do not reach them: run cindervaxel-cli recount " +
                     toText(index) + " to count them in");
     }
-    return true;
+    return JoinResult::Joined;
 }
 
 }  // namespace
@@ -212,7 +210,6 @@ bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
         {"The File '" + File + "' does not exists! Model can't be assembled!", "File Missing!",
          toText(file) + ": the index lists it, but it is not beside the index: put it back",
          ErrorCode::FileNotFound});
-    ui.SetButtonEnabled(Button::Assemble, true);
     workspace.files.closeAll();
     return false;
 }
@@ -228,22 +225,22 @@ bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
                             ": run cindervaxel-cli check on the index to see what to do",
                         std::nullopt});
         workspace.files.closeAll();
-        ui.EndProgram();  // does not return
+        return false;
     }
     return true;
 }
 
-void AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
-                   const std::string& DestPath) {
-    ui.SetButtonEnabled(Button::Assemble, false);
+JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
+                         const std::string& DestPath) {
+    ui.SetBusy(true);
+    JoinResult result = JoinResult::NotJoined;
     try {
-        if (!assemble(workspace, ui, IndexPath, DestPath)) {
-            return;
-        }
+        result = assemble(workspace, ui, IndexPath, DestPath);
     } catch (const std::exception&) {
         handleOperationError(workspace.files, ui, ErrorCode::FileNotFound);
     }
-    ui.SetButtonEnabled(Button::Assemble, true);
+    ui.SetBusy(false);
+    return result;
 }
 
 }  // namespace cvx

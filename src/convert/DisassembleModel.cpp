@@ -210,7 +210,7 @@ std::string ownFolderOf(FileSystem& fileSystem, const fs::path& source, const Wo
 
 void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string& SourcePath,
                       bool CreateOwnFolder) {
-    ui.SetButtonEnabled(Button::Disassemble, false);
+    ui.SetBusy(true);
     FileSystem& fileSystem = workspace.fileSystem;
     const Wording& words = ui.words();
     fs::path directory;  // the model's
@@ -237,7 +237,7 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
         if (!inTheWay.empty() &&
             ui.AskToReplace({ReplaceQuestion::Run::Split, source, inTheWay}) == Answer::No) {
             workspace.files.closeAll();
-            ui.SetButtonEnabled(Button::Disassemble, true);
+            ui.SetBusy(false);
             return;
         }
 
@@ -291,7 +291,7 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
         }
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
     }
-    ui.SetButtonEnabled(Button::Disassemble, true);
+    ui.SetBusy(false);
 }
 
 std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui,

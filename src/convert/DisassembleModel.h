@@ -14,7 +14,7 @@ namespace cvx {
 //
 // The current directory becomes the model's directory and, when `CreateOwnFolder` is set, the
 // model's own folder inside it (ownFolderOf), made when missing; the directory is not restored.
-// The run greys out "Disassemble!" first and enables it again at its end. Every failure is
+// The run is busy (SetBusy) from its start to its end. Every failure is
 // reported through `ui.ShowMessage` with title "Error": "File does not exist!" for code 76 (no
 // such model file), otherwise the unknown-error text with the code; below it the file, the cause
 // and the next step. Refused before anything is written: 64 a pattern for a name, 62 a file

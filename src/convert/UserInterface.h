@@ -9,12 +9,10 @@
 
 namespace cvx {
 
-// The two buttons that the operations grey out while they run.
-enum class Button { Disassemble, Assemble };
-
 enum class Answer { Yes, No };
 
-// The exit status of a program that an operation ended (EndProgram), in both programs.
+// The exit status of a program that a front end ends because a join found a section file whose
+// length differs from the index (JoinResult::LengthDiffers), in both programs.
 inline constexpr int kExitEnded = 3;
 
 // What an operation tells the user when a run ends early.
@@ -73,11 +71,10 @@ public:
     // default. A front end that cannot ask says why it keeps them and answers No.
     virtual Answer AskToReplace(const ReplaceQuestion& question) = 0;
 
-    // Greys out `button` or enables it again.
-    virtual void SetButtonEnabled(Button button, bool enabled) = 0;
-
-    // Ends the program at once: every window goes, the process ends. Does not return.
-    [[noreturn]] virtual void EndProgram() = 0;
+    // Says that the operation the user started is running (true) or has ended (false): a window
+    // greys out the control that started it meanwhile. Each run says true first and false last,
+    // whatever its outcome.
+    virtual void SetBusy(bool busy) = 0;
 
     // The names of this front end's commands, for the next steps in messages.
     virtual const Wording& words() const { return kCommandLineWording; }

@@ -252,12 +252,14 @@ void frmMain::chooseInto(QLineEdit* field, const FileDialogRequest& request) {
     }
 }
 
-void frmMain::runOperation(const std::function<void()>& operation) {
+void frmMain::runOperation(QPushButton* button, const std::function<void()>& operation) {
+    m_running = button;
     try {
         operation();
     } catch (const ProgramEnded&) {
         // The windows are gone already.
     }
+    m_running = nullptr;
 }
 
 void frmMain::cmdSourceFile_Click() {
@@ -273,16 +275,18 @@ void frmMain::cmdDestP_Click() {
 }
 
 void frmMain::cmdDisassemble_Click() {
-    runOperation([this] {
+    runOperation(cmdDisassemble, [this] {
         DisassembleModel(m_workspace, *this, txtSourceFile->text().toStdString(),
                          chkFolder->isChecked());
     });
 }
 
 void frmMain::cmdAssemble_Click() {
-    runOperation([this] {
-        AssembleModel(m_workspace, *this, txtSourceASM->text().toStdString(),
-                      txtDestP->text().toStdString());
+    runOperation(cmdAssemble, [this] {
+        if (AssembleModel(m_workspace, *this, txtSourceASM->text().toStdString(),
+                          txtDestP->text().toStdString()) == JoinResult::LengthDiffers) {
+            EndProgram();  // as it always has: the set must be mended first
+        }
     });
 }
 
@@ -356,14 +360,9 @@ const Wording& frmMain::words() const {
     return kWindowWording;
 }
 
-void frmMain::SetButtonEnabled(Button button, bool enabled) {
-    switch (button) {
-        case Button::Disassemble:
-            cmdDisassemble->setEnabled(enabled);
-            return;
-        case Button::Assemble:
-            cmdAssemble->setEnabled(enabled);
-            return;
+void frmMain::SetBusy(bool busy) {
+    if (m_running != nullptr) {
+        m_running->setEnabled(!busy);
     }
 }
 

@@ -45,16 +45,19 @@ public:
     // Asks with the question icon whether to replace the files, No being the default.
     Answer AskToReplace(const ReplaceQuestion& question) override;
     const Wording& words() const override;
-    void SetButtonEnabled(Button button, bool enabled) override;
-    [[noreturn]] void EndProgram() override;
+    // Greys out the button whose operation is running, and enables it again.
+    void SetBusy(bool busy) override;
 
 private:
+    // Ends the program at once, as a join that found a length that differs asks: every window
+    // goes, the process ends with status 3.
+    [[noreturn]] void EndProgram();
     void createControls();
     void connectControls();
     void chooseInto(QLineEdit* field, const FileDialogRequest& request);
-    // Runs an operation. When a replaced process end returns instead of ending the process,
-    // the rest of the operation is abandoned here.
-    void runOperation(const std::function<void()>& operation);
+    // Runs the operation that `button` starts. When a replaced process end returns instead of
+    // ending the process, the rest of the operation is abandoned here.
+    void runOperation(QPushButton* button, const std::function<void()>& operation);
 
     void cmdSourceFile_Click();
     void cmdSourceASM_Click();
@@ -79,6 +82,7 @@ private:
     QPushButton* cmdAssemble = nullptr;
     QPushButton* cmdAbout = nullptr;
     QPushButton* cmdQuit = nullptr;
+    QPushButton* m_running = nullptr;  // the button of the operation that is running
 };
 
 }  // namespace cvx

@@ -53,7 +53,7 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         DisassembleModel(workspace, ui, typed ? row.path.substr(1) : dir.text(row.path), false);
         FileTree expected = row.shown.empty() ? setOf(model, row.folder, row.index) : FileTree{};
         expected[row.model] = model;
-        EXPECT_EQ(ui.shown + ui.buttons, row.shown + "D-D+");
+        EXPECT_EQ(ui.shown + ui.buttons, row.shown + "-+");
         EXPECT_EQ(readTree(dir.path()), expected);
         EXPECT_TRUE(!row.shown.empty() || fs::exists(toPath(row.index)));  // in the set's folder
         EXPECT_EQ(workspace.files.openCount(), 0u);
@@ -72,7 +72,7 @@ TEST(Assemble, RefusesDestinationsItCannotWriteAndKeepsTheSet) {
     for (const auto& row : rows) {
         FakeUserInterface ui;
         AssembleModel(workspace, ui, dir.text("robot.asm"), dir.text(row.destination));
-        EXPECT_EQ(ui.shown + ui.buttons, kUnknown + row.code + "\nA-A+") << row.destination;
+        EXPECT_EQ(ui.shown + ui.buttons, kUnknown + row.code + "\n-+") << row.destination;
         EXPECT_EQ(readTree(dir.path()), set);
         EXPECT_EQ(workspace.files.openCount(), 0u);
     }

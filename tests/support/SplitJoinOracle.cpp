@@ -100,7 +100,7 @@ std::string judge(const FaultyFileSystem& files, const Workspace& workspace,
         return problems + "saw '" + transcript(ui) + "'" + (done ? "; " : ", wrong files; ");
     }
     const std::string reported = errorFor(fault->code, split ? 76 : 53);
-    if (ui.shown + ui.buttons != reported + (split ? "D-D+" : "A-A+") || ui.ended) {
+    if (ui.shown + ui.buttons != reported + "-+" || ui.ended) {
         problems += "saw '" + transcript(ui) + "' after a fault; ";
     }
     // A split gives its files their names only once all are written: before that, a fault leaves
@@ -148,13 +148,13 @@ JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
     const bool aModel = index && !beginsLikeIndex(*index) && isModel(*index);
     const bool anIndex = out && beginsLikeIndex(*out);
     if (!index || aModel || anIndex || index->size() < 64) {
-        return {errorFor(!index ? 53 : aModel || anIndex ? 75 : 62, 53) + "A-A+"};
+        return {errorFor(!index ? 53 : aModel || anIndex ? 75 : 62, 53) + "-+"};
     }
     auto listed = [&](std::size_t i) { return i != 2 || (*index)[17] == 1; };
     for (std::size_t i = 0; i < 10; ++i) {
         if (listed(i) && !fileIn(set, nameOf(i))) {
             return {"File Missing!: The File '" + nameOf(i) +
-                    "' does not exists! Model can't be assembled!\nA-A+"};
+                    "' does not exists! Model can't be assembled!\n-+"};
         }
     }
     // A destination that is no model is work of the user's: the fake answers Yes.
@@ -167,13 +167,13 @@ JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
         const std::int64_t must = i == 0 ? 128 : word(*index, 25 + 4 * (i - 1));
         if (listed(i) && std::ssize(set.at(nameOf(i))) != must) {
             return {asked + "Filelength: The Filelength of '" + nameOf(i) +
-                    "' does not match!\nA- ended"};
+                    "' does not match!\n-+ ended"};
         }
     }
     const Bytes& header = set.at("header.bin");
     const Plan plan = planOf(header);
     if (plan.code != 0) {
-        return {asked + errorFor(plan.code, 53) + "A-A+"};
+        return {asked + errorFor(plan.code, 53) + "-+"};
     }
     Bytes model(header.begin(), header.begin() + 128);
     for (std::size_t i = 1; i < 10; ++i) {
@@ -183,11 +183,11 @@ JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
         // value3 bytes with no value3.bin in the set: code 52, reading a file never opened.
         const auto section = listed(i) ? fileIn(set, nameOf(i)) : std::nullopt;
         if (!section || std::ssize(*section) < plan.lengths[i]) {
-            return {asked + errorFor(section ? 62 : 52, 53) + "A-A+"};
+            return {asked + errorFor(section ? 62 : 52, 53) + "-+"};
         }
         model.insert(model.end(), section->begin(), section->begin() + plan.lengths[i]);
     }
-    return {asked + "A-A+", model};
+    return {asked + "-+", model};
 }
 
 }  // namespace
@@ -260,7 +260,7 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
         asked += old && old != fileIn(complete, folder + bare) ? " " + bare : "";
     }
     asked = asked.size() > 7 ? asked + "?\n" : "";
-    const std::string expected = asked + (code != 0 ? errorFor(code, 76) : "") + "D-D+";
+    const std::string expected = asked + (code != 0 ? errorFor(code, 76) : "") + "-+";
     std::string problems =
         judge(files, workspace, ui, before, complete, readTree(dir), expected, true);
     // An own folder that the run made and then could not fill goes again.
@@ -279,11 +279,8 @@ Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::
     Workspace workspace(files);
     workspace.durable = durable;
     FakeUserInterface ui(answer);
-    try {
-        AssembleModel(workspace, ui, toText(dir / "robot.asm"), toText(dir / "out.p"));
-    } catch (const ProgramEnded&) {
-        // Judged below.
-    }
+    ui.ended = AssembleModel(workspace, ui, toText(dir / "robot.asm"), toText(dir / "out.p")) ==
+               JoinResult::LengthDiffers;
     const JoinOutcome outcome = expectedJoin(set, answer);
     FileTree complete = set;
     if (outcome.model) {

@@ -8,10 +8,6 @@
 
 namespace cvx::test {
 
-// Thrown by FakeUserInterface::EndProgram in place of ending the process. It is no standard
-// exception, so no operation's error handler catches it.
-struct ProgramEnded {};
-
 // A user interface that writes down what the operations show, as the command-line tool prints it
 // ("title: text" and a line feed; the detail lines and notes apart), and answers every question
 // alike.
@@ -38,18 +34,12 @@ public:
         asked += "?\n";
         return Answer::Yes;
     }
-    // "D-D+": "Disassemble!" greyed out, then enabled again; "A" for "Assemble!".
-    void SetButtonEnabled(Button button, bool enabled) override {
-        buttons += std::string(button == Button::Disassemble ? "D" : "A") + (enabled ? "+" : "-");
-    }
-    [[noreturn]] void EndProgram() override {
-        ended = true;
-        throw ProgramEnded{};
-    }
+    // "-+": busy, then no longer.
+    void SetBusy(bool busy) override { buttons += busy ? "-" : "+"; }
 
     std::string shown, details, notes, asked, buttons;
-    bool ended = false;
-    Answer answer;  // to the question whether to check lengths
+    bool ended = false;  // a join's JoinResult::LengthDiffers, which ends the program
+    Answer answer;       // to the question whether to check lengths
 };
 
 // What split and join must do is worked out here on its own, from the bytes alone, and compared
