@@ -15,6 +15,7 @@
 #include "convert/DisassembleModel.h"
 #include "convert/ErrorReport.h"
 #include "convert/GivenFile.h"
+#include "convert/ModelDiff.h"
 #include "convert/SectionSet.h"
 #include "convert/mdlFuncts.h"
 #include "files/PathText.h"
@@ -36,6 +37,7 @@ constexpr const char* kUsage =
     "  cindervaxel-cli info [--json] MODEL\n"
     "  cindervaxel-cli check [--json] INDEX\n"
     "  cindervaxel-cli recount [--add-value3 | --drop-value3] [--new-index] INDEX\n"
+    "  cindervaxel-cli diff [--json] A B\n"
     "  cindervaxel-cli --help | --version\n"
     "\n"
     "Splits Vexmoor .p model files into their section files and a MODEL.asm index, or joins such\n"
@@ -56,6 +58,11 @@ constexpr const char* kUsage =
     "           after they were edited; --add-value3 takes value3.bin into the set,\n"
     "           --drop-value3 leaves it out, --new-index writes a missing or cut-short index\n"
     "           anew; changes nothing when a file cannot be counted\n"
+    "  diff     compares the models A and B, each a model file or the index file of a set\n"
+    "           (standing for the model that a join of it gives): the counts that differ,\n"
+    "           the header's other bytes, and for each section file the elements changed,\n"
+    "           inserted or removed, numbered from 0; the bytes that belong to no section.\n"
+    "           Status 0 the same, 1 different, 2 trouble (a missing or wrong file)\n"
     "\n"
     "  --json   prints one JSON document on standard output instead of the table\n"
     "  --sync   puts every file written on the disk before it takes its name, and the folder\n"
@@ -63,7 +70,8 @@ constexpr const char* kUsage =
     "\n"
     "Messages go to standard error as 'title: text', then a line with the file, the cause and\n"
     "what to do. Exit status: 0 done, 1 a message was shown or a check found problems, 2 bad\n"
-    "command line, 3 the program was ended.\n";
+    "command line, 3 the program was ended; for diff, as for cmp: 0 the same, 1 different, 2\n"
+    "trouble.\n";
 
 // A command line as a command takes it.
 struct Invocation {
@@ -374,6 +382,132 @@ int recount(const Invocation& call) {
     return kExitOk;
 }
 
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
+
+// Runs as "[first, last], ..." in JSON, and as "4-7, 9" in text.
+Json runsJson(const std::vector<ModelDiff::Run>& runs) {
+    Json list = Json::array();
+    for (const auto& [first, second] : runs) {
+        list.push_back({first, second});
+    }
+    return list;
+}
+
+std::string runsText(const std::vector<ModelDiff::Run>& runs) {
+    std::string text;
+    for (const auto& [first, last] : runs) {
+        text += (text.empty() ? "" : ", ") + std::to_string(first) +
+                (last > first ? "-" + std::to_string(last) : "");
+    }
+    return text;
+}
+
+Json diffJson(const ModelDiff& diff, const Invocation& call) {
+    Json counts = Json::array(), sections = Json::array();
+    for (const ModelDiff::Count& count : diff.counts()) {
+        counts.push_back({{"name", count.name}, {"a", count.a}, {"b", count.b}});
+    }
+    for (const ModelDiff::Section& section : diff.sections()) {
+        sections.push_back({{"file", sectionInfo(section.section).fileName},
+                            {"elementSize", section.elementSize},
+                            {"lengthA", section.lengthA},
+                            {"lengthB", section.lengthB},
+                            {"changed", runsJson(section.changed)},
+                            {"inserted", runsJson(section.inserted)},
+                            {"removed", runsJson(section.removed)}});
+    }
+    const ModelDiff::Unowned& unowned = diff.unowned();
+    return {{"a", call.operands[0]},
+            {"b", call.operands[1]},
+            {"same", diff.same()},
+            {"counts", counts},
+            {"header", runsJson(diff.headerBytes())},
+            {"sections", sections},
+            {"unowned",
+             {{"a", {{"offset", unowned.offsetA}, {"length", unowned.lengthA}}},
+              {"b", {{"offset", unowned.offsetB}, {"length", unowned.lengthB}}},
+              {"differ", unowned.differ}}},
+            {"notes", diff.notes()}};
+}
+
+// The differences for people, one line each, and a closing line.
+void printDiff(const ModelDiff& diff, const Invocation& call) {
+    const std::string& a = call.operands[0];
+    const std::string& b = call.operands[1];
+    std::vector<std::string> parts;  // for the closing line
+    for (const ModelDiff::Count& count : diff.counts()) {
+        std::fprintf(call.out, "%s %d -> %d\n", std::string(count.name).c_str(), count.a, count.b);
+    }
+    if (!diff.counts().empty()) {
+        parts.push_back(std::to_string(diff.counts().size()) +
+                        (diff.counts().size() > 1 ? " counts" : " count"));
+    }
+    if (!diff.headerBytes().empty()) {
+        std::fprintf(call.out, "header.bin bytes %s differ\n",
+                     runsText(diff.headerBytes()).c_str());
+        parts.push_back("the header's other bytes");
+    }
+    for (const ModelDiff::Section& section : diff.sections()) {
+        std::string text;
+        auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+        if (!section.changed.empty()) {
+            add(runsText(section.changed) + " changed");
+        }
+        for (const auto& [at, count] : section.inserted) {
+            add(std::to_string(count) + " inserted at " + std::to_string(at));
+        }
+        for (const auto& [at, count] : section.removed) {
+            add(std::to_string(count) + " removed at " + std::to_string(at));
+        }
+        std::fprintf(call.out, "%s (%d-byte elements): %s\n",
+                     std::string(sectionInfo(section.section).fileName).c_str(),
+                     section.elementSize, text.c_str());
+    }
+    if (!diff.sections().empty()) {
+        parts.push_back(std::to_string(diff.sections().size()) +
+                        (diff.sections().size() > 1 ? " section files" : " section file"));
+    }
+    const ModelDiff::Unowned& unowned = diff.unowned();
+    if (unowned.differ) {
+        auto side = [](std::int32_t length, std::int32_t offset, const std::string& name) {
+            return length > 0 ? std::to_string(length) + " at offset " + std::to_string(offset) +
+                                    " in " + name
+                              : "none in " + name;
+        };
+        std::fprintf(call.out, "unowned bytes: %s, %s%s\n",
+                     side(unowned.lengthA, unowned.offsetA, a).c_str(),
+                     side(unowned.lengthB, unowned.offsetB, b).c_str(),
+                     unowned.lengthA == unowned.lengthB ? ": their bytes differ" : "");
+        parts.push_back("the unowned bytes");
+    }
+    std::string closing;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        closing += (i == 0 ? " " : i + 1 < parts.size() ? ", " : " and ") + parts[i];
+    }
+    std::fprintf(call.out, "%s and %s %s.\n", a.c_str(), b.c_str(),
+                 diff.same() ? "give the same model" : ("differ in" + closing).c_str());
+}
+
+int diff(const Invocation& call) {
+    std::optional<ModelDiff> diff;
+    try {
+        diff = ModelDiff::compare(nativeFileSystem(), call.operands[0], call.operands[1]);
+    } catch (const RunError& error) {
+        failed(call, error);
+        return kExitTrouble;
+    }
+    for (const std::string& note : diff->notes()) {
+        std::fprintf(call.err, "Note: %s\n", note.c_str());
+    }
+    if (call.has("--json")) {
+        std::fprintf(call.out, "%s\n", dump(diffJson(*diff, call)).c_str());
+    } else {
+        printDiff(*diff, call);
+    }
+    return diff->same() ? kExitOk : kExitDifferent;
+}
+
 const Command kCommands[] = {
     {"split", {"--own-folder", "--force", "--sync"}, "MODEL", 1, SIZE_MAX, split},
     {"join", {"--no-check-lengths", "--sync"}, "INDEX and DEST", 2, 2, join},
@@ -386,6 +520,7 @@ const Command kCommands[] = {
      1,
      recount,
      {"--add-value3", "--drop-value3"}},
+    {"diff", {"--json"}, "A and B", 2, 2, diff},
 };
 
 // Returns the command that `args` call for, with its options and operands in `call`, or what is
