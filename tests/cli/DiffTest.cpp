@@ -46,15 +46,14 @@ std::string summary(const Json& d) {
 
 // Edits of files in ed/, blank-separated: "poly.bin@24+24" puts 24 bytes (0x5A) in at byte 24,
 // "header.bin@36^7" xors the byte at 36 with 7, "poly.bin@50." cuts the file to 50 bytes, and
-// "unknown.bin@0." removes it.
-void edit(FileTree& tree, const std::string& edits) {
+// "unknown.bin@0." removes it. Returns `tree` so edited.
+FileTree edited(FileTree tree, const std::string& edits) {
     std::istringstream in(edits);
     for (std::string token; in >> token;) {
-        const std::string name = "ed/" + token.substr(0, token.find('@'));
         std::size_t at = 0, value = 0;
         char op = '.';
         std::istringstream(token.substr(token.find('@') + 1)) >> at >> op >> value;
-        Bytes& file = tree[name];
+        Bytes& file = tree["ed/" + token.substr(0, token.find('@'))];
         if (op == '+') {
             file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), value, 0x5A);
         } else if (op == '^') {
@@ -62,9 +61,10 @@ void edit(FileTree& tree, const std::string& edits) {
         } else if (at > 0) {
             file.resize(at);
         } else {
-            tree.erase(name);
+            tree.erase("ed/" + token.substr(0, token.find('@')));
         }
     }
+    return tree;
 }
 
 // Pairs of models and sets, each a model and its set edited as modders edit them, and trouble.
@@ -83,8 +83,7 @@ TEST(Diff, PairsOfModelsAndSets) {
     base["short.p"] = Bytes(model.begin(), model.begin() + 400);
     const std::string ed = "ed/robot.asm";
     const struct {
-        const char* name;
-        const char* edits;
+        const char *name, *edits;
         std::string a, b;
         int status;
         std::string json, text;  // the summary of the JSON; in what the text says
@@ -109,9 +108,12 @@ TEST(Diff, PairsOfModelsAndSets) {
          "NumHundrets 1->0 hundrets.bin/100 100->0 [][][[0,1]] fiftysix.bin/56 60->4 "
          "[[0,0]][][[1,1]] notes 2",
          "Note: "},
-        {"the header's other bytes",
-         "header.bin@0^1 header.bin@9^1 header.bin@60^1 header.bin@61^1", ed, "robot.p", 1,
-         "header [[0,0],[9,9],[60,61]] ", "header.bin bytes 0, 9, 60-61 differ\n"},
+        {"the header's other bytes, value3 dropped",
+         "header.bin@0^1 header.bin@40^1 header.bin@60^1 header.bin@61^1 header.bin@24^3 "
+         "robot.asm@17^1",
+         ed, "robot.p", 1,
+         "NumValue3 0->3 header [[0,0],[40,40],[60,61]] value3.bin/8 0->24 [][[0,3]][] ",
+         "header.bin bytes 0, 40, 60-61 differ\n"},
         {"unowned bytes left out of the set", "", "u.p", "set/robot.asm", 1, "unowned 8@456 0@456",
          "unowned bytes: 8 at offset 456 in "},
         {"unowned bytes that differ", "u.p@460^1", "u.p", "ed/u.p", 1, "unowned 8@456 8@456",
@@ -138,9 +140,7 @@ TEST(Diff, PairsOfModelsAndSets) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const TempDir dir;
-        FileTree tree = base;
-        edit(tree, row.edits);
-        writeTree(dir / "t", tree);
+        writeTree(dir / "t", edited(base, row.edits));
         const std::string a = dir.text("t/" + row.a), b = dir.text("t/" + row.b);
         const auto json = run({"diff", "--json", a, b}), text = run({"diff", a, b}),
                    back = run({"diff", "--json", b, a});
