@@ -24,17 +24,18 @@ std::array<std::string, 3> run(const std::vector<std::string>& args) {
     return {std::to_string(status), {o.begin(), o.end()}, {e.begin(), e.end()}};
 }
 
-// The JSON of a diff in one line: the counts, header bytes and section files that differ (name,
-// element size, lengths, changed, inserted, removed), the unowned bytes when they differ, notes.
+// The JSON of a diff in one line: the counts, header bytes and section files that differ ("poly/24
+// 72>96" and changed, inserted, removed), the unowned bytes when they differ, how many notes.
 std::string summary(const Json& d) {
     std::string s;
     for (const Json& c : d["counts"]) {
-        s += c["name"].get<std::string>() + " " + c["a"].dump() + "->" + c["b"].dump() + " ";
+        s += c["name"].get<std::string>() + " " + c["a"].dump() + ">" + c["b"].dump() + " ";
     }
     s += d["header"].empty() ? "" : "header " + d["header"].dump() + " ";
     for (const Json& x : d["sections"]) {
-        s += x["file"].get<std::string>() + "/" + x["elementSize"].dump() + " " +
-             x["lengthA"].dump() + "->" + x["lengthB"].dump() + " " + x["changed"].dump() +
+        const std::string file = x["file"];
+        s += file.substr(0, file.find('.')) + "/" + x["elementSize"].dump() + " " +
+             x["lengthA"].dump() + ">" + x["lengthB"].dump() + " " + x["changed"].dump() +
              x["inserted"].dump() + x["removed"].dump() + " ";
     }
     const Json& u = d["unowned"];
@@ -70,17 +71,17 @@ FileTree edited(FileTree tree, const std::string& edits) {
 // Pairs of models and sets, each a model and its set edited as modders edit them, and trouble.
 // What differs is read from the JSON; the text gives the same status and says the same.
 TEST(Diff, PairsOfModelsAndSets) {
-    // Sections: additional 36, value3 24, color 20, edges 16, poly 72, hundrets 100, fiftysix 60;
-    // 488 bytes, and in u.p 8 unowned ones at 456. Header words: NumValue3 at 24, NumLines 32,
-    // NumPolys 36, NumHundrets 48.
-    const Bytes model = makeModel({1, 2, 1, 3, 4, 3, 1});
+    // Sections: additional 36, value3 1572864 (more than a block of 1 MiB), color 20, edges 16,
+    // poly 72, hundrets 100, fiftysix 60; 1573328 bytes, and in u.p 8 unowned ones at 1573296.
+    // Header words: NumValue3 at 24, NumLines 32, NumPolys 36, NumHundrets 48.
+    const Bytes model = makeModel({1, 2, 1, 0x30000, 4, 3, 1});
     Bytes u = model;
-    u.insert(u.begin() + 456, 8, 0x5A);
+    u.insert(u.end() - 32, 8, 0x5A);
     FileTree base = {{"robot.p", model}, {"u.p", u}, {"ed/u.p", u}};
     for (const auto& [name, bytes] : splitOf(model)) {
         base["set/" + name] = base["ed/" + name] = bytes;
     }
-    base["short.p"] = Bytes(model.begin(), model.begin() + 400);
+    base["short.p"] = Bytes(model.begin(), model.begin() + 1573000);
     const std::string ed = "ed/robot.asm";
     const struct {
         const char *name, *edits;
@@ -90,42 +91,38 @@ TEST(Diff, PairsOfModelsAndSets) {
     } rows[] = {
         {"equal, unowned bytes and all", "", "u.p", "ed/u.p", 0, "", ""},
         {"a model and its own set", "", "robot.p", "set/robot.asm", 0, "", ""},
-        {"changed elements, set against set", "edges.bin@0^1 edges.bin@9^1 edges.bin@12^1",
-         "set/robot.asm", ed, 1, "edges.bin/4 16->16 [[0,0],[2,3]][][] ",
+        {"changed elements, two sets", "edges.bin@0^1 edges.bin@9^1 edges.bin@12^1 value3.bin@12^1",
+         "set/robot.asm", ed, 1,
+         "value3/8 1572864>1572864 [[1,1]][][] edges/4 16>16 [[0,0],[2,3]][][] ",
          "edges.bin (4-byte elements): 0, 2-3 changed\n"},
         {"a polygon inserted", "poly.bin@24+24 color.bin@20+4 header.bin@36^7", "robot.p", ed, 1,
-         "NumPolys 3->4 color.bin/4 20->24 [][[5,1]][] poly.bin/24 72->96 [][[1,1]][] ",
+         "NumPolys 3>4 color/4 20>24 [][[5,1]][] poly/24 72>96 [][[1,1]][] ",
          "NumPolys 3 -> 4\ncolor.bin (4-byte elements): 1 inserted at 5\n"},
         {"an edge changed, one inserted", "edges.bin@4+4 edges.bin@8^1 header.bin@32^1", "robot.p",
-         ed, 1, "NumLines 4->5 edges.bin/4 16->20 [[1,1]][[2,1]][] ",
+         ed, 1, "NumLines 4>5 edges/4 16>20 [[1,1]][[2,1]][] ",
          "edges.bin (4-byte elements): 1 changed; 1 inserted at 2\n"},
         {"a hundret before fiftysix's extra word",
          "hundrets.bin@100+100 fiftysix.bin@56+56 header.bin@48^3", "robot.p", ed, 1,
-         "NumHundrets 1->2 hundrets.bin/100 100->200 [][[1,1]][] fiftysix.bin/56 60->116 "
-         "[][[1,1]][] ",
-         ""},
+         "NumHundrets 1>2 hundrets/100 100>200 [][[1,1]][] fiftysix/56 60>116 [][[1,1]][] ", ""},
         {"counts that leave bytes out", "header.bin@48^1", "robot.p", ed, 1,
-         "NumHundrets 1->0 hundrets.bin/100 100->0 [][][[0,1]] fiftysix.bin/56 60->4 "
-         "[[0,0]][][[1,1]] notes 2",
+         "NumHundrets 1>0 hundrets/100 100>0 [][][[0,1]] fiftysix/56 60>4 [[0,0]][][[1,1]] notes 2",
          "Note: "},
-        {"the header's other bytes, value3 dropped",
-         "header.bin@0^1 header.bin@40^1 header.bin@60^1 header.bin@61^1 header.bin@24^3 "
+        {"header bytes, value3 dropped",
+         "header.bin@0^1 header.bin@40^1 header.bin@60^1 header.bin@61^1 header.bin@26^3 "
          "robot.asm@17^1",
          ed, "robot.p", 1,
-         "NumValue3 0->3 header [[0,0],[40,40],[60,61]] value3.bin/8 0->24 [][[0,3]][] ",
+         "NumValue3 0>196608 header [[0,0],[40,40],[60,61]] value3/8 0>1572864 [][[0,196608]][] ",
          "header.bin bytes 0, 40, 60-61 differ\n"},
-        {"unowned bytes left out of the set", "", "u.p", "set/robot.asm", 1, "unowned 8@456 0@456",
-         "unowned bytes: 8 at offset 456 in "},
-        {"unowned bytes that differ", "u.p@460^1", "u.p", "ed/u.p", 1, "unowned 8@456 8@456",
-         ": their bytes differ\n"},
+        {"unowned bytes left out of the set", "", "u.p", "set/robot.asm", 1,
+         "unowned 8@1573296 0@1573296", "unowned bytes: 8 at offset 1573296 in "},
+        {"unowned bytes that differ", "u.p@1573300^1", "u.p", "ed/u.p", 1,
+         "unowned 8@1573296 8@1573296", ": their bytes differ\n"},
         {"missing", "", "robot.p", "none.p", 2, "",
          "none.p: there is no such file: check the path"},
-        {"a folder", "", "set", "robot.p", 2, "",
-         "set: it is a folder, not a file: give a model file"},
         {"a section file", "", "robot.p", "set/poly.bin", 2, "",
          "is a section file, not a model file or an index file: did you mean"},
         {"a model cut short", "", "short.p", "robot.p", 2, "",
-         "the header's counts need 488 bytes, the file has 400: check that"},
+         "the header's counts need 1573328 bytes, the file has 1573000: check that"},
         {"an index cut short", "robot.asm@60.", "robot.p", ed, 2, "",
          "an index file cut short, or with bytes behind its record: run cindervaxel-cli recount"},
         {"a listed file missing", "unknown.bin@0.", "robot.p", ed, 2, "",
