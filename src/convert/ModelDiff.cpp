@@ -138,6 +138,7 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const std::string& gi
 // The model that the file `given` is or stands for; trouble when it is neither model nor index.
 Side sideOf(FileSystem& fileSystem, const std::string& given, std::vector<std::string>& notes) {
     const fs::path path = resolveAgainstCurrentDirectory(fileSystem, toPath(given));
+    requireFileName(path, given, kCommandLineWording);
     const GivenFile file = GivenFile::at(fileSystem, path, given);
     using Kind = GivenFile::Kind;
     switch (file.kind()) {
@@ -145,7 +146,7 @@ Side sideOf(FileSystem& fileSystem, const std::string& given, std::vector<std::s
             return setSide(fileSystem, path, given, notes);
         case Kind::Missing:
             throw RunError(ErrorCode::FileNotFound, "there is no such file", given,
-                           "check the path");
+                           file.nearHint(fileSystem, "check the path"));
         case Kind::Folder:
         case Kind::Special:
         case Kind::IndexOfOtherLength:
