@@ -256,7 +256,6 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
             } else {
                 file.write(record);
             }
-            file.complete(workspace.durable);
         }
         workspace.files.release(kModelFile);
         written.commit(workspace.durable);

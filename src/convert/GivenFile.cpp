@@ -161,7 +161,7 @@ std::string GivenFile::indexHint(FileSystem& fileSystem, const Wording& words) c
     named = named.has_filename() ? named : named.parent_path();
     const std::string stem = folder ? toText(named.filename()) : stemOf(m_path);
     std::vector<std::filesystem::path> candidates;
-    if (!folder && !stem.empty()) {
+    if (!stem.empty()) {
         candidates.push_back(toPath(stem + ".asm"));
         candidates.push_back(toPath(stem) / toPath(stem + ".asm"));
     }
