@@ -3,7 +3,8 @@
 # each against the floor: the same bytes at the same offsets copied inside the kernel
 # (copy_file_range, bench/copy_reference.cpp: no checks, no temporary files, no renames), run
 # right before it, pair by pair. Beside it cp of the whole model, one dd per section as a modder
-# scripts it by hand, a split or join that replaces an existing set or model, one with --sync, and
+# scripts it by hand, a split over its own unchanged set (which writes nothing), a split that
+# replaces another model's set (--force) and a join that replaces a model, one with --sync, and
 # one by the other way of copying (inside the kernel, or through a buffer of the program's: the
 # build option CINDERVAXEL_KERNEL_COPY). Then 1000 small models split in one call against cp of
 # the files that this writes. Prints for each row the time of the floor and the ratio to it of the
@@ -100,13 +101,14 @@ dd_sections() {
 
 printf '%-32s %9s %8s %8s %8s %10s\n' "against the floor" "floor s" "median" "lowest" "highest" \
     "peak MiB"
-names=(cp split split-dd split-over split-sync split-other join join-dd join-over join-sync
-    join-other)
+names=(cp split split-dd split-over split-force split-sync split-other join join-dd join-over
+    join-sync join-other)
 for size in "${sizes[@]}"; do
     dir="$work/$size"
     rm -rf "$dir"
     mkdir -p "$dir/set" "$dir/out" "$dir/dd"
     "$maker" "$dir/set/model.p" "$size" >/dev/null
+    "$maker" "$dir/other.p" "$(awk -v s="$size" 'BEGIN { print s * 0.9 }')" >/dev/null
     "$cli" split "$dir/set/model.p"
     "$cli" info "$dir/set/model.p" | awk '/\.bin / && $2 != "-" { print $1, $2, $3 }' \
         >"$work/sections"
@@ -122,6 +124,13 @@ for size in "${sizes[@]}"; do
         pair split "$set_files" "$split_floor" "$set_files" "$cli" split "$dir/out/model.p"
         pair split-dd "$set_files" "$split_floor" "$dir/dd/*" bash -c "dd_sections split $model $dir/dd"
         pair split-over "$set_files" "$split_floor" "" "$cli" split "$dir/set/model.p"
+        rm -rf "$dir/force"
+        mkdir -p "$dir/force"
+        cp "$dir/other.p" "$dir/force/model.p"
+        "$cli" split "$dir/force/model.p"
+        cp "$model" "$dir/force/model.p"
+        pair split-force "$set_files" "$split_floor" "" "$cli" split --force "$dir/force/model.p"
+        cmp -s "$dir/force/poly.bin" "$dir/set/poly.bin" || { echo "--force replaced nothing" >&2; exit 1; }
         pair split-sync "$set_files" "$split_floor" "$set_files" "$cli" split --sync "$dir/out/model.p"
         pair split-other "$set_files" "$split_floor" "$set_files" "$other_cli" split "$dir/out/model.p"
         pair join "$dir/joined.p" "$join_floor" "$dir/joined.p" "$cli" join "$dir/set/model.asm" "$dir/joined.p"
@@ -141,7 +150,8 @@ for size in "${sizes[@]}"; do
     row "cp of the model, $mib MiB" cp
     row "split, $mib MiB" split
     row "  one dd per section" split-dd
-    row "  over its earlier set" split-over
+    row "  over its own set, unchanged" split-over
+    row "  over another's set, --force" split-force
     row "  --sync" split-sync
     row "  the other way of copying" split-other
     row "join, $mib MiB" join

@@ -130,8 +130,8 @@ check "each section file holds exactly its bytes" set_holds "$work/robot" "$work
 check "the index has 64 bytes" [ "$(stat -c %s "$work/robot/robot.asm")" -eq 64 ]
 
 head -c 5000 /dev/urandom >"$work/back.p"
-cli join "$(winpath "$work/robot/robot.asm")" "$(winpath "$work/back.p")"
-check "join over an existing longer model" expect 0 "" ""
+cli join --force "$(winpath "$work/robot/robot.asm")" "$(winpath "$work/back.p")"
+check "join --force over a longer file that is no model" expect 0 "" ""
 check "the joined model is the split one, byte for byte" cmp "$work/robot.p" "$work/back.p"
 check "no temporary file is left behind" [ -z "$(find "$work" -mindepth 1 -maxdepth 1 -name '*tmp*')" ]
 
@@ -166,24 +166,22 @@ check "a local path in its extended form" [ "$status" -eq 0 ]
 
 cli split "$(winpath "$work/missing.p")"
 check "a missing model: message on standard error, the file named, status 1" \
-    expect 1 "" "Error: File does not exist!
-$(winpath "$work/missing.p"): there is no such file: check the path
+    expect 1 "" "cindervaxel-cli: $(winpath "$work/missing.p"): there is no such file: check the path
+Error Code: 76
 "
 head -c 431 "$work/robot.p" >"$work/short.p"
 cli split "$(winpath "$work/short.p")"
-check "a short model: a message with a line break, the cause, status 1" \
-    expect 1 "" "Error: An unkown Error has occured!
+check "a short model: the file, the cause and the code, status 1" \
+    expect 1 "" "cindervaxel-cli: $(winpath "$work/short.p"): the header's counts need 432 bytes, \
+the file has 431: check that it is a model file, complete and undamaged, and split that
 Error Code: 62
-$(winpath "$work/short.p"): the header's counts need 432 bytes, the file has 431: \
-check that it is a model file, complete and undamaged, and split that
 "
 truncate -s 20 "$work/robot/poly.bin"
 cp "$work/back.p" "$work/kept.p"
 cli join "$(winpath "$work/robot/robot.asm")" "$(winpath "$work/kept.p")"
 check "a wrong section length ends the program, status 3" \
-    expect 3 "" "Filelength: The Filelength of 'poly.bin' does not match!
-poly.bin: it is 20 bytes, the index records 24: run cindervaxel-cli check on the index to see \
-what to do
+    expect 3 "" "cindervaxel-cli: $(winpath "$work/robot/poly.bin"): it is 20 bytes, the index \
+records 24: run cindervaxel-cli check on the index to see what to do
 "
 check "... and leaves the destination as it was" cmp "$work/back.p" "$work/kept.p"
 

@@ -2,35 +2,52 @@
 
 #include <cstdlib>
 
+#include "TextOut.h"
+#include "files/PathText.h"
+
 namespace cvx {
 
-void CliUserInterface::ShowMessage(const std::string& text, const std::string& title,
-                                   const std::string& detail) {
+void CliUserInterface::ShowMessage(const Message& message) {
     m_messageShown = true;
-    std::string line = m_prefix + title + ": ";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 2, "\r\n") == 0) {
-            line += '\n';
-            ++i;
-        } else {
-            line += text[i];
-        }
+    // The window's title and text ("An unkown Error has occured!") tell nothing that the detail
+    // does not; the code stays, as the window shows it and the manual lists it.
+    std::string text = "cindervaxel-cli: " + message.detail + "\n";
+    if (message.code) {
+        text += "Error Code: " + std::to_string(codeNumber(*message.code)) + "\n";
     }
-    line += '\n';
-    if (!detail.empty()) {
-        line += detail + '\n';
-    }
-    std::fwrite(line.data(), 1, line.size(), m_errors);
-    std::fflush(m_errors);
+    writeText(m_errors, text);
 }
 
 void CliUserInterface::ShowNote(const std::string& text) {
-    std::fprintf(m_errors, "%sNote: %s\n", m_prefix.c_str(), text.c_str());
-    std::fflush(m_errors);
+    writeText(m_errors, "cindervaxel-cli: note: " + text + "\n");
 }
 
 Answer CliUserInterface::AskYesNo(const std::string&, const std::string&) {
     return m_answer;
+}
+
+Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {
+    if (m_force) {
+        return Answer::Yes;
+    }
+    const bool split = question.run == ReplaceQuestion::Run::Split;
+    const bool one = question.files.size() == 1;
+    std::string text =
+        split ? "a split would replace " + std::to_string(question.files.size()) +
+                    (one ? " file that holds" : " files that hold") +
+                    " other work: join the set first, split with --own-folder, or give --force "
+                    "to replace " +
+                    (one ? "it" : "them")
+              : "a join would replace it: give the model file (.p) to write, or --force to "
+                "replace it";
+    text = "cindervaxel-cli: " + toText(question.given) + ": " + text + "\n";
+    for (const WorkInTheWay& file : question.files) {
+        text += "  " + toText(file.file) + ": " + file.why + "\n";
+    }
+    m_messageShown = true;
+    writeText(m_errors, text + "Error Code: " +
+                            std::to_string(codeNumber(ErrorCode::FileAlreadyExists)) + "\n");
+    return Answer::No;
 }
 
 void CliUserInterface::EndProgram() {

@@ -2,27 +2,27 @@
 
 #include <cstdio>
 #include <string>
-#include <utility>
 
 #include "convert/UserInterface.h"
 
 namespace cvx {
 
-// The user interface of the command-line tool: messages go to standard error as "title: text",
-// each line of a text in a line of its own,
-// questions are answered from the command line, and ending the program exits with status 3.
+// The user interface of the command-line tool: messages go to standard error, a line with the
+// file, the cause and the next step, then the error's code; questions are answered from the
+// command line; ending the program exits with status 3.
 class CliUserInterface final : public UserInterface {
 public:
-    // `prefix` goes in front of every message: the model it is about, when there are several.
-    CliUserInterface(std::FILE* errors, Answer lengthCheckAnswer, std::string prefix)
-        : m_errors(errors), m_answer(lengthCheckAnswer), m_prefix(std::move(prefix)) {}
+    // `lengthCheckAnswer` answers the question whether to check lengths; `force` lets a run
+    // replace work in its way.
+    CliUserInterface(std::FILE* errors, Answer lengthCheckAnswer, bool force = false)
+        : m_errors(errors), m_answer(lengthCheckAnswer), m_force(force) {}
 
-    // Writes "title: text", and the detail in a line of its own below it.
-    void ShowMessage(const std::string& text, const std::string& title,
-                     const std::string& detail) override;
-    // Writes "Note: text".
+    void ShowMessage(const Message& message) override;
+    // Writes "cindervaxel-cli: note: text".
     void ShowNote(const std::string& text) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
+    // Yes with --force; otherwise says what is in the way and what to do, and answers No.
+    Answer AskToReplace(const ReplaceQuestion& question) override;
     void SetButtonEnabled(Button, bool) override {}
     [[noreturn]] void EndProgram() override;
 
@@ -31,7 +31,7 @@ public:
 private:
     std::FILE* m_errors;
     Answer m_answer;
-    std::string m_prefix;
+    bool m_force;
     bool m_messageShown = false;
 };
 

@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "CliUserInterface.h"
+#include "TextOut.h"
 #include "cindervaxel/Version.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
@@ -32,38 +33,47 @@ constexpr int kExitUsage = kExitBadCommandLine;
 constexpr const char* kUsage =
     "Usage:\n"
     "  cindervaxel-cli split [--own-folder] [--force] [--sync] MODEL...\n"
-    "  cindervaxel-cli join [--no-check-lengths] [--sync] INDEX DEST\n"
+    "  cindervaxel-cli join [--no-check-lengths] [--force] [--sync] INDEX DEST\n"
     "  cindervaxel-cli info [--json] MODEL\n"
     "  cindervaxel-cli check [--json] INDEX\n"
     "  cindervaxel-cli recount [--add-value3 | --drop-value3] [--new-index] INDEX\n"
     "  cindervaxel-cli --help | --version\n"
     "\n"
-    "Splits Vexmoor .p model files into their section files and a MODEL.asm index, or joins such\n"
-    "a set into a model file again, byte for byte.\n"
+    "Splits Vexmoor .p model files into their section files and a MODEL.asm index,\n"
+    "or joins such a set into a model file again, byte for byte.\n"
     "\n"
-    "  split    writes the index file and the section files of each MODEL beside it, or with\n"
-    "           --own-folder into a folder named after the model; a model that fails is named,\n"
-    "           and the others are split all the same. A folder that holds the set of another\n"
-    "           model is refused unless --force is given\n"
-    "  join     writes the model file DEST from the index file INDEX and the section files\n"
-    "           beside it; their lengths are checked against the index unless\n"
-    "           --no-check-lengths is given (a mismatch ends the program with status 3)\n"
-    "  info     shows the header counts and where each section lies in MODEL; writes nothing\n"
-    "  check    compares the section files beside INDEX with the lengths in the index and the\n"
-    "           counts in header.bin, and lists every problem with what to do; writes\n"
-    "           nothing. Status 0 when a join would give a model made of exactly these files\n"
-    "  recount  sets header.bin's counts and the index from the section files as they are,\n"
-    "           after they were edited; --add-value3 takes value3.bin into the set,\n"
-    "           --drop-value3 leaves it out, --new-index writes a missing or cut-short index\n"
-    "           anew; changes nothing when a file cannot be counted\n"
+    "  split    writes the index file and the section files of each MODEL beside\n"
+    "           it, or with --own-folder into a folder named after the model. Files\n"
+    "           that hold other work (another model's set, or this model's edited\n"
+    "           set) are not replaced unless --force is given; files that hold what\n"
+    "           the split writes are left as they are. A model that fails is named,\n"
+    "           and the others are split all the same\n"
+    "  join     writes the model file DEST from the index file INDEX and the\n"
+    "           section files beside it; their lengths are checked against the\n"
+    "           index unless --no-check-lengths is given (a mismatch ends the\n"
+    "           program with status 3). A DEST that is no model file is not\n"
+    "           replaced unless --force is given\n"
+    "  info     shows the header counts and where each section lies in MODEL;\n"
+    "           writes nothing\n"
+    "  check    compares the section files beside INDEX with the lengths in the\n"
+    "           index and the counts in header.bin, and lists every problem with\n"
+    "           what to do; writes nothing. Status 0 when a join would give a model\n"
+    "           made of exactly these files\n"
+    "  recount  sets header.bin's counts and the index from the section files as\n"
+    "           they are, after they were edited; --add-value3 takes value3.bin\n"
+    "           into the set, --drop-value3 leaves it out, --new-index writes a\n"
+    "           missing or cut-short index anew; changes nothing when a file cannot\n"
+    "           be counted\n"
     "\n"
     "  --json   prints one JSON document on standard output instead of the table\n"
-    "  --sync   puts every file written on the disk before it takes its name, and the folder\n"
-    "           after, so that a power cut leaves each file as it was or complete\n"
+    "  --sync   puts every file written on the disk before it takes its name, and\n"
+    "           the folder after, so that a power cut leaves each file as it was or\n"
+    "           complete\n"
     "\n"
-    "Messages go to standard error as 'title: text', then a line with the file, the cause and\n"
-    "what to do. Exit status: 0 done, 1 a message was shown or a check found problems, 2 bad\n"
-    "command line, 3 the program was ended.\n";
+    "A run writes every file whole before the first takes its name: a failure\n"
+    "leaves each file as it was. Messages go to standard error: the file, the cause\n"
+    "and what to do, then the error's code. Exit status: 0 done, 1 a message was\n"
+    "shown or a check found problems, 2 bad command line, 3 the program was ended.\n";
 
 // A command line as a command takes it.
 struct Invocation {
@@ -101,26 +111,8 @@ fs::path splitFolderOf(FileSystem& fileSystem, const fs::path& path, bool ownFol
     }
 }
 
-// The index of another model's set in `folder`, whose section files a split of `model` would
-// overwrite; nothing when there is none.
-std::optional<fs::path> foreignIndexIn(FileSystem& fileSystem, const fs::path& folder,
-                                       const fs::path& model) {
-    fs::path own;
-    try {
-        own = toPath(mdlFuncts::CutExt(mdlFuncts::fileNameOf(fileSystem, model)) + ".asm");
-    } catch (const RunError&) {
-        return std::nullopt;
-    }
-    for (const fs::path& name : indexFilesIn(fileSystem, folder)) {
-        if (own != name && !fileSystem.sameFile(folder / name, folder / own)) {
-            return folder / name;
-        }
-    }
-    return std::nullopt;
-}
-
 // Splits each model as if it were alone, after making sure that no two of them write their sets
-// into one folder and that none writes over the set of a model not given.
+// into one folder. A model refused for a reason of its own is named, and the others go on.
 int split(const Invocation& call) {
     FileSystem& fileSystem = nativeFileSystem();
     const bool ownFolder = call.has("--own-folder");
@@ -131,33 +123,22 @@ int split(const Invocation& call) {
         const fs::path folder = splitFolderOf(fileSystem, paths.back(), ownFolder);
         const auto [other, added] = folders.emplace(folder, model);
         if (!added && !folder.empty()) {
-            std::fprintf(call.err,
-                         "cindervaxel-cli: %s and %s would both write their section files into "
-                         "%s; %s\n",
-                         other->second.c_str(), model.c_str(), toText(folder).c_str(),
-                         ownFolder ? "split them one at a time"
-                                   : "split them with --own-folder, each into a folder of its own");
+            writeText(call.err,
+                      format("cindervaxel-cli: %s and %s would both write their section files "
+                             "into %s; %s\n",
+                             other->second.c_str(), model.c_str(), toText(folder).c_str(),
+                             ownFolder ? "split them one at a time"
+                                       : "split them with --own-folder, each into a folder of "
+                                         "its own"));
             return kExitUsage;
-        }
-        const auto foreign = folder.empty() || call.has("--force")
-                                 ? std::nullopt
-                                 : foreignIndexIn(fileSystem, folder, paths.back());
-        if (foreign) {
-            std::fprintf(call.err,
-                         "cindervaxel-cli: %s: the set of another model lies there, and a split "
-                         "of %s would write over its section files: split it with --own-folder, "
-                         "or give --force to write over them\n",
-                         toText(*foreign).c_str(), model.c_str());
-            return kExitMessage;
         }
     }
     int status = kExitOk;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
+    for (const fs::path& path : paths) {
         Workspace workspace(fileSystem);
         workspace.durable = call.has("--sync");
-        CliUserInterface ui(call.err, Answer::Yes,
-                            call.operands.size() > 1 ? call.operands[i] + ": " : "");
-        DisassembleModel(workspace, ui, toText(paths[i]), ownFolder);
+        CliUserInterface ui(call.err, Answer::Yes, call.has("--force"));
+        DisassembleModel(workspace, ui, toText(path), ownFolder);
         status = ui.messageShown() ? kExitMessage : status;
     }
     return status;
@@ -166,7 +147,8 @@ int split(const Invocation& call) {
 int join(const Invocation& call) {
     Workspace workspace(nativeFileSystem());
     workspace.durable = call.has("--sync");
-    CliUserInterface ui(call.err, call.has("--no-check-lengths") ? Answer::No : Answer::Yes, "");
+    CliUserInterface ui(call.err, call.has("--no-check-lengths") ? Answer::No : Answer::Yes,
+                        call.has("--force"));
     AssembleModel(workspace, ui, call.operands[0], call.operands[1]);
     return ui.messageShown() ? kExitMessage : kExitOk;
 }
@@ -212,38 +194,38 @@ Json summaryJson(const ModelSummary& summary) {
 // The summary as a table for people.
 void printSummary(const Json& summary, std::FILE* out) {
     auto text = [](const Json& value) { return value.get<std::string>(); };
-    std::fprintf(out, "%-14s %s\n", "Model file", text(summary["model"]).c_str());
+    writeText(out, format("%-14s %s\n", "Model file", text(summary["model"]).c_str()));
     for (const auto& [name, value] : summary["counts"].items()) {
-        std::fprintf(out, "%-14s %s\n", name.c_str(), value.dump().c_str());
+        writeText(out, format("%-14s %s\n", name.c_str(), value.dump().c_str()));
     }
-    std::fprintf(out, "\n%-16s %12s %12s\n", "Section file", "Offset", "Length");
+    writeText(out, format("\n%-16s %12s %12s\n", "Section file", "Offset", "Length"));
     for (const Json& section : summary["sections"]) {
         const bool present = section["present"];
-        std::fprintf(out, "%-16s %12s %12s\n", text(section["file"]).c_str(),
-                     present ? section["offset"].dump().c_str() : "-",
-                     present ? section["length"].dump().c_str() : "absent");
+        writeText(out, format("%-16s %12s %12s\n", text(section["file"]).c_str(),
+                              present ? section["offset"].dump().c_str() : "-",
+                              present ? section["length"].dump().c_str() : "absent"));
     }
-    std::fprintf(out, "\n%-16s %12s\n", "FileLength", summary["fileLength"].dump().c_str());
-    std::fprintf(out, "%-16s %12s\n", "ModelLength", summary["modelLength"].dump().c_str());
+    writeText(out, format("\n%-16s %12s\n", "FileLength", summary["fileLength"].dump().c_str()));
+    writeText(out, format("%-16s %12s\n", "ModelLength", summary["modelLength"].dump().c_str()));
     const Json& unowned = summary["unownedBytes"];
-    std::fprintf(out, "%-16s %12s", "Unowned bytes", unowned["count"].dump().c_str());
+    writeText(out, format("%-16s %12s", "Unowned bytes", unowned["count"].dump().c_str()));
     if (unowned.contains("first")) {
-        std::fprintf(out, "   (offsets %s to %s)", unowned["first"].dump().c_str(),
-                     unowned["last"].dump().c_str());
+        writeText(out, format("   (offsets %s to %s)", unowned["first"].dump().c_str(),
+                              unowned["last"].dump().c_str()));
     }
-    std::fprintf(out, "\n%-16s %s\n", "Index file", text(summary["index"]).c_str());
+    writeText(out, format("\n%-16s %s\n", "Index file", text(summary["index"]).c_str()));
 }
 
 int info(const Invocation& call) {
     Workspace workspace(nativeFileSystem());
-    CliUserInterface ui(call.err, Answer::Yes, "");
+    CliUserInterface ui(call.err, Answer::Yes);
     const std::optional<ModelSummary> summary = inspectModel(workspace, ui, call.operands[0]);
     if (!summary) {
         return kExitMessage;
     }
     const Json document = summaryJson(*summary);
     if (call.has("--json")) {
-        std::fprintf(call.out, "%s\n", dump(document).c_str());
+        writeText(call.out, format("%s\n", dump(document).c_str()));
     } else {
         printSummary(document, call.out);
     }
@@ -265,7 +247,7 @@ Json problemJson(const Problem& problem) {
 
 // Shows the message of `error`, as the operations do, and returns the status for it.
 int failed(const Invocation& call, const RunError& error) {
-    CliUserInterface ui(call.err, Answer::Yes, "");
+    CliUserInterface ui(call.err, Answer::Yes);
     reportError(ui, error, ErrorCode::FileNotFound);
     return kExitMessage;
 }
@@ -281,13 +263,18 @@ std::optional<SectionSet> readSet(const Invocation& call, SectionSet::Index inde
     }
 }
 
-// Writes `problems` to `err`, a missing index as every command tells of a missing file.
-void printProblems(const std::vector<Problem>& problems, std::FILE* err) {
+// Writes `problems` to `err`; a file refused as the index with its code, as every command tells
+// of a missing file or one of the wrong kind.
+void printProblems(const std::vector<Problem>& problems, std::FILE* err, bool refused) {
     for (const Problem& problem : problems) {
-        if (problem.code == "no-index") {
-            std::fprintf(err, "%s: %s\n", kErrorTitle, kFileDoesNotExist);
-        }
-        std::fprintf(err, "%s\n", problem.text.c_str());
+        writeText(err, "cindervaxel-cli: " + problem.text + "\n");
+    }
+    if (refused) {
+        const std::string& why = problems.front().code;
+        const ErrorCode code = why == "no-index"       ? ErrorCode::FileNotFound
+                               : why == "index-length" ? ErrorCode::InputPastEndOfFile
+                                                       : ErrorCode::PathFileAccessError;
+        writeText(err, "Error Code: " + std::to_string(codeNumber(code)) + "\n");
     }
 }
 
@@ -312,32 +299,37 @@ int check(const Invocation& call) {
         const Json document = {{"index", call.operands[0]},
                                {"joinsExactly", problems.empty()},
                                {"rows", rows},
-                               {"problems", listed}};
-        std::fprintf(call.out, "%s\n", dump(document).c_str());
+                               {"problems", listed},
+                               {"notes", set->notes()}};
+        writeText(call.out, format("%s\n", dump(document).c_str()));
         return problems.empty() ? kExitOk : kExitMessage;
     }
     if (set->refusal()) {
-        printProblems(problems, call.err);
+        printProblems(problems, call.err, true);
         return kExitMessage;
     }
     auto length = [](const std::optional<std::int64_t>& value, const char* none) {
         return value ? std::to_string(*value) : std::string(none);
     };
-    std::fprintf(call.out, "%-16s %12s %12s %12s\n", "Section file", "On disk", "In index",
-                 "From header");
+    writeText(call.out, format("%-16s %12s %12s %12s\n", "Section file", "On disk", "In index",
+                               "From header"));
     for (const SectionSet::Row& row : set->rows()) {
-        std::fprintf(call.out, "%-16s %12s %12s %12s   %s\n",
-                     std::string(sectionInfo(row.section).fileName).c_str(),
-                     length(row.onDisk, "missing").c_str(),
-                     length(row.inIndex, "not in set").c_str(), length(row.fromHeader, "-").c_str(),
-                     row.agrees ? "ok" : "differs");
+        writeText(
+            call.out,
+            format("%-16s %12s %12s %12s   %s\n",
+                   std::string(sectionInfo(row.section).fileName).c_str(),
+                   length(row.onDisk, "missing").c_str(), length(row.inIndex, "not in set").c_str(),
+                   length(row.fromHeader, "-").c_str(), row.agrees ? "ok" : "differs"));
     }
     for (const Problem& problem : problems) {
-        std::fprintf(call.out, "%s%s\n", &problem == &problems.front() ? "\n" : "",
-                     problem.text.c_str());
+        writeText(call.out, format("%s%s\n", &problem == &problems.front() ? "\n" : "",
+                                   problem.text.c_str()));
+    }
+    for (const std::string& note : set->notes()) {
+        writeText(call.out, "\nNote: " + note + "\n");
     }
     if (problems.empty()) {
-        std::fprintf(call.out, "\nA join gives a model made of exactly these files.\n");
+        writeText(call.out, "\nA join gives a model made of exactly these files.\n");
     }
     return problems.empty() ? kExitOk : kExitMessage;
 }
@@ -353,14 +345,13 @@ int recount(const Invocation& call) {
                      : call.has("--drop-value3") ? SectionSet::Value3::Drop
                                                  : SectionSet::Value3::AsIndexed);
     if (!recount.problems.empty()) {
-        printProblems(recount.problems, call.err);
-        std::fprintf(call.err, "Nothing was changed.\n");
+        printProblems(recount.problems, call.err, set->refusal().has_value());
+        writeText(call.err, "Nothing was changed.\n");
         return kExitMessage;
     }
     if (recount.changes.empty()) {
-        std::fprintf(call.out,
-                     "Nothing to change: header.bin and %s agree with the section files.\n",
-                     set->indexName().c_str());
+        writeText(call.out, "Nothing to change: header.bin and " + set->indexName() +
+                                " agree with the section files.\n");
         return kExitOk;
     }
     try {
@@ -369,14 +360,14 @@ int recount(const Invocation& call) {
         return failed(call, error);
     }
     for (const std::string& change : recount.changes) {
-        std::fprintf(call.out, "%s\n", change.c_str());
+        writeText(call.out, format("%s\n", change.c_str()));
     }
     return kExitOk;
 }
 
 const Command kCommands[] = {
     {"split", {"--own-folder", "--force", "--sync"}, "MODEL", 1, SIZE_MAX, split},
-    {"join", {"--no-check-lengths", "--sync"}, "INDEX and DEST", 2, 2, join},
+    {"join", {"--no-check-lengths", "--force", "--sync"}, "INDEX and DEST", 2, 2, join},
     {"info", {"--json"}, "MODEL", 1, 1, info},
     {"check", {"--json"}, "INDEX", 1, 1, check},
     {"recount",
@@ -441,20 +432,19 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
             break;
         }
         if (arg == "--help" || arg == "-h" || (arg == "help" && &arg == &args.front())) {
-            std::fputs(kUsage, out);
+            writeText(out, kUsage);
             return kExitOk;
         }
         if (arg == "--version") {
-            std::fprintf(out, "cindervaxel-cli %s\n", kProgramVersion);
+            writeText(out, format("cindervaxel-cli %s\n", kProgramVersion));
             return kExitOk;
         }
     }
     Invocation call{{}, {}, out, err};
     const auto parsed = parse(args, call);
     if (const auto* fault = std::get_if<std::string>(&parsed)) {
-        std::fprintf(err,
-                     "cindervaxel-cli: %s\nTry 'cindervaxel-cli --help' for more information.\n",
-                     fault->c_str());
+        writeText(err, "cindervaxel-cli: " + *fault +
+                           "\nTry 'cindervaxel-cli --help' for more information.\n");
         return kExitUsage;
     }
     return std::get<const Command*>(parsed)->run(call);

@@ -53,7 +53,9 @@ void refuseDestinationAmongInputs(Workspace& workspace, const fs::path& destinat
 
 // Reads header.bin into the shared state and returns the length of every section that its counts
 // ask for. Each section file must hold at least those bytes (code 62): nothing is ever made up.
-SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index) {
+// The bytes of the files beyond those lengths, which the join leaves out, go into `leftOut`.
+SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
+                                    std::string& leftOut) {
     ModelState& model = workspace.model;
     const std::string recount = "run cindervaxel-cli recount " + toText(index);
     FileHandle& headerFile = workspace.files.get(fileNumberOf(Section::Header));
@@ -68,6 +70,15 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index)
         throw error.about(toText(headerFile.path()), recount);
     }
     for (const SectionInfo& info : sectionTable()) {
+        const FileNumber number = fileNumberOf(info.section);
+        const std::int64_t needed =
+            carriesBytes(model.header, info) ? lengths[indexOf(info.section)] : 0;
+        if (workspace.files.isOpen(number) && workspace.files.get(number).size() > needed) {
+            const std::int64_t size = workspace.files.get(number).size();
+            leftOut += std::string(leftOut.empty() ? "" : ", ") + std::string(info.fileName) +
+                       " (" + std::to_string(size - needed) + " of its " + std::to_string(size) +
+                       " bytes)";
+        }
         if (info.section == Section::Header || !carriesBytes(model.header, info)) {
             continue;
         }
@@ -100,13 +111,17 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, toPath(DestPath));
 
     using Kind = GivenFile::Kind;
+    requireFileName(index, toText(index), ui.words());
+    requireFileName(destination, toText(destination), ui.words());
     const GivenFile given = GivenFile::at(fileSystem, index, toText(index));
     if (!given.isFile()) {
         ui.ShowMessage(
-            kFileDoesNotExist, kErrorTitle,
-            toText(index) + given.seemsToBe() + ": " +
-                (given.kind() == Kind::Missing ? "check the path"
-                                               : "give the index file (.asm) of the set"));
+            {kFileDoesNotExist, kErrorTitle,
+             toText(index) + given.seemsToBe() + ": " +
+                 (given.kind() == Kind::Missing ? given.indexHint(fileSystem, ui.words())
+                                                : "give the index file (.asm) of the set"),
+             given.kind() == Kind::Missing ? ErrorCode::FileNotFound
+                                           : ErrorCode::PathFileAccessError});
         ui.SetButtonEnabled(Button::Assemble, true);
         return false;
     }
@@ -114,15 +129,12 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
     // A slip of the keyboard is refused before anything is opened for writing: the model where
     // the index belongs, or the index where the model to write belongs.
     if (given.kind() == Kind::Model || given.kind() == Kind::SectionFile) {
-        throw given.refusal("an index file", given.indexHint(fileSystem));
+        throw given.refusal("an index file", given.indexHint(fileSystem, ui.words()));
     }
     const GivenFile target = GivenFile::at(fileSystem, destination, toText(destination));
     if (target.ofASet()) {
         throw target.refusal("a model file", "give the model file (.p) to write");
     }
-
-    ReplacingFile& output =
-        files.open(kDestinationFile, ReplacingFile::create(fileSystem, destination));
     FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(index));
     fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, index));
     SectionIndex::Bytes record;
@@ -138,6 +150,21 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
         }
     }
     refuseDestinationAmongInputs(workspace, destination, index);
+    // Another model is replaced as a matter of course; any other file holds work of the user's.
+    if (target.isFile() && target.kind() != Kind::Model && target.size() > 0) {
+        ReplaceQuestion question{ReplaceQuestion::Run::Join, destination, {}};
+        question.files.push_back({destination, "it is no model file: its " +
+                                                   std::to_string(target.size()) +
+                                                   " bytes hold no model's header and sections"});
+        if (ui.AskToReplace(question) == Answer::No) {
+            files.closeAll();
+            ui.SetButtonEnabled(Button::Assemble, true);
+            return false;
+        }
+    }
+
+    ReplacingFile& output =
+        files.open(kDestinationFile, ReplacingFile::create(fileSystem, destination));
 
     if (ui.AskYesNo(kLengthQuestion, "File Lengths") == Answer::Yes) {
         for (const SectionInfo& info : sectionTable()) {
@@ -150,7 +177,8 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
         }
     }
 
-    const SectionLengths lengths = readHeaderAndMeasure(workspace, index);
+    std::string leftOut;
+    const SectionLengths lengths = readHeaderAndMeasure(workspace, index, leftOut);
     output.write(workspace.model.header.bytes());
     for (const SectionInfo& info : sectionTable()) {
         if (info.section != Section::Header && carriesBytes(workspace.model.header, info)) {
@@ -163,6 +191,11 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
         fileSystem.syncFolder(output.path().parent_path());
     }
     files.closeAll();
+    if (!leftOut.empty()) {
+        ui.ShowNote(toText(destination) + " leaves out bytes of " + leftOut +
+                    ", as header.bin's counts do not reach them: run cindervaxel-cli recount " +
+                    toText(index) + " to count them in");
+    }
     return true;
 }
 
@@ -170,14 +203,15 @@ bool assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexP
 
 bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number) {
     FileSystem& fileSystem = workspace.fileSystem;
-    const fs::path file = toPath(File);
+    const fs::path file = fileSystem.absolute(toPath(File));
     if (fileSystem.kindOf(file) == FileKind::Regular) {
         workspace.files.open(number, fileSystem.openRead(file));
         return true;
     }
-    ui.ShowMessage("The File '" + File + "' does not exists! Model can't be assembled!",
-                   "File Missing!",
-                   File + ": the index lists it, but it is not beside the index: put it back");
+    ui.ShowMessage(
+        {"The File '" + File + "' does not exists! Model can't be assembled!", "File Missing!",
+         toText(file) + ": the index lists it, but it is not beside the index: put it back",
+         ErrorCode::FileNotFound});
     ui.SetButtonEnabled(Button::Assemble, true);
     workspace.files.closeAll();
     return false;
@@ -187,10 +221,12 @@ bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
             std::int32_t Must) {
     const std::int64_t size = workspace.files.get(number).size();
     if (size != Must) {
-        ui.ShowMessage("The Filelength of '" + File + "' does not match!", "Filelength",
-                       File + ": it is " + std::to_string(size) + " bytes, the index records " +
-                           std::to_string(Must) +
-                           ": run cindervaxel-cli check on the index to see what to do");
+        ui.ShowMessage({"The Filelength of '" + File + "' does not match!", "Filelength",
+                        toText(workspace.files.get(number).path()) + ": it is " +
+                            std::to_string(size) + " bytes, the index records " +
+                            std::to_string(Must) +
+                            ": run cindervaxel-cli check on the index to see what to do",
+                        std::nullopt});
         workspace.files.closeAll();
         ui.EndProgram();  // does not return
     }

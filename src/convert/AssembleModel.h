@@ -17,10 +17,14 @@ namespace cvx {
 // and enables it again at its end, with one exception: a section file whose length differs from
 // the index (after the user asked for the check) ends the program (FilLen). A missing section
 // file is told by IsFile; every other failure by the error report (ErrorReport.h), with 53 as the
-// code it expects: among them 62 for a file shorter than the bytes it must give, 9 for a negative
-// count, 6 for an overflow, 52 for value3 bytes without a listed value3.bin, 76 or 75 for an
-// unusable destination or a file of the wrong kind. The destination is replaced in one step once
-// the whole model is written; after any failure it is exactly as it was.
+// code it expects: among them 64 for a pattern where a name belongs, 62 for a file shorter than
+// the bytes it must give, 9 for a negative count, 6 for an overflow, 52 for value3 bytes without a
+// listed value3.bin, 76 or 75 for an unusable destination or a file of the wrong kind. A
+// destination that holds something else than a model is work of the user's: the run asks
+// `ui.AskToReplace` before anything else is asked and, answered No, ends without writing. The
+// destination is replaced in one step once the whole model is written; after any failure it is
+// exactly as it was. Bytes of the section files that header.bin's counts leave out are told of
+// with `ui.ShowNote`.
 void AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
                    const std::string& DestPath);
 

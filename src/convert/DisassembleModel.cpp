@@ -1,10 +1,12 @@
 #include "DisassembleModel.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "ErrorReport.h"
 #include "GivenFile.h"
+#include "files/Interrupts.h"
 #include "files/PathText.h"
 #include "files/ReplacingFile.h"
 #include "formats/CheckedInt32.h"
@@ -16,35 +18,37 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr FileNumber kModelFile = 1;
-constexpr FileNumber kOutputFile = 2;
+constexpr FileNumber kOutputFile = 2;  // a file where an output goes, while it is compared
 
 const char* const kNotAWholeModel =
     "check that it is a model file, complete and undamaged, and split that";
 
-// Changes into the model's directory. A path that names nothing, or no file or folder, is refused
-// with code 76.
-void enterModelDirectory(FileSystem& fileSystem, const fs::path& source) {
+// Changes into the model's directory. A pattern is refused with code 64, a path that names
+// nothing with code 76, a device with 75 as a file of the wrong kind.
+void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
+    requireFileName(source, toText(source), words);
     const FileKind kind = fileSystem.kindOf(source);
     if (kind == FileKind::None) {
         throw RunError(ErrorCode::PathNotFound, "there is no such file", toText(source),
-                       "check the path");
+                       GivenFile::at(fileSystem, source, toText(source))
+                           .nearHint(fileSystem, "check the path"));
     }
     if (kind == FileKind::Other) {
-        throw RunError(ErrorCode::PathNotFound, "it is a device, a pipe or a socket",
+        throw RunError(ErrorCode::PathFileAccessError, "it is a device, a pipe or a socket",
                        toText(source), "give the model file (.p)");
     }
     fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, source));
 }
 
 // The error of a file that is no model to split, told as what it is where that is plain: an
-// index or a section file given by mistake.
-RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path& source) {
+// index or a section file given by mistake (code 75, as a file of the wrong kind is everywhere).
+RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path& source,
+                   const Wording& words) {
     try {
         const GivenFile given = GivenFile::at(fileSystem, source, toText(source));
         if (given.ofASet()) {
-            return given.refusal("a model file",
-                                 "give the model file (.p); a set is joined with join",
-                                 error.code());
+            return given.refusal("a model file", "give the model file (.p); a set is joined with " +
+                                                     std::string(words.join));
         }
     } catch (const RunError&) {
         // Nothing more to tell than the error itself.
@@ -54,6 +58,7 @@ RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path
 
 // The model as read and checked, and the files a split of it writes.
 struct SplitPlan {
+    std::string modelName;  // as the folder lists it
     ModelLayout layout;
     fs::path indexFile;
     std::vector<std::pair<fs::path, Section>> sectionFiles;
@@ -62,7 +67,7 @@ struct SplitPlan {
 // Opens the model as file 1, reads and checks its header, fills the shared index record and names
 // the output files. Every refusal of the model happens here, before anything is made or written.
 // The model stays open.
-SplitPlan openModel(Workspace& workspace, const fs::path& source) {
+SplitPlan openModel(Workspace& workspace, const fs::path& source, const Wording& words) {
     FileSystem& fileSystem = workspace.fileSystem;
     ModelState& model = workspace.model;
     SplitPlan plan;
@@ -81,10 +86,11 @@ SplitPlan openModel(Workspace& workspace, const fs::path& source) {
         plan.layout = ModelLayout::compute(model.header, checked::narrow(size, "its length"));
         model.index.fillFromHeader(model.header);
     } catch (const RunError& error) {
-        throw notAModel(fileSystem, error, source);
+        throw notAModel(fileSystem, error, source, words);
     }
 
-    plan.indexFile = toPath(mdlFuncts::CutExt(mdlFuncts::fileNameOf(fileSystem, source)) + ".asm");
+    plan.modelName = mdlFuncts::fileNameOf(fileSystem, source);
+    plan.indexFile = toPath(mdlFuncts::CutExt(plan.modelName) + ".asm");
     for (const SectionInfo& info : sectionTable()) {
         if (!info.optional || plan.layout.hasValue3()) {
             plan.sectionFiles.emplace_back(toPath(info.fileName), info.section);
@@ -110,8 +116,9 @@ void refuseReplacingTheModel(FileSystem& fileSystem, const SplitPlan& plan, cons
 // Makes the model's own folder `folder` when it is not there, and enters it; anything else in its
 // way refuses the split rather than sending the files beside the model. `made` tells whether this
 // run made it.
-void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made) {
-    const std::string instead = "split the model without its own folder, or ";
+void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
+                    const Wording& words) {
+    const std::string instead = std::string(words.withoutOwnFolder) + ", or ";
     const FileKind kind = fileSystem.kindOf(folder);
     if (kind == FileKind::Regular || kind == FileKind::Other) {
         throw RunError(ErrorCode::PathFileAccessError,
@@ -120,7 +127,15 @@ void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made) 
     }
     try {
         if (kind == FileKind::None) {
-            fileSystem.createDirectory(folder);
+            // An interrupt before the split is done takes the folder away again.
+            const interrupts::Held held;
+            interrupts::keep(folder);
+            try {
+                fileSystem.createDirectory(folder);
+            } catch (...) {
+                interrupts::forget(folder);
+                throw;
+            }
             made = true;
         }
         fileSystem.changeDirectory(folder);
@@ -129,24 +144,66 @@ void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made) 
     }
 }
 
-// Writes the file `path`, replacing it whole with what `fill` writes.
-template <typename Fill>
-void writeOutput(Workspace& workspace, const fs::path& path, Fill fill) {
-    ReplacingFile& file =
-        workspace.files.open(kOutputFile, ReplacingFile::create(workspace.fileSystem, path));
-    fill(file);
-    file.commit(workspace.durable);
-    workspace.files.close(kOutputFile);
+// One file that a split writes: the index (no section) or a section file.
+struct Output {
+    fs::path path;
+    std::optional<Section> section;
+    bool unchanged = false;  // it holds what the split would write already
+};
+
+// Looks at what lies where the outputs go: a file that holds what the split would write is left
+// as it is; one that holds anything else is work in the way, with the reason it seems to be one.
+// A folder or a device there is refused (code 75).
+std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& plan,
+                                         const fs::path& folder, std::vector<Output>& outputs,
+                                         std::span<const std::uint8_t> record) {
+    FileSystem& fileSystem = workspace.fileSystem;
+    FileHandle& model = workspace.files.get(kModelFile);
+    std::string why = "edited: it differs from " + plan.modelName + "'s section";
+    for (const fs::path& name : fileSystem.listFolder(folder)) {
+        if (isIndexName(name) && name != plan.indexFile &&
+            fileSystem.kindOf(folder / name) == FileKind::Regular &&
+            !fileSystem.sameFile(folder / name, folder / plan.indexFile)) {
+            why = "part of another model's set: " + toText(name) + " lies beside it";
+            break;
+        }
+    }
+    std::vector<WorkInTheWay> inTheWay;
+    for (Output& output : outputs) {
+        const FileKind kind = fileSystem.kindOf(output.path);
+        if (kind == FileKind::None) {
+            continue;
+        }
+        if (kind != FileKind::Regular) {
+            throw RunError(ErrorCode::PathFileAccessError,
+                           "a folder or a device of this name is in the way of a section file",
+                           toText(output.path), "move it away");
+        }
+        FileHandle& there = workspace.files.open(kOutputFile, fileSystem.openRead(output.path));
+        const SectionExtent extent =
+            output.section ? plan.layout[*output.section] : SectionExtent{};
+        output.unchanged = output.section ? holdsExactly(there, model, extent.offset, extent.length)
+                                          : holdsExactly(there, record);
+        workspace.files.release(kOutputFile);
+        if (!output.unchanged) {
+            inTheWay.push_back(
+                {output.path, output.section
+                                  ? why
+                                  : "edited: it differs from the index that a split of " +
+                                        plan.modelName + " writes"});
+        }
+    }
+    return inTheWay;
 }
 
 }  // namespace
 
-std::string ownFolderOf(FileSystem& fileSystem, const fs::path& source) {
+std::string ownFolderOf(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
     const std::string folder = mdlFuncts::CutExt(mdlFuncts::fileNameOf(fileSystem, source));
     if (folder.empty() || folder == "." || folder == "..") {
         throw RunError(ErrorCode::PathFileAccessError,
                        "its name gives no folder of its own ('" + folder + "')", toText(source),
-                       "rename the model, or split it without its own folder");
+                       "rename the model, or " + std::string(words.withoutOwnFolder));
     }
     return folder;
 }
@@ -155,37 +212,61 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
                       bool CreateOwnFolder) {
     ui.SetButtonEnabled(Button::Disassemble, false);
     FileSystem& fileSystem = workspace.fileSystem;
+    const Wording& words = ui.words();
     fs::path directory;  // the model's
-    bool madeFolder = false, wrote = false;
+    bool madeFolder = false;
     fs::path folder;  // where the files go
     try {
         const fs::path source = resolveAgainstCurrentDirectory(fileSystem, toPath(SourcePath));
-        enterModelDirectory(fileSystem, source);
+        enterModelDirectory(fileSystem, source, words);
         directory = folder = mdlFuncts::GetDir(fileSystem, source);
-        const SplitPlan plan = openModel(workspace, source);
+        const SplitPlan plan = openModel(workspace, source, words);
         if (CreateOwnFolder) {
-            folder = directory / toPath(ownFolderOf(fileSystem, source));
-            enterOwnFolder(fileSystem, folder, madeFolder);
+            folder = directory / toPath(ownFolderOf(fileSystem, source, words));
+            enterOwnFolder(fileSystem, folder, madeFolder, words);
         }
         refuseReplacingTheModel(fileSystem, plan, folder, source);
 
         const SectionIndex::Bytes record = workspace.model.index.encode();
-        writeOutput(workspace, folder / plan.indexFile,
-                    [&](FileHandle& file) { file.write(record); });
-        wrote = true;
-        FileHandle& model = workspace.files.get(kModelFile);
+        std::vector<Output> outputs = {{folder / plan.indexFile, std::nullopt}};
         for (const auto& [name, section] : plan.sectionFiles) {
-            const SectionExtent extent = plan.layout[section];
-            writeOutput(workspace, folder / name, [&](FileHandle& file) {
+            outputs.push_back({folder / name, section});
+        }
+        const std::vector<WorkInTheWay> inTheWay =
+            compareOutputs(workspace, plan, folder, outputs, record);
+        if (!inTheWay.empty() &&
+            ui.AskToReplace({ReplaceQuestion::Run::Split, source, inTheWay}) == Answer::No) {
+            workspace.files.closeAll();
+            ui.SetButtonEnabled(Button::Disassemble, true);
+            return;
+        }
+
+        // Every file is written whole before the first takes its name: a failure on the way
+        // leaves each as it was.
+        ReplacingSet written(fileSystem);
+        FileHandle& model = workspace.files.get(kModelFile);
+        for (const Output& output : outputs) {
+            if (output.unchanged) {
+                continue;  // not even rewritten: it keeps its time and its inode
+            }
+            ReplacingFile& file = written.add(output.path);
+            if (output.section) {
+                const SectionExtent extent = plan.layout[*output.section];
                 file.copyFrom(model, extent.offset, extent.length);
-            });
+            } else {
+                file.write(record);
+            }
         }
         workspace.files.release(kModelFile);
+        written.commit(workspace.durable);
         if (workspace.durable) {
             fileSystem.syncFolder(folder);
             if (madeFolder) {
                 fileSystem.syncFolder(directory);  // the folder's own entry
             }
+        }
+        if (madeFolder) {
+            interrupts::forget(folder);
         }
         if (plan.layout.unownedBytes() > 0) {
             const std::int32_t first = plan.layout.FrontEnd();
@@ -196,15 +277,16 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
         }
     } catch (const std::exception&) {
         workspace.files.closeAll();
-        // A folder that this run made and wrote nothing into goes again; one that something else
-        // has filled meanwhile stays, as removing only takes an empty one.
-        if (madeFolder && !wrote) {
+        // A folder that this run made goes again; one that something else has filled meanwhile
+        // stays, as removing only takes an empty one.
+        if (madeFolder) {
             try {
                 fileSystem.changeDirectory(directory);
                 fileSystem.remove(folder);
             } catch (const RunError&) {
                 // Left where it is: the run's own error is the one to report.
             }
+            interrupts::forget(folder);
         }
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
     }
@@ -216,8 +298,8 @@ std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui
     try {
         FileSystem& fileSystem = workspace.fileSystem;
         const fs::path source = resolveAgainstCurrentDirectory(fileSystem, toPath(SourcePath));
-        enterModelDirectory(fileSystem, source);
-        const SplitPlan plan = openModel(workspace, source);
+        enterModelDirectory(fileSystem, source, ui.words());
+        const SplitPlan plan = openModel(workspace, source, ui.words());
         refuseReplacingTheModel(fileSystem, plan, mdlFuncts::GetDir(fileSystem, source), source);
         workspace.files.release(kModelFile);
         return ModelSummary{toText(source), workspace.model.header, plan.layout,

@@ -17,19 +17,26 @@ namespace cvx {
 // The run greys out "Disassemble!" first and enables it again at its end. Every failure is
 // reported through `ui.ShowMessage` with title "Error": "File does not exist!" for code 76 (no
 // such model file), otherwise the unknown-error text with the code; below it the file, the cause
-// and the next step. Failures found before the first output file is written leave every output
-// file untouched: 62 a file shorter than its sections, 9 a negative count, 6 an overflow or a
-// ModelType outside 0..255, 5 a file name without ".", 75 an own folder that cannot be had or an
-// output that would replace the model itself. An own folder that the run made is removed again
-// when the run fails before writing into it. Each output file is replaced whole or not at all.
-// Bytes of the model that no section holds are told of with `ui.ShowNote`.
+// and the next step. Refused before anything is written: 64 a pattern for a name, 62 a file
+// shorter than its sections, 9 a negative count, 6 an overflow or a ModelType outside 0..255, 5 a
+// file name without ".", 75 an index or a section file given as the model, an own folder that
+// cannot be had or an output that would replace the model itself.
+//
+// A file already where an output goes that holds exactly its bytes is left untouched. One that
+// holds anything else is work of the user's (the set of another model, or this model's edited
+// set): the run asks `ui.AskToReplace` and, answered No, ends without writing. Every output is
+// written whole before the first takes its name, so a failure before that leaves every file as it
+// was (an own folder that the run made is removed again); a failure among the renames names the
+// files that are new and those that are not. Bytes of the model that no section holds are told
+// of with `ui.ShowNote`.
 void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string& SourcePath,
                       bool CreateOwnFolder);
 
 // Returns the name of the model `source`'s own folder: its file name as the directory lists it,
 // without its last extension. Throws code 5 for a name without an extension, 75 for one that
-// gives no folder ("", "." or "..").
-std::string ownFolderOf(FileSystem& fileSystem, const std::filesystem::path& source);
+// gives no folder ("", "." or ".."), with the next step in `words`.
+std::string ownFolderOf(FileSystem& fileSystem, const std::filesystem::path& source,
+                        const Wording& words = kCommandLineWording);
 
 // What a split of a model would find, without writing anything.
 struct ModelSummary {

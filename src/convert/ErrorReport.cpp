@@ -27,6 +27,8 @@ const char* usualRemedy(ErrorCode code) {
             return "check the disk and try again";
         case ErrorCode::FileAlreadyExists:
             return "remove the temporary files (.*.cvx-*.tmp) beside it and try again";
+        case ErrorCode::BadFileName:
+            return "give the name of one file";
         case ErrorCode::DiskFull:
             return "free some space on the disk (or raise the file-size limit) and try again";
         case ErrorCode::PermissionDenied:
@@ -47,8 +49,8 @@ std::string detailLine(const RunError& error) {
 }
 
 void reportError(UserInterface& ui, const RunError& error, ErrorCode expected) {
-    ui.ShowMessage(error.code() == expected ? kFileDoesNotExist : unknownErrorText(error.code()),
-                   kErrorTitle, detailLine(error));
+    ui.ShowMessage({error.code() == expected ? kFileDoesNotExist : unknownErrorText(error.code()),
+                    kErrorTitle, detailLine(error), error.code()});
 }
 
 void handleOperationError(FileTable& files, UserInterface& ui, ErrorCode expected) {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <numeric>
 #include <string_view>
 
 #include "files/PathText.h"
 #include "formats/ModelLayout.h"
 #include "formats/SectionIndex.h"
-#include "mdlFuncts.h"
 
 namespace cvx {
 namespace {
@@ -61,15 +61,38 @@ Peek peek(FileSystem& fileSystem, const std::filesystem::path& path) {
     return peek;
 }
 
-bool hasIndexExtension(const std::filesystem::path& path) {
-    std::string extension = toText(path.extension());
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".asm";
-}
-
 std::string bytes(std::int64_t count) {
     return std::to_string(count) + " bytes";
+}
+
+// Whether two names are close enough to be taken for one another: at most one slip (a letter
+// added, left out or changed, two letters swapped; case aside) in four letters of the longer.
+bool near(const std::string& a, const std::string& b) {
+    auto same = [&](std::size_t i, std::size_t j) {
+        return std::tolower(static_cast<unsigned char>(a[i])) ==
+               std::tolower(static_cast<unsigned char>(b[j]));
+    };
+    // Slips between the first i letters of a and the first j of b, row by row over i.
+    std::vector<std::vector<std::size_t>> slips(a.size() + 1,
+                                                std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) {
+        for (std::size_t j = 0; j <= b.size(); ++j) {
+            slips[i][j] = i == 0 || j == 0
+                              ? i + j
+                              : std::min({slips[i - 1][j - 1] + (same(i - 1, j - 1) ? 0 : 1),
+                                          slips[i - 1][j] + 1, slips[i][j - 1] + 1});
+            if (i > 1 && j > 1 && same(i - 1, j - 2) && same(i - 2, j - 1)) {
+                slips[i][j] = std::min(slips[i][j], slips[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return 4 * slips[a.size()][b.size()] <= std::max(a.size(), b.size());
+}
+
+// The name without its last extension, as a set is named after its model.
+std::string stemOf(const std::filesystem::path& name) {
+    const std::string text = toText(name.filename());
+    return text.substr(0, std::min(text.size(), text.rfind('.')));
 }
 
 }  // namespace
@@ -94,7 +117,7 @@ GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& pat
     file.m_kind = found.beginsLikeIndex() && found.size == std::int64_t{SectionIndex::kSize}
                       ? Kind::Index
                   : sectionFile ? Kind::SectionFile
-                  : found.beginsLikeIndex() || (found.size == 0 && hasIndexExtension(path))
+                  : found.beginsLikeIndex() || (found.size == 0 && isIndexName(path))
                       ? Kind::IndexOfOtherLength
                   : found.isModel() ? Kind::Model
                                     : Kind::Other;
@@ -102,7 +125,7 @@ GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& pat
 }
 
 bool GivenFile::namedAsIndex() const {
-    return hasIndexExtension(m_path);
+    return isIndexName(m_path);
 }
 
 std::string GivenFile::seemsToBe() const {
@@ -129,20 +152,25 @@ std::string GivenFile::seemsToBe() const {
     return {};
 }
 
-std::string GivenFile::indexHint(FileSystem& fileSystem) const {
+std::string GivenFile::indexHint(FileSystem& fileSystem, const Wording& words) const {
     const bool folder = m_kind == Kind::Folder;
     const std::filesystem::path dir = folder ? m_path : m_path.parent_path();
     const std::filesystem::path shownDir = folder ? toPath(m_given) : toPath(m_given).parent_path();
+    // A set is named after its model, and its own folder too.
+    std::filesystem::path named = m_path.lexically_normal();
+    named = named.has_filename() ? named : named.parent_path();
+    const std::string stem = folder ? toText(named.filename()) : stemOf(m_path);
     std::vector<std::filesystem::path> candidates;
-    try {
-        const std::string stem = mdlFuncts::CutExt(toText(m_path.filename()));
+    if (!stem.empty()) {
         candidates.push_back(toPath(stem + ".asm"));
         candidates.push_back(toPath(stem) / toPath(stem + ".asm"));
-    } catch (const RunError&) {
-        // No extension: no name to take an index's name from.
     }
-    const std::vector<std::filesystem::path> beside = indexFilesIn(fileSystem, dir);
-    candidates.insert(candidates.end(), beside.begin(), beside.end());
+    // A section file's names say nothing of its model: the index beside it is its set's.
+    for (const std::filesystem::path& index : indexFilesIn(fileSystem, dir)) {
+        if (m_kind == Kind::SectionFile || near(stemOf(index), stem)) {
+            candidates.push_back(index);
+        }
+    }
     for (const std::filesystem::path& candidate : candidates) {
         const std::filesystem::path path = dir / candidate;
         try {
@@ -153,8 +181,20 @@ std::string GivenFile::indexHint(FileSystem& fileSystem) const {
             // One that cannot be read is no index to offer.
         }
     }
-    return m_kind == Kind::Model ? "split it first, and give the index file (.asm) the split writes"
+    return m_kind == Kind::Model ? std::string(words.splitIt) +
+                                       " first, and give the index file (.asm) that it writes"
                                  : "give the index file (.asm) of the set";
+}
+
+std::string GivenFile::nearHint(FileSystem& fileSystem, const std::string& otherwise) const {
+    const std::string name = toText(m_path.filename());
+    for (const std::filesystem::path& other : fileSystem.listFolder(m_path.parent_path())) {
+        if (toText(other) != name && near(toText(other), name) &&
+            fileSystem.kindOf(m_path.parent_path() / other) == FileKind::Regular) {
+            return "did you mean " + toText(toPath(m_given).parent_path() / other) + "?";
+        }
+    }
+    return otherwise;
 }
 
 RunError GivenFile::refusal(const std::string& wanted, const std::string& remedy,
@@ -164,12 +204,28 @@ RunError GivenFile::refusal(const std::string& wanted, const std::string& remedy
                     m_given, remedy);
 }
 
+bool isIndexName(const std::filesystem::path& path) {
+    std::string extension = toText(path.extension());
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".asm";
+}
+
+void requireFileName(const std::filesystem::path& path, const std::string& given,
+                     const Wording& words) {
+    if (toText(path.filename()).find_first_of("*?") != std::string::npos) {
+        throw RunError(ErrorCode::BadFileName,
+                       "its name holds * or ?, which make it a pattern, not the name of a file",
+                       given, words.chooseFile);
+    }
+}
+
 std::vector<std::filesystem::path> indexFilesIn(FileSystem& fileSystem,
                                                 const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> found;
     for (const std::filesystem::path& name : fileSystem.listFolder(folder)) {
         try {
-            if (hasIndexExtension(name) && fileSystem.kindOf(folder / name) == FileKind::Regular &&
+            if (isIndexName(name) && fileSystem.kindOf(folder / name) == FileKind::Regular &&
                 peek(fileSystem, folder / name).beginsLikeIndex()) {
                 found.push_back(name);
             }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "UserInterface.h"
 #include "files/FileSystem.h"
 
 namespace cvx {
@@ -49,9 +50,14 @@ public:
     // fit its 1140 bytes)".
     std::string seemsToBe() const;
 
-    // The index file the user may have meant, beside this one or, for a model, in its own folder
-    // ("did you mean robot.asm?"); or what to do when there is none.
-    std::string indexHint(FileSystem& fileSystem) const;
+    // The index file the user may have meant, beside this one or, for a model, in its own folder,
+    // named after it or close to its name ("did you mean robot.asm?"); or what to do when there is
+    // none, in the words of the front end.
+    std::string indexHint(FileSystem& fileSystem, const Wording& words = kCommandLineWording) const;
+
+    // For a missing file: the file beside it whose name is close to its name ("did you mean
+    // robot.p?"), or `otherwise` when there is none.
+    std::string nearHint(FileSystem& fileSystem, const std::string& otherwise) const;
 
     // Returns a refusal of this file as `wanted` ("an index file"), with `remedy`; the code is 75
     // unless `code` is given.
@@ -64,6 +70,14 @@ private:
     Kind m_kind = Kind::Missing;
     std::int64_t m_size = 0;
 };
+
+// True when the name of `path` ends in ".asm", in any case: the name of an index file.
+bool isIndexName(const std::filesystem::path& path);
+
+// Refuses, with code 64, a path whose name holds "*" or "?": a pattern, never taken for the name
+// of a file, also where a system would take it. `given` is the path as the user typed it.
+void requireFileName(const std::filesystem::path& path, const std::string& given,
+                     const Wording& words);
 
 // Returns the names of the files in `folder` that begin as index files do, sorted: the sets that
 // lie there.

@@ -40,8 +40,11 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::string& give
     }
     const bool headerBeside =
         fileSystem.kindOf(path.parent_path() / "header.bin") == FileKind::Regular;
+    // A name near an index's is a slip of the keyboard before it is an index to write anew.
+    const std::string hint = file.indexHint(fileSystem);
     const bool rewritable = indexLike && file.namedAsIndex() &&
-                            (file.kind() == Kind::IndexOfOtherLength || headerBeside);
+                            (file.kind() == Kind::IndexOfOtherLength || headerBeside) &&
+                            !hint.starts_with("did you mean");
     return problem(file.kind() == Kind::Missing              ? "no-index"
                    : file.kind() == Kind::IndexOfOtherLength ? "index-length"
                                                              : "not-an-index",
@@ -49,7 +52,7 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::string& give
                    file.seemsToBe() + (indexLike ? "" : ", not an index file"),
                    rewritable ? "run cindervaxel-cli recount --new-index " + given +
                                     " to write it anew from header.bin and the section files"
-                              : file.indexHint(fileSystem));
+                              : hint);
 }
 
 // The counts that a section's length follows, as a modder reads them: "NumVerts 2 and NumPolys 1
@@ -78,6 +81,7 @@ SectionSet SectionSet::read(FileSystem& fileSystem, const std::string& IndexPath
     SectionSet set;
     const std::filesystem::path path =
         resolveAgainstCurrentDirectory(fileSystem, toPath(IndexPath));
+    requireFileName(path, IndexPath, kCommandLineWording);
     set.m_folder = path.parent_path();
     set.m_newIndex = index == Index::New;
     set.m_refusal = refusalOf(fileSystem, IndexPath, path, set.m_newIndex);
@@ -353,24 +357,28 @@ void SectionSet::reindex(Recount& result) const {
 }
 
 void SectionSet::write(FileSystem& fileSystem, const Recount& recount) const {
-    std::unique_ptr<ReplacingFile> header, index;
+    ReplacingSet files(fileSystem);
     try {
-        header = ReplacingFile::create(fileSystem, m_folder / "header.bin");
-        index = ReplacingFile::create(fileSystem, m_folder / toPath(m_indexName));
-        header->write(recount.header.bytes());
-        index->write(recount.index.encode());
-        header->commit();
+        files.add(m_folder / "header.bin").write(recount.header.bytes());
+        files.add(m_folder / toPath(m_indexName)).write(recount.index.encode());
+        files.commit();
     } catch (const RunError& error) {
+        if (files.renamed() > 0) {
+            throw;  // it says which file is new
+        }
         throw RunError(error.code(), error.detail() + "; nothing was changed", error.file(),
                        error.remedy());
     }
-    try {
-        index->commit();
-    } catch (const RunError& error) {
-        throw RunError(error.code(),
-                       error.detail() + "; header.bin was changed, " + m_indexName + " was not",
-                       error.file(), "mend that, then run recount again");
+}
+
+std::vector<std::string> SectionSet::notes() const {
+    const bool unused = !m_refusal && !m_index.listsValue3() && m_sizes[indexOf(Section::Value3)];
+    if (!unused || (m_header && ModelHeader(*m_header).NumValue3() > 0)) {
+        return {};  // what NumValue3 asks for is a problem of its own
     }
+    return {"value3.bin is there, but " + m_indexName +
+            " leaves it out of the set, so a join does not read it: run recount --add-value3 " +
+            "to take it in"};
 }
 
 }  // namespace cvx

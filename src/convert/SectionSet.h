@@ -79,6 +79,10 @@ public:
     // saying which file, if any, was changed.
     void write(FileSystem& fileSystem, const Recount& recount) const;
 
+    // What a join leaves unread although it lies beside the index: a value3.bin that the set does
+    // not take in, with the next step.
+    std::vector<std::string> notes() const;
+
     const std::string& indexName() const { return m_indexName; }
 
 private:

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "formats/RunError.h"
 
 namespace cvx {
 
@@ -12,17 +17,49 @@ enum class Answer { Yes, No };
 // The exit status of a program that an operation ended (EndProgram), in both programs.
 inline constexpr int kExitEnded = 3;
 
+// What an operation tells the user when a run ends early.
+struct Message {
+    std::string text, title;        // as the window shows them: "File does not exist!", "Error"
+    std::string detail;             // the file, the cause and the next step, in a line
+    std::optional<ErrorCode> code;  // the code of the error, when it has one
+};
+
+// How a front end names what the user does, for the next steps that messages advise: the command
+// line's commands and options, or the window's buttons and settings.
+struct Wording {
+    const char* join;              // "a set is joined with ..."
+    const char* splitIt;           // "... first, and give the index file (.asm) that it writes"
+    const char* withoutOwnFolder;  // "rename the model, or ..."
+    const char* chooseFile;        // what to do instead of typing a pattern
+};
+
+inline constexpr Wording kCommandLineWording{"join", "split it", "split it without --own-folder",
+                                             "give the name of one file"};
+
+// A file that a run would replace although it holds something else than the run would write,
+// and why it seems to be work of the user's.
+struct WorkInTheWay {
+    std::filesystem::path file;
+    std::string why;  // "it differs from robot.p's section"
+};
+
+// A run that would replace work of the user's: a split over the files of a set (another model's,
+// or this model's edited one), or a join over a file that is no model.
+struct ReplaceQuestion {
+    enum class Run { Split, Join } run;
+    std::filesystem::path given;  // the model to split, or the model file to write
+    std::vector<WorkInTheWay> files;
+};
+
 // All that the operations know of the user interface. The main window implements it with message
 // boxes; the command-line tool with standard error; tests with a recording fake.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
-    // Shows `text` (lines separated by CR LF) under `title` with the error icon and one OK button,
-    // and below it `detail`, when there is one: the file, the cause and the next step, in a line.
-    // Returns when the user has dismissed it.
-    virtual void ShowMessage(const std::string& text, const std::string& title,
-                             const std::string& detail) = 0;
+    // Shows the message with the error icon and one OK button, and returns when the user has
+    // dismissed it.
+    virtual void ShowMessage(const Message& message) = 0;
 
     // Tells of something a run that went well could not do: bytes of a model that no section
     // file holds, which a join of the set leaves out. Asks for nothing.
@@ -32,11 +69,18 @@ public:
     // default, and returns the answer.
     virtual Answer AskYesNo(const std::string& text, const std::string& title) = 0;
 
+    // Asks whether the files of `question` may be replaced; the answer that keeps them is the
+    // default. A front end that cannot ask says why it keeps them and answers No.
+    virtual Answer AskToReplace(const ReplaceQuestion& question) = 0;
+
     // Greys out `button` or enables it again.
     virtual void SetButtonEnabled(Button button, bool enabled) = 0;
 
     // Ends the program at once: every window goes, the process ends. Does not return.
     [[noreturn]] virtual void EndProgram() = 0;
+
+    // The names of this front end's commands, for the next steps in messages.
+    virtual const Wording& words() const { return kCommandLineWording; }
 };
 
 }  // namespace cvx

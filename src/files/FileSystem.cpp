@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "PathText.h"
 #include "formats/RunError.h"
@@ -17,6 +18,34 @@ void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> 
                            std::to_string(offset) + ", " + std::to_string(got) + " there",
                        toText(file.path()));
     }
+}
+
+bool holdsExactly(FileHandle& file, FileHandle& source, std::int64_t offset, std::int64_t length) {
+    if (file.size() != length) {
+        return false;
+    }
+    constexpr std::int64_t kPiece = std::int64_t{1} << 20;
+    const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kPiece));
+    const auto mine = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    const auto theirs = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    for (std::int64_t done = 0; done < length; done += kPiece) {
+        const auto piece = static_cast<std::size_t>(std::min(length - done, kPiece));
+        readExactly(source, offset + done, {theirs.get(), piece});
+        if (file.readAt(done, {mine.get(), piece}) != piece ||
+            !std::equal(mine.get(), mine.get() + piece, theirs.get())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool holdsExactly(FileHandle& file, std::span<const std::uint8_t> bytes) {
+    if (file.size() != std::ssize(bytes)) {
+        return false;
+    }
+    std::vector<std::uint8_t> held(bytes.size());
+    return file.readAt(0, held) == held.size() &&
+           std::equal(held.begin(), held.end(), bytes.begin());
 }
 
 std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,

@@ -121,6 +121,15 @@ public:
 // are never made up.
 void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data);
 
+// Returns true when `file` holds exactly the `length` bytes of `source` from its byte `offset` on.
+// Lengths that differ decide without reading; otherwise both are read a megabyte at a time up to
+// the first difference, so memory stays small whatever their size. Throws code 62 when `source`
+// ends first.
+bool holdsExactly(FileHandle& file, FileHandle& source, std::int64_t offset, std::int64_t length);
+
+// Returns true when `file` holds exactly `bytes`.
+bool holdsExactly(FileHandle& file, std::span<const std::uint8_t> bytes);
+
 // Returns `path` as an absolute path, a relative one taken against the current directory of
 // `fileSystem` now. The empty path stays empty: it names nothing.
 std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,

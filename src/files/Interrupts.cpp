@@ -13,12 +13,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // The list, as a handler may read it: plain data in static storage, each entry marked as used
-// only once its path is complete. An operation writes two files at once at the most.
+// only once its path is complete. A split completes all of its eleven files before the first
+// takes its name, in a folder that it may have made.
 struct PendingFile {
     std::array<fs::path::value_type, 4096> path;
     volatile std::sig_atomic_t used;
 };
-std::array<PendingFile, 4> g_pending{};
+std::array<PendingFile, 16> g_pending{};
 
 }  // namespace
 
@@ -51,9 +52,12 @@ void forget(const fs::path& path) noexcept {
 }
 
 void removeAll() noexcept {
-    for (const PendingFile& pending : g_pending) {
-        if (pending.used != 0) {
-            removeNow(pending.path.data());
+    // A folder on the list is empty only once the files in it are gone.
+    for (int round = 0; round < 2; ++round) {
+        for (const PendingFile& pending : g_pending) {
+            if (pending.used != 0) {
+                removeNow(pending.path.data());
+            }
         }
     }
 }

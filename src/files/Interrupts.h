@@ -16,7 +16,8 @@ namespace cvx::interrupts {
 // file-size limit then fails (code 61) instead of ending the process in the middle of it.
 void install();
 
-// Puts the file `path` on the list that an interrupt removes. Throws RunError(TooManyFiles, code
+// Puts the file `path` on the list that an interrupt removes; a folder on it is removed after the
+// files, when it is empty. Throws RunError(TooManyFiles, code
 // 67) when the list is full or the path too long for it: rather than make a file that an
 // interrupt would leave behind, the caller makes none.
 void keep(const std::filesystem::path& path);
@@ -34,8 +35,9 @@ public:
     Held& operator=(const Held&) = delete;
 };
 
-// Between the two parts. removeAll() removes every file on the list; removeNow() removes one,
-// named by a string that ends in 0, and is the platform's. Both are async-signal-safe: they read
+// Between the two parts. removeAll() removes every file on the list, then the folders that are
+// empty by then; removeNow() removes one file or empty folder, named by a string that ends in 0,
+// and is the platform's. Both are async-signal-safe: they read
 // plain data in static storage and make one system call per file, nothing else.
 void removeAll() noexcept;
 void removeNow(const std::filesystem::path::value_type* path) noexcept;

@@ -121,7 +121,10 @@ void ReplacingFile::copyFrom(FileHandle& source, std::int64_t offset, std::int64
     onTemporary([&] { m_temp->copyFrom(source, offset, length); });
 }
 
-void ReplacingFile::commit(bool durable) {
+void ReplacingFile::complete(bool durable) {
+    if (m_completed) {
+        return;
+    }
     if (m_finished) {
         throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_destination));
     }
@@ -133,6 +136,19 @@ void ReplacingFile::commit(bool durable) {
             }
             m_temp->close();
         });
+    } catch (...) {
+        discard();
+        throw;
+    }
+    m_completed = true;
+}
+
+void ReplacingFile::commit(bool durable) {
+    complete(durable);
+    if (m_finished) {
+        throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_destination));
+    }
+    try {
         const interrupts::Held held;
         m_fileSystem.rename(m_tempPath, m_destination, durable);
         interrupts::forget(m_tempPath);
@@ -156,6 +172,37 @@ void ReplacingFile::discard() noexcept {
     const interrupts::Held held;
     m_fileSystem.remove(m_tempPath);
     interrupts::forget(m_tempPath);
+}
+
+ReplacingFile& ReplacingSet::add(const fs::path& destination) {
+    m_files.push_back(ReplacingFile::create(m_fileSystem, destination));
+    return *m_files.back();
+}
+
+void ReplacingSet::commit(bool durable) {
+    for (const auto& file : m_files) {
+        file->complete(durable);
+    }
+    auto names = [&](std::size_t from, std::size_t to) {
+        std::string list;
+        for (std::size_t i = from; i < to; ++i) {
+            list += (i == from ? "" : ", ") + toText(m_files[i]->path().filename());
+        }
+        return list;
+    };
+    for (; m_renamed < m_files.size(); ++m_renamed) {
+        try {
+            m_files[m_renamed]->commit(durable);
+        } catch (const RunError& error) {
+            if (m_renamed == 0) {
+                throw;
+            }
+            throw RunError(error.code(),
+                           error.detail() + "; new by then: " + names(0, m_renamed) +
+                               "; still as they were: " + names(m_renamed, m_files.size()),
+                           error.file(), error.remedy());
+        }
+    }
 }
 
 }  // namespace cvx

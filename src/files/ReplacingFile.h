@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "FileSystem.h"
 
@@ -42,9 +43,15 @@ public:
     // Abandons the new contents unless they were committed: the destination stays as it was.
     void close() override { discard(); }
 
-    // Makes the written contents the destination's. With `durable`, they are on the disk before
-    // they take the destination's name (the folder's entry itself is the caller's: syncFolder).
-    // On failure the destination is unchanged and the temporary file is gone.
+    // Finishes the written contents without giving them the destination's name yet: flushed and
+    // closed, and with `durable` on the disk. Doing it again does nothing. On failure the
+    // temporary file is gone.
+    void complete(bool durable = false);
+
+    // Makes the written contents the destination's, completing them first. With `durable`, they
+    // are on the disk before they take the destination's name (the folder's entry itself is the
+    // caller's: syncFolder). On failure the destination is unchanged and the temporary file is
+    // gone.
     void commit(bool durable = false);
 
 private:
@@ -59,7 +66,30 @@ private:
     std::filesystem::path m_destination;
     std::filesystem::path m_tempPath;
     std::unique_ptr<FileHandle> m_temp;
-    bool m_finished = false;
+    bool m_completed = false, m_finished = false;
+};
+
+// Files that replace their destinations together: every one is written and completed before the
+// first takes its name, so that a failure before that leaves every destination as it was.
+class ReplacingSet {
+public:
+    explicit ReplacingSet(FileSystem& fileSystem) : m_fileSystem(fileSystem) {}
+
+    // Prepares to replace `destination` as ReplacingFile::create does, and returns its file.
+    ReplacingFile& add(const std::filesystem::path& destination);
+
+    // Completes every file (see ReplacingFile::complete), then renames each over its destination
+    // in the order they were added. A failure of a rename is told with the files that are new by
+    // then and those that are still as they were; the temporary files left are removed.
+    void commit(bool durable = false);
+
+    // How many files have taken their names.
+    std::size_t renamed() const { return m_renamed; }
+
+private:
+    FileSystem& m_fileSystem;
+    std::vector<std::unique_ptr<ReplacingFile>> m_files;
+    std::size_t m_renamed = 0;
 };
 
 }  // namespace cvx

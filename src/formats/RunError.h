@@ -16,9 +16,10 @@ enum class ErrorCode : int {
     FileNotFound = 53,
     FileAlreadyOpen = 55,  // a file number that is open already
     DeviceIoError = 57,
-    FileAlreadyExists = 58,
+    FileAlreadyExists = 58,   // also: files of the user's in the way of a run's output
     DiskFull = 61,            // no space left, or the file-size limit reached
     InputPastEndOfFile = 62,  // a file shorter than the bytes that must be read from it
+    BadFileName = 64,         // a pattern ("*.p") where the name of a file belongs
     TooManyFiles = 67,
     PermissionDenied = 70,
     PathFileAccessError = 75,  // e.g. a directory where a file is expected

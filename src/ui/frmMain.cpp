@@ -21,6 +21,7 @@
 #include "UiText.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
+#include "files/PathText.h"
 #include "frmAbout.h"
 
 namespace cvx {
@@ -290,14 +291,13 @@ void frmMain::cmdAbout_Click() {
     frmAbout::display(m_scale);
 }
 
-void frmMain::ShowMessage(const std::string& text, const std::string& title,
-                          const std::string& detail) {
-    QMessageBox box(QMessageBox::Critical, UiText::display(title), UiText::display(text),
-                    QMessageBox::Ok, this);
+void frmMain::ShowMessage(const Message& message) {
+    QMessageBox box(QMessageBox::Critical, UiText::display(message.title),
+                    UiText::display(message.text), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     // The message's own lines stay as they are; the file, the cause and the next step go below,
     // as plain text too: a file name is never taken for markup.
-    box.setInformativeText(UiText::display(detail));
+    box.setInformativeText(UiText::display(message.detail));
     if (auto* below = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
         below->setTextFormat(Qt::PlainText);
     }
@@ -305,9 +305,10 @@ void frmMain::ShowMessage(const std::string& text, const std::string& title,
 }
 
 void frmMain::ShowNote(const std::string& text) {
-    // The window splits as it always has, without a box; a note goes where the program's other
-    // diagnostics go.
-    std::fprintf(stderr, "cindervaxel: note: %s\n", text.c_str());
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Note"), UiText::display(text),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 Answer frmMain::AskYesNo(const std::string& text, const std::string& title) {
@@ -316,6 +317,44 @@ Answer frmMain::AskYesNo(const std::string& text, const std::string& title) {
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+Answer frmMain::AskToReplace(const ReplaceQuestion& question) {
+    std::string text;
+    if (question.run == ReplaceQuestion::Run::Split) {
+        const std::size_t count = question.files.size();
+        text = "Disassemble! would replace " + std::to_string(count) +
+               (count == 1 ? " file" : " files") + " in " +
+               toText(question.files.front().file.parent_path()) + " that hold other work:\r\n";
+        // Files for the same reason in a line, which the reason closes.
+        for (std::size_t i = 0; i < count; ++i) {
+            const WorkInTheWay& file = question.files[i];
+            const bool first = i == 0 || question.files[i - 1].why != file.why;
+            const bool last = i + 1 == count || question.files[i + 1].why != file.why;
+            text += (first ? "\r\n" : ", ") + toText(file.file.filename()) +
+                    (last ? ": " + file.why : "");
+        }
+        text +=
+            "\r\n\r\nReplace them? No keeps every file as it is: Assemble! the set first, or "
+            "tick \"create own Folder\".";
+    } else {
+        text = "Assemble! would replace " + toText(question.given) + ":\r\n" +
+               question.files.front().why +
+               ".\r\n\r\nReplace it? No keeps it: choose another "
+               "Destination File.";
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Replace Files?"), UiText::display(text),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+const Wording& frmMain::words() const {
+    static constexpr Wording kWindowWording{"Assemble!", "press Disassemble!",
+                                            "untick \"create own Folder\"",
+                                            "choose a file with \"...\""};
+    return kWindowWording;
 }
 
 void frmMain::SetButtonEnabled(Button button, bool enabled) {

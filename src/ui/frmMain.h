@@ -38,10 +38,13 @@ public:
     // The scale of this window's layout, shared with the About window.
     const TwipScale& twipScale() const { return m_scale; }
 
-    void ShowMessage(const std::string& text, const std::string& title,
-                     const std::string& detail) override;
+    void ShowMessage(const Message& message) override;
+    // Shows `text` in a box with the information icon and one OK button.
     void ShowNote(const std::string& text) override;
     Answer AskYesNo(const std::string& text, const std::string& title) override;
+    // Asks with the question icon whether to replace the files, No being the default.
+    Answer AskToReplace(const ReplaceQuestion& question) override;
+    const Wording& words() const override;
     void SetButtonEnabled(Button button, bool enabled) override;
     [[noreturn]] void EndProgram() override;
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <ranges>
 
 #include "cindervaxel/Version.h"
 #include "cli/CommandLine.h"
@@ -42,12 +44,11 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
     writeTree(dir.path(), {{"short.p", Bytes(100)}, {"a.asm", Bytes(64)}});
     const std::string bad = "cindervaxel-cli: ",
                       more = "\nTry 'cindervaxel-cli --help' for more information.\n";
-    auto missing = [&](const std::string& file, const std::string& remedy) {
-        return "Error: File does not exist!\n" + dir.text(file) +
-               ": there is no such file: " + remedy + "\n";
+    auto missing = [&](const std::string& file, const std::string& remedy, int code) {
+        return bad + dir.text(file) + ": there is no such file: " + remedy +
+               "\nError Code: " + std::to_string(code) + "\n";
     };
-    const std::string code62 = "Error: An unkown Error has occured!\nError Code: 62\n" +
-                               dir.text("short.p") + ": it is 100 bytes long, shorter than";
+    const std::string code62 = bad + dir.text("short.p") + ": it is 100 bytes long, shorter than";
     const struct {
         std::vector<std::string> args;
         int status;
@@ -65,20 +66,19 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
         {{"recount", "--add-value3", "--drop-value3", "a.asm"},
          2,
          bad + "recount takes --add-value3 or --drop-value3, not both" + more},
-        {{"split", dir.text("missing.p")}, 1, missing("missing.p", "check the path")},
+        {{"split", dir.text("missing.p")}, 1, missing("missing.p", "check the path", 76)},
         {{"info", dir.text("short.p")}, 1, code62},
         {{"split", dir.text("short.p")}, 1, code62},
         {{"join", dir.text("missing.asm"), dir.text("x.p")},
          1,
-         missing("missing.asm", "check the path")},
+         missing("missing.asm", "give the index file (.asm) of the set", 53)},
         {{"check", dir.text("missing.asm")},
          1,
-         "Error: File does not exist!\n" + dir.text("missing.asm") +
-             ": there is no such file: give the index file (.asm) of the set\n"},
+         missing("missing.asm", "give the index file (.asm) of the set", 53)},
         {{"join", "--", dir.text("a.asm"), dir.text("x.p")},
          1,
-         "File Missing!: The File 'header.bin' does not exists! Model can't be assembled!\n"
-         "header.bin: the index lists it, but it is not beside the index: put it back\n"},
+         bad + dir.text("header.bin") +
+             ": the index lists it, but it is not beside the index: put it back\nError Code: 53\n"},
     };
     for (const auto& row : rows) {
         const CliRun result = run(row.args);
@@ -119,7 +119,7 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     // The bytes that no section holds are told of; the split goes through all the same.
     const CliRun split = run({"split", "--own-folder", dir.text("robot.p")});
     EXPECT_EQ(split.status, 0);
-    EXPECT_EQ(split.err, "Note: " + dir.text("robot.p") +
+    EXPECT_EQ(split.err, "cindervaxel-cli: note: " + dir.text("robot.p") +
                              " has 8 bytes at offsets 400 to 407 that belong to no section: a "
                              "join of this set leaves them out\n");
     const CliRun join =
@@ -140,28 +140,6 @@ TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     fs::resize_file(dir / "robot/color.bin", 4 * (89478486 + 2));
     const CliRun huge = run({"recount", dir.text("robot/robot.asm")});
     EXPECT_NE(huge.err.find("a model of 2505398012 bytes, 2 GiB or more"), std::string::npos);
-}
-
-// Several models are split as if each were alone; those that would write into one folder are
-// refused before anything is written.
-TEST(CommandLine, SplitTakesSeveralModels) {
-    const TempDir dir;
-    const Bytes model = makeModel(kWorkedExample);
-    writeTree(dir.path(), {{"a/robot.p", model}, {"b/robot.p", model}, {"b/tank.p", model}});
-    const FileTree before = readTree(dir.path());
-    const CliRun clash = run({"split", dir.text("b/robot.p"), dir.text("b/tank.p")});
-    EXPECT_EQ(clash.status, 2);
-    EXPECT_NE(clash.err.find("split them with --own-folder"), std::string::npos) << clash.err;
-    EXPECT_EQ(readTree(dir.path()), before);
-    const CliRun several =
-        run({"split", dir.text("a/robot.p"), dir.text("b/missing.p"), dir.text("b/robot.p")});
-    EXPECT_EQ(several.status, 1);
-    EXPECT_EQ(several.err, dir.text("b/missing.p") + ": Error: File does not exist!\n" +
-                               dir.text("b/missing.p") +
-                               ": there is no such file: check the path\n");
-    EXPECT_EQ(run({"split", "--own-folder", dir.text("b/robot.p"), dir.text("b/tank.p")}).status,
-              0);
-    EXPECT_EQ(readTree(dir.path()).size(), 3 + 4 * 11u);  // the models and four sets
 }
 
 // Every path below `dir`, folders included.
@@ -190,6 +168,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
     const std::string model = " is a model file (its header's counts fit its 432 bytes), not an";
     const std::string meant = "did you mean " + at("robot.asm") + "?";
     const std::string anew = "run cindervaxel-cli recount --new-index ";
+    const std::string other = "give the index file (.asm) of the set";  // no name near theirs
     const struct {
         std::vector<std::string> args;
         std::string said, remedy;  // in what it says: the file and the cause, the next step
@@ -198,11 +177,11 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
         {{"check", at("robot.p")}, at("robot.p") + model, meant},
         {{"recount", "--new-index", at("robot.p")}, at("robot.p") + model, meant},
         {{"recount", at("poly.bin")}, at("poly.bin") + " is a section file", meant},
-        {{"check", at("empty.txt")}, "empty.txt is 0 bytes that do not begin as an index", meant},
-        {{"recount", at("junk.dat")}, "junk.dat is 200 bytes that do not begin as an", meant},
+        {{"check", at("empty.txt")}, "empty.txt is 0 bytes that do not begin as an index", other},
+        {{"recount", at("junk.dat")}, "junk.dat is 200 bytes that do not begin as an", other},
         {{"check", at("cut/short.asm")}, "short.asm is 60 bytes, not 64", anew + at("cut/short")},
         {{"recount", at("cut/long.asm")}, "long.asm is 68 bytes, not 64", anew + at("cut/long")},
-        {{"join", at("robot.p"), at("out.p")}, at("robot.p") + ": it" + model, meant},
+        {{"join", at("m.p"), at("out.p")}, at("m.p") + ": it" + model, "split it first, and give"},
         {{"join", at("robot.asm"), at("cut/long.asm")},
          "long.asm: it is 68 bytes",
          "give the model file (.p) to write"},
@@ -211,21 +190,22 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
          "a set is joined with join"},
         {{"split", "--own-folder", at("m.p")},
          at("m") + ": a file of this name is in the way",
-         "split the model without its own folder, or move or rename that file"},
-        {{"split", at("big.p")},
-         at("robot.asm") + ": the set of another model lies there",
-         "split it with --own-folder, or give --force"},
+         "split it without --own-folder, or move or rename that file"},
         {{"split", "--own-folder", at("damaged.p")},
          at("damaged.p") + ": it is 100 bytes long",
          "check that it is a model file"},
-#ifndef _WIN32  // a device, named for what it is
-        {{"check", "/dev/null"}, "/dev/null is a device, a pipe or a socket", "give the index"},
-        {{"join", "/dev/null", at("out.p")}, "/dev/null is a device, a pipe", "give the index"},
-        {{"split", "/dev/null"}, "/dev/null: it is a device", "give the model file (.p)"},
+#ifndef _WIN32  // a device, named for what it is, with one code in every command
+        {{"check", "/dev/null"},
+         "/dev/null is a device, a pipe or a socket",
+         "set\nError Code: 75"},
+        {{"join", "/dev/null", at("out.p")},
+         "/dev/null is a device, a pipe",
+         "set\nError Code: 75"},
+        {{"split", "/dev/null"}, "/dev/null: it is a device", "(.p)\nError Code: 75"},
 #endif
         {{"split", "--own-folder", at("..p")},
          "its name gives no folder of its own",
-         "split it without its own folder"},
+         "rename the model, or split it without --own-folder"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args[0] + " " + row.args[1]);
@@ -245,10 +225,91 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
     EXPECT_EQ(refused["file"], at("robot.p"));
     EXPECT_EQ(refused["remedy"], meant);
     EXPECT_EQ(refused["onDisk"], 432);
-    // The same model split again over its own set is no slip; --force splits over another's.
-    EXPECT_EQ(run({"split", at("robot.p")}).status, 0);
-    EXPECT_EQ(run({"split", "--force", at("big.p")}).status, 0);
-    EXPECT_EQ(readFile(dir / "poly.bin").size(), 3 * 24u);
+}
+
+// Files that hold other work are replaced only with --force, in one rule for both programs; a
+// file that holds what a split writes is not even rewritten, nor is any other file whose bytes
+// stay. Several models are split as if each were alone: one refused is named and the others go
+// on, but two that would write into one folder are refused together. A hint offers only a name
+// near the one given.
+TEST(CommandLine, WorkOnDiskIsReplacedOnlyWhenAsked) {
+    const Bytes robot = makeModel(kWorkedExample), tank = makeModel({1, 5, 0, 2, 9, 3, 2});
+    const Bytes v0 = makeModel({1, 2, 1, 0, 4, 1, 1});  // without value3
+    FileTree mine = splitOf(robot), other = splitOf(robot), longer = splitOf(v0);
+    mine["robot.p"] = robot;
+    const Bytes ours = mine["poly.bin"];
+    mine["poly.bin"][5] ^= 1;  // this model's set, edited
+    other["tank.p"] = other["a/robot.p"] = tank;
+    other["photo.png"] = Bytes(500, 0x89);
+    other["empty.p"] = {};
+    longer["poly.bin"].resize(48);
+    longer["value3.bin"] = Bytes(16);  // not in the set
+    using Edit = std::function<void(FileTree&)>;
+    const Edit same = [](FileTree&) {};
+    auto with = [](const std::string& name, const Bytes& bytes) -> Edit {
+        return [=](FileTree& tree) { tree[name] = bytes; };
+    };
+    using Places = std::vector<std::pair<std::string, std::string>>;  // folder, index name
+    auto set = [&](Places places) -> Edit {                           // tank's set in each place
+        return [=](FileTree& tree) {
+            for (const auto& [folder, index] : places) {
+                for (const auto& [name, bytes] : splitOf(tank)) {
+                    tree[folder + (name == "robot.asm" ? index : name)] = bytes;
+                }
+            }
+        };
+    };
+    const std::string left = "out.p leaves out bytes of poly.bin (24 of its 48 bytes), as";
+    const Edit owns = set({{"tank/", "tank.asm"}, {"a/robot/", "robot.asm"}}),
+               inA = set({{"a/", "robot.asm"}});
+    const struct {
+        const FileTree& before;
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+        Edit after;
+    } rows[] = {
+        {mine, {"split", "robot.p"}, 1, "1 file that holds|poly.bin: edited: it differs", same},
+        {mine, {"split", "--force", "robot.p"}, 0, "", with("poly.bin", ours)},
+        {other, {"split", "tank.p", "a/robot.p"}, 1, "\nError Code: 58\n", inA},
+        {other, {"split", "--own-folder", "tank.p", "a/robot.p"}, 0, "", owns},
+        {other, {"split", "tank.p", "empty.p"}, 2, "would both write their section files", same},
+        {other, {"join", "robot.asm", "photo.png"}, 1, "photo.png: a join would replace it", same},
+        {other, {"join", "--force", "robot.asm", "photo.png"}, 0, "", with("photo.png", robot)},
+        {other, {"join", "robot.asm", "empty.p"}, 0, "", with("empty.p", robot)},
+        {other, {"join", "robot.asm", "*.p"}, 1, "*.p: its name holds * or ?", same},
+        {other, {"split", "tnak.p"}, 1, "tank.p?\nError Code: 76", same},
+        {other, {"check", "rboot.asm"}, 1, "no such file: did you mean robot.asm?", same},
+        {longer, {"join", "--no-check-lengths", "robot.asm", "out.p"}, 0, left, with("out.p", v0)},
+        {longer, {"check", "robot.asm"}, 1, "Note: value3.bin is there, but robot.asm", same},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args[0] + " " + row.args[1]);
+        const TempDir dir;
+        writeTree(dir.path(), row.before);
+        std::map<std::string, fs::file_time_type> old;  // as the file system keeps them
+        for (const auto& [name, bytes] : row.before) {
+            fs::last_write_time(dir / name,
+                                fs::last_write_time(dir / name) - std::chrono::hours(24));
+            old[name] = fs::last_write_time(dir / name);
+        }
+        fs::current_path(dir.path());
+        const CliRun result = run(row.args);
+        EXPECT_EQ(result.status, row.status);
+        for (const auto& said : std::views::split(row.said, '|')) {  // each part
+            EXPECT_NE((result.out + result.err).find(std::string(said.begin(), said.end())),
+                      std::string::npos)
+                << result.err;
+        }
+        FileTree expected = row.before;
+        row.after(expected);
+        const FileTree now = readTree(dir.path());
+        EXPECT_EQ(now, expected);
+        for (const auto& [name, bytes] : row.before) {  // bytes that stay are not rewritten
+            EXPECT_TRUE(now.at(name) != bytes || fs::last_write_time(dir / name) == old[name])
+                << name;
+        }
+    }
 }
 
 // Sets edited as modders edit them. Check names what is wrong; recount mends what it can count,
@@ -351,7 +412,7 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
         const auto report = nlohmann::json::parse(check.out);
         std::string problems;  // the lines check gives, as recount would
         for (const auto& problem : report["problems"]) {
-            problems += problem["message"].get<std::string>() + "\n";
+            problems += "cindervaxel-cli: " + problem["message"].get<std::string>() + "\n";
             // A file that is there: the lengths wanted are the ones that the text names.
             for (const auto& wanted : problem["onDisk"].is_null() ? "[]"_json : problem["wanted"]) {
                 EXPECT_NE(problems.find(wanted.dump()), std::string::npos) << problems;
@@ -375,7 +436,8 @@ TEST(Editing, CheckAndRecountAgreeWithAJoin) {
             << recount.out << recount.err;
         const FileTree recounted = readTree(dir / "set");
         if (!row.counts) {
-            EXPECT_EQ(recount.err, problems + "Nothing was changed.\n");
+            EXPECT_TRUE(recount.err.starts_with(problems)) << recount.err;
+            EXPECT_TRUE(recount.err.ends_with("\nNothing was changed.\n")) << recount.err;
             EXPECT_EQ(recounted, set);
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "convert/SectionSet.h"
 #include "files/ReplacingFile.h"
 #include "support/FaultyFileSystem.h"
 #include "support/SplitJoinOracle.h"
@@ -41,6 +42,36 @@ TEST(FaultInjection, EveryFailingCallLeavesEachFileAsBeforeOrComplete) {
         }
         std::printf("figures: %s: %llu file-system calls, each failed in its own run\n", name,
                     static_cast<unsigned long long>(calls));
+    }
+}
+
+// A recount writes header.bin and the index whole before either takes its name: a failure before
+// that changes neither, one between the two renames says which file is new.
+TEST(FaultInjection, ARecountChangesBothFilesOrNeither) {
+    const TempDir dir;
+    FileTree set = splitOf(makeModel(kWorkedExample));
+    set["poly.bin"].resize(48);  // a polygon more, and its colour
+    set["color.bin"].resize(16);
+    for (std::uint64_t n = 1, more = 1; more; ++n) {
+        writeTree(dir.path(), set);
+        FaultyFileSystem files(nativeFileSystem());
+        files.failAt = n;
+        std::string told = "-";  // no fault, or one that loses nothing: both files new
+        try {
+            const SectionSet read = SectionSet::read(files, dir.text("robot.asm"));
+            read.write(files, read.recount(SectionSet::Value3::AsIndexed));
+        } catch (const RunError& error) {
+            told = error.detail();
+        }
+        const FileTree after = readTree(dir.path());
+        // Only a failed second rename leaves one file new, and it says so.
+        const bool second =
+            told.ends_with("new by then: header.bin; still as they were: robot.asm");
+        EXPECT_EQ(after.size(), set.size()) << "a temporary file left after call " << n;
+        EXPECT_EQ(after.at("header.bin") != set["header.bin"], told == "-" || second) << told;
+        EXPECT_EQ(after.at("robot.asm") != set["robot.asm"], told == "-") << n;
+        EXPECT_TRUE(!second || files.injected->action == FileAction::Rename);
+        more = files.injected.has_value();
     }
 }
 

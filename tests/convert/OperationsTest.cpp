@@ -36,7 +36,7 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         {kLong + ".p", kLong + ".p", "", "", kLong + ".asm"},  // as long as names may be
         {"robot.p", "other.p", missing},
         {"robot.p", "nodir/robot.p", missing},
-        {"robot.p", "*.p", missing},  // no wildcard
+        {"robot.p", "*.p", kUnknown + "64\n"},  // a pattern, never a name
         {"robot", "robot", kUnknown + "5\n"},
         {"poly.bin", "poly.bin", kUnknown + "75\n"},  // the split would replace its model
         {"x.asm", "x.asm", kUnknown + "75\n"},

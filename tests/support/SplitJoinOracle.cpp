@@ -103,13 +103,25 @@ std::string judge(const FaultyFileSystem& files, const Workspace& workspace,
     if (ui.shown + ui.buttons != reported + (split ? "D-D+" : "A-A+") || ui.ended) {
         problems += "saw '" + transcript(ui) + "' after a fault; ";
     }
+    // A split gives its files their names only once all are written: before that, a fault leaves
+    // every file as it was; from the renames on, each file is as before or complete, and a
+    // failed rename says which are new.
+    const bool renaming = !split || fault->action == FileAction::Rename ||
+                          std::ranges::count(files.changes, FaultyFileSystem::Change::Rename,
+                                             &FaultyFileSystem::Change::kind) > 0;
     FileTree all = after;
     all.insert(complete.begin(), complete.end());
     for (const auto& entry : all) {
         const auto now = fileIn(after, entry.first);
-        if (now != fileIn(before, entry.first) && now != fileIn(complete, entry.first)) {
-            problems += entry.first + " neither as before nor complete; ";
+        if (now != fileIn(before, entry.first) &&
+            (!renaming || now != fileIn(complete, entry.first))) {
+            problems += entry.first + (renaming ? " neither as before nor complete; "
+                                                : " changed before the renames; ");
         }
+    }
+    if (split && fault->action == FileAction::Rename && after != before &&
+        ui.details.find("still as they were") == std::string::npos) {
+        problems += "the message does not say which files are new; ";
     }
     return problems;
 }
@@ -129,8 +141,11 @@ JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
                           file.begin() + std::min<std::ptrdiff_t>(std::ssize(file), 16),
                           texts.begin());
     };
-    const bool aModel = index && index->size() >= 128 && !beginsLikeIndex(*index) &&
-                        planOf(*index).code == 0 && std::ssize(*index) >= planOf(*index).total;
+    auto isModel = [](const Bytes& file) {
+        return file.size() >= 128 && planOf(file).code == 0 &&
+               std::ssize(file) >= planOf(file).total;
+    };
+    const bool aModel = index && !beginsLikeIndex(*index) && isModel(*index);
     const bool anIndex = out && beginsLikeIndex(*out);
     if (!index || aModel || anIndex || index->size() < 64) {
         return {errorFor(!index ? 53 : aModel || anIndex ? 75 : 62, 53) + "A-A+"};
@@ -142,9 +157,12 @@ JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
                     "' does not exists! Model can't be assembled!\nA-A+"};
         }
     }
+    // A destination that is no model is work of the user's: the fake answers Yes.
     const std::string asked =
-        "File Lengths: Should Cindervaxel check, if the Filelengths are correct?\r\n"
-        "Recommended: Yes\n";
+        (out && !out->empty() && !isModel(*out) ? "Replace out.p?\n" : "") +
+        std::string(
+            "File Lengths: Should Cindervaxel check, if the Filelengths are correct?\r\n"
+            "Recommended: Yes\n");
     for (std::size_t i = 0; i < 10 && answer == Answer::Yes; ++i) {
         const std::int64_t must = i == 0 ? 128 : word(*index, 25 + 4 * (i - 1));
         if (listed(i) && std::ssize(set.at(nameOf(i))) != must) {
@@ -224,6 +242,7 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
                                                       : 0;
     const std::string folder = ownFolder ? "robot/" : "";
     FileTree complete = before;
+    std::string asked = "Replace";  // the files already there that the split would change
     for (std::int64_t i = 0, at = 0; i < 10 && code == 0; at += plan.lengths[i++]) {
         // Front sections from the start, bbox and unknown from the end of the file.
         at = i == 8 ? std::ssize(model) - plan.lengths[8] - plan.lengths[9] : at;
@@ -235,7 +254,13 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
     if (code == 0) {
         complete[folder + "robot.asm"] = indexFor(plan);
     }
-    const std::string expected = (code != 0 ? errorFor(code, 76) : "") + "D-D+";
+    for (std::size_t i = 0; i < 11 && code == 0; ++i) {
+        const std::string bare = i == 0 ? "robot.asm" : nameOf(i - 1);
+        const auto old = fileIn(before, folder + bare);
+        asked += old && old != fileIn(complete, folder + bare) ? " " + bare : "";
+    }
+    asked = asked.size() > 7 ? asked + "?\n" : "";
+    const std::string expected = asked + (code != 0 ? errorFor(code, 76) : "") + "D-D+";
     std::string problems =
         judge(files, workspace, ui, before, complete, readTree(dir), expected, true);
     // An own folder that the run made and then could not fill goes again.

@@ -19,15 +19,24 @@ class FakeUserInterface final : public UserInterface {
 public:
     explicit FakeUserInterface(Answer given = Answer::Yes) : answer(given) {}
 
-    void ShowMessage(const std::string& text, const std::string& title,
-                     const std::string& detail) override {
-        shown += title + ": " + text + "\n";
-        details += detail + "\n";
+    void ShowMessage(const Message& message) override {
+        shown += message.title + ": " + message.text + "\n";
+        details += message.detail + "\n";
     }
     void ShowNote(const std::string& text) override { notes += text + "\n"; }
     Answer AskYesNo(const std::string& text, const std::string& title) override {
         asked += title + ": " + text + "\n";
         return answer;
+    }
+    // "Replace robot.asm poly.bin?": the files by name, in the order asked; answered Yes, as
+    // --force does.
+    Answer AskToReplace(const ReplaceQuestion& question) override {
+        asked += "Replace";
+        for (const WorkInTheWay& file : question.files) {
+            asked += " " + toText(file.file.filename());
+        }
+        asked += "?\n";
+        return Answer::Yes;
     }
     // "D-D+": "Disassemble!" greyed out, then enabled again; "A" for "Assemble!".
     void SetButtonEnabled(Button button, bool enabled) override {
@@ -40,7 +49,7 @@ public:
 
     std::string shown, details, notes, asked, buttons;
     bool ended = false;
-    Answer answer;  // to every question
+    Answer answer;  // to the question whether to check lengths
 };
 
 // What split and join must do is worked out here on its own, from the bytes alone, and compared

@@ -12,7 +12,8 @@ namespace cvx::test {
 
 // While it lives, answers every modal message box from a script, writing each down as
 // "title|text|icon|buttons|default button|what `observe` said", and "|" and the text below the
-// message when there is one. A box with no answer left fails
+// message when there is one. The answer NoButton presses Return: the box's default answer. A box
+// with no answer left fails
 // the running test at once, naming its text, and is dismissed: a fault fails instead of hanging.
 class BoxScript final : public QObject {
 public:
@@ -43,9 +44,10 @@ private:
         for (QAbstractButton* button : box->buttons()) {
             buttons << button->text().remove('&');
         }
-        const QString icon = box->icon() == QMessageBox::Critical   ? "error"
-                             : box->icon() == QMessageBox::Question ? "question"
-                                                                    : "other";
+        const QString icon = box->icon() == QMessageBox::Critical      ? "error"
+                             : box->icon() == QMessageBox::Question    ? "question"
+                             : box->icon() == QMessageBox::Information ? "note"
+                                                                       : "other";
         QAbstractButton* fallback = box->defaultButton();
         seen << QStringList{box->windowTitle(),
                             box->text(),
@@ -60,8 +62,13 @@ private:
             box->reject();
             return;
         }
-        QTest::mouseClick(box->button(m_answers.front()), Qt::LeftButton);
+        const QMessageBox::StandardButton answer = m_answers.front();
         m_answers.pop_front();
+        if (answer == QMessageBox::NoButton) {
+            QTest::keyClick(box, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(box->button(answer), Qt::LeftButton);
+        }
     }
 
     std::deque<QMessageBox::StandardButton> m_answers;

@@ -251,12 +251,56 @@ private slots:
         m_boxes.expect({QMessageBox::Yes, QMessageBox::Ok});
         click("cmdAssemble");
         QCOMPARE(m_boxes.seen.value(1),
-                 "Filelength|The Filelength of 'poly.bin' does not match!|error|OK|||poly.bin: it "
-                 "is 3 bytes, the index records 24: run cindervaxel-cli check on the index to see "
-                 "what to do");
+                 "Filelength|The Filelength of 'poly.bin' does not match!|error|OK|||" +
+                     QString::fromStdString(dir.text("poly.bin")) +
+                     ": it is 3 bytes, the index records 24: run cindervaxel-cli check on the "
+                     "index to see what to do");
         QCOMPARE(m_endings, std::vector<int>{3});
         QVERIFY(!main().isVisible());
         QCOMPARE(readTree(dir.path()).size(), 12u);  // no destination, no temporary file
+    }
+
+    // Work on disk is replaced only when the user says so: the default answer (Return) keeps it.
+    // A pattern is no file name, and a note comes in a box of its own.
+    void workOnDisk() {
+        const TempDir dir;
+        FileTree tree = splitOf(makeModel(kWorkedExample));
+        tree["tank.p"] = makeModel({1, 5, 0, 2, 9, 3, 2}, 8);
+        tree["photo.png"] = Bytes(500, 0x89);
+        writeTree(dir.path(), tree);
+        auto in = [&](const char* name) { return QString::fromStdString(dir.text(name)); };
+        auto press = [&](const char* button, QMessageBox::StandardButton answer) {
+            m_boxes.expect({answer});
+            click(button);
+            return m_boxes.seen.join('#');
+        };
+        setText("txtSourceFile", dir / "tank.p");
+        setText("txtSourceASM", dir / "robot.asm");
+        setText("txtDestP", dir / "photo.png");
+        const QString split = press("cmdDisassemble", QMessageBox::NoButton),
+                      join = press("cmdAssemble", QMessageBox::NoButton);
+        QVERIFY2(split.startsWith("Replace Files?|Disassemble! would replace 10 files in " +
+                                  in("").chopped(1) + " that") &&
+                     split.contains(", poly.bin, hundrets.bin, fiftysix.bin, bbox.bin, "
+                                    "unknown.bin: part of another model's set: robot.asm lies "
+                                    "beside it\n") &&
+                     split.endsWith("|question|Yes No|No|"),
+                 qPrintable(split));
+        QVERIFY2(
+            join.startsWith("Replace Files?|Assemble! would replace " + in("photo.png") + ":\n") &&
+                join.endsWith("|question|Yes No|No|"),
+            qPrintable(join));
+        QCOMPARE(readTree(dir.path()), tree);
+        QCOMPARE(buttons(), "11");
+        setText("txtDestP", dir / "*.p");
+        const QString pattern = press("cmdAssemble", QMessageBox::Ok);
+        QVERIFY2(pattern.startsWith("Error|An unkown Error has occured!\nError Code: 64|") &&
+                     pattern.endsWith(": choose a file with \"...\""),
+                 qPrintable(pattern));
+        control<QCheckBox>("chkFolder")->setChecked(true);
+        QVERIFY(press("cmdDisassemble", QMessageBox::Ok)
+                    .startsWith("Note|" + in("tank.p") + " has 8 bytes at offsets"));
+        QCOMPARE(readTree(dir / "tank").size(), 11u);
     }
 
     // "Open with" of a file manager: the program started with a file puts it into its field.

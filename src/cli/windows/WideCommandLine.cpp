@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "cli/CommandLine.h"
+#include "cli/TextOut.h"
 
 namespace cvx {
 
@@ -13,10 +14,8 @@ int runWideCommandLine(const std::vector<std::wstring>& args, std::FILE* out, st
         const int size = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, arg.data(), wide,
                                                nullptr, 0, nullptr, nullptr);
         if (size == 0 && wide != 0) {
-            std::fprintf(err,
-                         "cindervaxel-cli: argument %zu is not valid Unicode text (a lone UTF-16 "
-                         "surrogate)\n",
-                         utf8.size() + 1);
+            writeText(err, "cindervaxel-cli: argument " + std::to_string(utf8.size() + 1) +
+                               " is not valid Unicode text (a lone UTF-16 surrogate)\n");
             return kExitBadCommandLine;
         }
         std::string text(static_cast<std::size_t>(size), '\0');

@@ -11,8 +11,8 @@ namespace {
 
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Async-signal-safe: removeAll() (see Interrupts.h), then signal() and raise(), which POSIX
-// lists as safe, to end the process with the default action of the signal.
+// Async-signal-safe: removeAll() (see Interrupts.h; unlink() and rmdir() are safe), then signal()
+// and raise(), which POSIX lists as safe, to end the process with the default action of the signal.
 extern "C" void onInterrupt(int signal) {
     removeAll();
     ::signal(signal, SIG_DFL);
@@ -65,7 +65,9 @@ Held::~Held() {
 }
 
 void removeNow(const char* path) noexcept {
-    ::unlink(path);
+    if (::unlink(path) != 0) {
+        ::rmdir(path);  // a folder, removed when it is empty
+    }
 }
 
 }  // namespace cvx::interrupts

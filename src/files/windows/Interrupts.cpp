@@ -25,7 +25,9 @@ Held::Held() = default;
 Held::~Held() = default;
 
 void removeNow(const wchar_t* path) noexcept {
-    ::DeleteFileW(path);
+    if (!::DeleteFileW(path)) {
+        ::RemoveDirectoryW(path);  // a folder, removed when it is empty
+    }
 }
 
 }  // namespace cvx::interrupts
