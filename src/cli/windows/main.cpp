@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/TextOut.h"
 #include "cli/windows/WideCommandLine.h"
 #include "files/Interrupts.h"
 
@@ -44,8 +45,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     const int status = cvx::runWideCommandLine(args, stdout, stderr);
     if (ownConsole) {
-        std::fputs("\nPress any key to close this window.", stdout);
-        std::fflush(stdout);
+        cvx::writeText(stdout, "\nPress any key to close this window.");
         _getwch();
     }
     return status;
