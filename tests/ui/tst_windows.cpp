@@ -11,6 +11,7 @@
 
 #include "WindowTestSupport.h"
 #include "support/SplitJoinOracle.h"
+#include "ui/UiText.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -301,6 +302,16 @@ private slots:
         QVERIFY(press("cmdDisassemble", QMessageBox::Ok)
                     .startsWith("Note|" + in("tank.p") + " has 8 bytes at offsets"));
         QCOMPARE(readTree(dir / "tank").size(), 11u);
+    }
+
+    // Where the installer made "Cindervaxel command line", advice to run the tool says to open it.
+    void advice() {
+        const std::string text = "poly.bin: run cindervaxel-cli check on the index\r\nto see";
+        QCOMPARE(UiText::display(text, false),
+                 QString("poly.bin: run cindervaxel-cli check on the index\nto see"));
+        QCOMPARE(UiText::display(text, true),
+                 QString("poly.bin: open \"Cindervaxel command line\" in the Start menu and run "
+                         "cindervaxel-cli check on the index\nto see"));
     }
 
     // "Open with" of a file manager: the program started with a file puts it into its field.
