@@ -245,6 +245,7 @@ drive_c_files >"$work/drive-c-before"
 programs="$WINEPREFIX/drive_c/Program Files/Cindervaxel"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Cindervaxel"
 documents="$WINEPREFIX/drive_c/users/root/Documents"
+start_menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Cindervaxel'
 classes='HKLM\Software\Classes'
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Cindervaxel'
 "$wine" "$(winpath "$installer")" </dev/null >/dev/null 2>&1 &
@@ -275,12 +276,16 @@ check "\"Cindervaxel command line\": a console in Documents, the programs on its
     test "$(shortcut "$menu/Cindervaxel command line.lnk")" = 'C:\windows\system32\cmd.exe
 /k "set "PATH=C:\Program Files\Cindervaxel;%PATH%" & echo Type "cindervaxel-cli --help" to see what it can do."
 %USERPROFILE%\Documents'
-"$wine" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Cindervaxel\Cindervaxel command line.lnk'
+"$wine" start "$start_menu\\Cindervaxel command line.lnk"
 console=$(window 'cmd\.exe$')
 keys "$console" "type:cd >$(winpath "$work/console.txt")" Return \
     "type:cindervaxel-cli --version >>$(winpath "$work/console.txt")" Return \
     "type:cindervaxel-cli --help" Return
 shot console-help
+cp "$set/robot.p" "$set/Röbot-δ.p"
+keys "$console" type:cls Return "type:cindervaxel-cli info $(winpath "$set/Röbot-δ.p")" Return \
+    "type:cindervaxel-cli split $(winpath "$set/Röbot-δ.p")" Return
+shot console-names
 keys "$console" type:exit Return
 check "... which opens there and runs cindervaxel-cli" \
     test "$(tr -d '\r' <"$work/console.txt")" = "C:\\users\\root\\Documents
@@ -307,21 +312,36 @@ check "the installed program shows its window" shows_window "$programs" installe
 check "the installed cindervaxel-cli.exe splits and joins byte for byte" \
     splits_and_joins "$programs"
 
-# Started from the Start menu, the window: its file dialog opened and cancelled, then a join into
-# a bare file name (the destination field, the index field, Assemble!, Yes to its question), then
-# closed. Tab goes from the first control (create own Folder) to the model field's "...".
-"$wine" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Cindervaxel\Cindervaxel.lnk'
+# join_in_window WINDOW DEST TAB...: in the main window, a join of the set into DEST: TAB... from
+# the focused control to the destination field, then the index field, Assemble!, and Yes to its
+# question.
+join_in_window() {
+    keys "$1" "${@:3}" ctrl+a "type:$2" Tab Tab ctrl+a "type:$(winpath "$set/robot.asm")" Tab Tab \
+        space
+    keys "$(window '^File Lengths$')" Return
+}
+# Started from the Start menu, the window joins into a bare file name.
+"$wine" start "$start_menu\\Cindervaxel.lnk"
 main=$(window '^Cindervaxel V1')
-keys "$main" Tab Tab Tab Tab space
-shot installed-dialog
-keys "$(window '^Select Vexmoor')" Escape
-keys "$main" Tab Tab ctrl+a type:schwert_neu.p Tab Tab ctrl+a "type:$(winpath "$set/robot.asm")" \
-    Tab Tab space
-keys "$(window '^File Lengths$')" Return
+join_in_window "$main" schwert_neu.p Tab Tab Tab Tab Tab Tab
 keys "$main" alt+F4
 wineserver -w
 check "a bare name joined in the window started from the Start menu lands in Documents" \
     cmp "$set/robot.p" "$documents/schwert_neu.p"
+# Again, the model field's file dialog opened and cancelled first, and the set's poly.bin cut
+# short: the message's advice names the Start-menu entry.
+truncate -s 20 "$set/poly.bin"
+"$wine" start "$start_menu\\Cindervaxel.lnk"
+main=$(window '^Cindervaxel V1')
+keys "$main" Tab Tab Tab Tab space
+shot installed-dialog
+keys "$(window '^Select Vexmoor')" Escape
+join_in_window "$main" schwert_zwei.p Tab Tab
+shot installed-advice
+keys "$(window '^Filelength$')" Return
+wineserver -w
+check "... and a wrong length ends the program, writing nothing" \
+    test ! -e "$documents/schwert_zwei.p"
 rm -f "$documents/schwert_neu.p"  # the user's own file
 
 "$wine" "C:\\Program Files\\Cindervaxel\\Uninstall.exe" /S </dev/null
