@@ -6,10 +6,12 @@
 # scripts it by hand, a split over its own unchanged set (which writes nothing), a split that
 # replaces another model's set (--force) and a join that replaces a model, one with --sync, and
 # one by the other way of copying (inside the kernel, or through a buffer of the program's: the
-# build option CINDERVAXEL_KERNEL_COPY). Then 1000 small models split in one call against cp of
-# the files that this writes. Prints for each row the time of the floor and the ratio to it of the
-# pair in the middle (the median), of the lowest and of the highest pair, and the peak resident
-# memory; then the time from starting the window program to its main window shown (offscreen).
+# build option CINDERVAXEL_KERNEL_COPY); and diff of two models that differ in one byte near the
+# end, against cmp -s of the same two files (the floor of that row). Then 1000 small models split
+# in one call against cp of the files that this writes. Prints for each row the time of the floor
+# and the ratio to it of the pair in the middle (the median), of the lowest and of the highest
+# pair, and the peak resident memory; then the time from starting the window program to its main
+# window shown (offscreen).
 #
 #   bash bench/bench.sh [ROUNDS] [SIZES_MIB...]      (defaults: 5 rounds; 1 64 512)
 #
@@ -46,17 +48,19 @@ startup=build/release/bench/startup-time
 mkdir -p "$work"
 
 # measure OUTPUTS COMMAND...: removes OUTPUTS (a glob), runs COMMAND and prints
-# "microseconds peak_kib".
+# "microseconds peak_kib". COMMAND must exit with status $status_ok (default 0: cmp and diff
+# exit with 1 for files that differ).
 measure() {
     local outputs=$1
     shift
     # shellcheck disable=SC2086  # OUTPUTS is a glob
     rm -rf $outputs
-    local start end
+    local start end status=0
     start=$(date +%s%N)
-    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null
+    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null || status=$?
     end=$(date +%s%N)
-    echo "$(((end - start) / 1000)) $(cat "$work/rss")"
+    [ "$status" -eq "${status_ok:-0}" ] || { echo "$* exited with $status" >&2; return 1; }
+    echo "$(((end - start) / 1000)) $(tail -n 1 "$work/rss")"
 }
 
 # pair NAME FLOOR_OUTPUTS FLOOR OUTPUTS COMMAND...: one pair, the floor (the words FLOOR, one
@@ -102,7 +106,7 @@ dd_sections() {
 printf '%-32s %9s %8s %8s %8s %10s\n' "against the floor" "floor s" "median" "lowest" "highest" \
     "peak MiB"
 names=(cp split split-dd split-over split-force split-sync split-other join join-dd join-over
-    join-sync join-other)
+    join-sync join-other diff)
 for size in "${sizes[@]}"; do
     dir="$work/$size"
     rm -rf "$dir"
@@ -117,6 +121,16 @@ for size in "${sizes[@]}"; do
     model=$dir/set/model.p set_files="$dir/out/*.bin $dir/out/*.asm"
     split_floor="$reference split $model $dir/out"
     join_floor="$reference join $dir/set $dir/joined.p"
+    # The same model with one byte changed 100 bytes before its end, in unknown.bin.
+    cp "$model" "$dir/other.p"
+    last=$(($(stat -c %s "$model") - 100))
+    byte=$(od -An -tu1 -j "$last" -N1 "$model")
+    # shellcheck disable=SC2059  # the format is the byte
+    printf "\\$(printf '%03o' $((byte ^ 1)))" |
+        dd of="$dir/other.p" bs=1 seek="$last" conv=notrunc status=none
+    { "$cli" diff "$model" "$dir/other.p" || true; } |
+        grep -q '^unknown.bin (4-byte elements): [0-9]* changed$' ||
+        { echo "diff does not find the byte that differs" >&2; exit 1; }
     # Round 0 warms up and is not counted.
     for ((round = 0; round <= rounds; round++)); do
         cp "$model" "$dir/out/model.p"
@@ -139,6 +153,7 @@ for size in "${sizes[@]}"; do
         pair join-over "$dir/joined.p" "$join_floor" "" "$cli" join "$dir/set/model.asm" "$dir/over.p"
         pair join-sync "$dir/joined.p" "$join_floor" "$dir/joined.p" "$cli" join --sync "$dir/set/model.asm" "$dir/joined.p"
         pair join-other "$dir/joined.p" "$join_floor" "$dir/joined.p" "$other_cli" join "$dir/set/model.asm" "$dir/joined.p"
+        status_ok=1 pair diff "" "cmp -s $model $dir/other.p" "" "$cli" diff "$model" "$dir/other.p"
         for joined in "$dir/joined.p" "$dir/joined-dd.p" "$dir/over.p"; do
             cmp -s "$model" "$joined" || { echo "$joined differs" >&2; exit 1; }
         done
@@ -159,6 +174,7 @@ for size in "${sizes[@]}"; do
     row "  over an earlier model" join-over
     row "  --sync" join-sync
     row "  the other way of copying" join-other
+    row "diff against cmp -s, $mib MiB" diff
     for name in "${names[@]}"; do rm -f "$work/$name"; done
     rm -rf "$dir"
 done

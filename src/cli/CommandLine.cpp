@@ -16,6 +16,7 @@
 #include "convert/DisassembleModel.h"
 #include "convert/ErrorReport.h"
 #include "convert/GivenFile.h"
+#include "convert/ModelDiff.h"
 #include "convert/SectionSet.h"
 #include "convert/mdlFuncts.h"
 #include "files/PathText.h"
@@ -37,6 +38,7 @@ constexpr const char* kUsage =
     "  cindervaxel-cli info [--json] MODEL\n"
     "  cindervaxel-cli check [--json] INDEX\n"
     "  cindervaxel-cli recount [--add-value3 | --drop-value3] [--new-index] INDEX\n"
+    "  cindervaxel-cli diff [--json] A B\n"
     "  cindervaxel-cli --help | --version\n"
     "\n"
     "Splits Vexmoor .p model files into their section files and a MODEL.asm index,\n"
@@ -64,6 +66,12 @@ constexpr const char* kUsage =
     "           into the set, --drop-value3 leaves it out, --new-index writes a\n"
     "           missing or cut-short index anew; changes nothing when a file cannot\n"
     "           be counted\n"
+    "  diff     compares the models A and B, each a model file or the index file\n"
+    "           of a set (standing for the model that a join of it gives): the\n"
+    "           counts that differ, the header's other bytes, and for each section\n"
+    "           file the elements changed, inserted or removed, numbered from 0; the\n"
+    "           bytes that belong to no section. Writes nothing. Status 0 the same,\n"
+    "           1 different, 2 trouble (a missing or wrong file)\n"
     "\n"
     "  --json   prints one JSON document on standard output instead of the table\n"
     "  --sync   puts every file written on the disk before it takes its name, and\n"
@@ -73,7 +81,8 @@ constexpr const char* kUsage =
     "A run writes every file whole before the first takes its name: a failure\n"
     "leaves each file as it was. Messages go to standard error: the file, the cause\n"
     "and what to do, then the error's code. Exit status: 0 done, 1 a message was\n"
-    "shown or a check found problems, 2 bad command line, 3 the program was ended.\n";
+    "shown or a check found problems, 2 bad command line, 3 the program was ended;\n"
+    "for diff, as for cmp: 0 the same, 1 different, 2 trouble.\n";
 
 // A command line as a command takes it.
 struct Invocation {
@@ -365,6 +374,133 @@ int recount(const Invocation& call) {
     return kExitOk;
 }
 
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
+
+// Runs as "[first, last], ..." in JSON, and as "4-7, 9" in text.
+Json runsJson(const std::vector<ModelDiff::Run>& runs) {
+    Json list = Json::array();
+    for (const auto& [first, second] : runs) {
+        list.push_back({first, second});
+    }
+    return list;
+}
+
+std::string runsText(const std::vector<ModelDiff::Run>& runs) {
+    std::string text;
+    for (const auto& [first, last] : runs) {
+        text += (text.empty() ? "" : ", ") + std::to_string(first) +
+                (last > first ? "-" + std::to_string(last) : "");
+    }
+    return text;
+}
+
+Json diffJson(const ModelDiff& diff, const Invocation& call) {
+    Json counts = Json::array(), sections = Json::array();
+    for (const ModelDiff::Count& count : diff.counts()) {
+        counts.push_back({{"name", count.name}, {"a", count.a}, {"b", count.b}});
+    }
+    for (const ModelDiff::Section& section : diff.sections()) {
+        sections.push_back({{"file", sectionInfo(section.section).fileName},
+                            {"elementSize", section.elementSize},
+                            {"lengthA", section.lengthA},
+                            {"lengthB", section.lengthB},
+                            {"changed", runsJson(section.changed)},
+                            {"inserted", runsJson(section.inserted)},
+                            {"removed", runsJson(section.removed)}});
+    }
+    const ModelDiff::Unowned& unowned = diff.unowned();
+    return {{"a", call.operands[0]},
+            {"b", call.operands[1]},
+            {"same", diff.same()},
+            {"counts", counts},
+            {"header", runsJson(diff.headerBytes())},
+            {"sections", sections},
+            {"unowned",
+             {{"a", {{"offset", unowned.offsetA}, {"length", unowned.lengthA}}},
+              {"b", {{"offset", unowned.offsetB}, {"length", unowned.lengthB}}},
+              {"differ", unowned.differ}}},
+            {"notes", diff.notes()}};
+}
+
+// The differences for people, one line each, and a closing line.
+void printDiff(const ModelDiff& diff, const Invocation& call) {
+    const std::string& a = call.operands[0];
+    const std::string& b = call.operands[1];
+    std::vector<std::string> parts;  // for the closing line
+    for (const ModelDiff::Count& count : diff.counts()) {
+        writeText(call.out,
+                  format("%s %d -> %d\n", std::string(count.name).c_str(), count.a, count.b));
+    }
+    if (!diff.counts().empty()) {
+        parts.push_back(std::to_string(diff.counts().size()) +
+                        (diff.counts().size() > 1 ? " counts" : " count"));
+    }
+    if (!diff.headerBytes().empty()) {
+        writeText(call.out, "header.bin bytes " + runsText(diff.headerBytes()) + " differ\n");
+        parts.push_back("the header's other bytes");
+    }
+    for (const ModelDiff::Section& section : diff.sections()) {
+        std::string text;
+        auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+        if (!section.changed.empty()) {
+            add(runsText(section.changed) + " changed");
+        }
+        for (const auto& [at, count] : section.inserted) {
+            add(std::to_string(count) + " inserted at " + std::to_string(at));
+        }
+        for (const auto& [at, count] : section.removed) {
+            add(std::to_string(count) + " removed at " + std::to_string(at));
+        }
+        writeText(call.out, format("%s (%d-byte elements): %s\n",
+                                   std::string(sectionInfo(section.section).fileName).c_str(),
+                                   section.elementSize, text.c_str()));
+    }
+    if (!diff.sections().empty()) {
+        parts.push_back(std::to_string(diff.sections().size()) +
+                        (diff.sections().size() > 1 ? " section files" : " section file"));
+    }
+    const ModelDiff::Unowned& unowned = diff.unowned();
+    if (unowned.differ) {
+        auto side = [](std::int32_t length, std::int32_t offset, const std::string& name) {
+            return length > 0 ? std::to_string(length) + " at offset " + std::to_string(offset) +
+                                    " in " + name
+                              : "none in " + name;
+        };
+        writeText(call.out,
+                  "unowned bytes: " + side(unowned.lengthA, unowned.offsetA, a) + ", " +
+                      side(unowned.lengthB, unowned.offsetB, b) +
+                      (unowned.lengthA == unowned.lengthB ? ": their bytes differ\n" : "\n"));
+        parts.push_back("the unowned bytes");
+    }
+    std::string closing;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        closing += (i == 0 ? " " : i + 1 < parts.size() ? ", " : " and ") + parts[i];
+    }
+    writeText(call.out, a + " and " + b + " " +
+                            (diff.same() ? "give the same model" : "differ in" + closing) + ".\n");
+}
+
+int diff(const Invocation& call) {
+    std::optional<ModelDiff> diff;
+    try {
+        diff = ModelDiff::compare(nativeFileSystem(), call.operands[0], call.operands[1]);
+    } catch (const RunError& error) {
+        failed(call, error);
+        return kExitTrouble;
+    }
+    CliUserInterface ui(call.err, Answer::Yes);
+    for (const std::string& note : diff->notes()) {
+        ui.ShowNote(note);
+    }
+    if (call.has("--json")) {
+        writeText(call.out, dump(diffJson(*diff, call)) + "\n");
+    } else {
+        printDiff(*diff, call);
+    }
+    return diff->same() ? kExitOk : kExitDifferent;
+}
+
 const Command kCommands[] = {
     {"split", {"--own-folder", "--force", "--sync"}, "MODEL", 1, SIZE_MAX, split},
     {"join", {"--no-check-lengths", "--force", "--sync"}, "INDEX and DEST", 2, 2, join},
@@ -377,6 +513,7 @@ const Command kCommands[] = {
      1,
      recount,
      {"--add-value3", "--drop-value3"}},
+    {"diff", {"--json"}, "A and B", 2, 2, diff},
 };
 
 // Returns the command that `args` call for, with its options and operands in `call`, or what is
