@@ -42,7 +42,6 @@ set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_FILE_NAME cindervaxel-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Cindervaxel)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Cindervaxel)
-set(CPACK_PACKAGE_EXECUTABLES cindervaxel Cindervaxel)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 
 # A 64-bit installer (makensis makes a 32-bit one by default) into Program Files, with the
@@ -56,6 +55,43 @@ set(CPACK_NSIS_MUI_UNIICON ${CINDERVAXEL_ICON})
 set(CPACK_NSIS_INSTALLED_ICON_NAME cindervaxel.exe)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# The installer's pages name the program and its version where NSIS would name itself, and the
+# last page offers to start the program. CPACK_NSIS_BRANDING_TEXT would write the line with a
+# /TRIM option, which makensis refuses on Linux: the script's line is given as it is.
+set(CPACK_NSIS_BRANDING_TEXT_CODE "BrandingText \"Cindervaxel ${PROJECT_VERSION}\"")
+set(CPACK_NSIS_MUI_FINISHPAGE_RUN cindervaxel.exe)
+
+# The Start menu: the window program, and "Cindervaxel command line", a console with the programs'
+# folder on its PATH that says in one line how to begin. Both start in the user's Documents
+# folder, so that a bare file name never lands in the programs' folder. The folder is written
+# as %USERPROFILE%\Documents, which Windows expands when the shortcut starts: the shortcuts
+# serve every user of the machine, and the installer's $DOCUMENTS would name one user's folder
+# (or, installing for all users, the Public one). NSIS takes a shortcut's starting folder from
+# $OUTDIR, which StrCpy sets without making the folder.
+set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
+StrCpy $OUTDIR "%USERPROFILE%\Documents"
+CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\Cindervaxel.lnk" "$INSTDIR\cindervaxel.exe"
+CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\Cindervaxel command line.lnk" "$SYSDIR\cmd.exe" \
+    '/k "set "PATH=$INSTDIR;%PATH%" & echo Type "cindervaxel-cli --help" to see what it can do."'
+StrCpy $OUTDIR "$INSTDIR"
+]=])
+set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
+Delete "$SMPROGRAMS\$MUI_TEMP\Cindervaxel.lnk"
+Delete "$SMPROGRAMS\$MUI_TEMP\Cindervaxel command line.lnk"
+]=])
+
+# A page of the installer offers, not ticked, to put the programs' folder on the user's PATH, so
+# that cindervaxel-cli runs in any console; the uninstaller takes it out again and leaves the rest
+# of PATH as it was. CPack's own PATH code adds a folder "bin" that this layout does not have
+# (and so does nothing): the page is CPack's, with a box of this project's
+# (packaging/windows/NSIS.InstallOptions.ini.in), and the installer's commands below act on it.
+set(CPACK_NSIS_MODIFY_PATH ON)
+set(CPACK_MODULE_PATH ${PROJECT_SOURCE_DIR}/packaging/windows ${CMAKE_MODULE_PATH})
+# The installer records there what it added; the uninstaller's commands come later in the script.
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!define CVX_UNINSTALL_KEY \
+\"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}\"
+!include \"${PROJECT_SOURCE_DIR}/packaging/windows/AddToUserPath.nsh\"
+")
 
 # "Open with" for models and index files, which opens the file in the window program. The
 # program offers itself (OpenWithProgids, SupportedTypes) and never takes the user's default:
@@ -74,11 +110,13 @@ DeleteRegValue SHCTX "Software\Classes\@ext@\OpenWithProgids" "@progid@"
 DeleteRegKey /ifnosubkeys /ifnovalues SHCTX "Software\Classes\@ext@\OpenWithProgids"
 DeleteRegKey /ifnosubkeys /ifnovalues SHCTX "Software\Classes\@ext@"
 ]=])
-set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
+string(APPEND CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
 WriteRegStr SHCTX "Software\Classes\Applications\cindervaxel.exe" "FriendlyAppName" "Cindervaxel"
 WriteRegStr SHCTX "Software\Classes\Applications\cindervaxel.exe\shell\open\command" "" '"$INSTDIR\cindervaxel.exe" "%1"'
 ]=])
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
+    "!include \"${PROJECT_SOURCE_DIR}/packaging/windows/RemoveFromUserPath.nsh\"\n")
+string(APPEND CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
 DeleteRegKey SHCTX "Software\Classes\Applications\cindervaxel.exe"
 ]=])
 foreach(type ".p|Cindervaxel.p|Vexmoor .p Model File" ".asm|Cindervaxel.asm|Cindervaxel ASM File")
@@ -96,7 +134,11 @@ string(APPEND CPACK_NSIS_EXTRA_INSTALL_COMMANDS
        "System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'\n")
 string(APPEND CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
        "System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'\n")
+# "Run Cindervaxel" on the last page starts the program in $OUTDIR: the user's Documents folder,
+# as the shortcuts do.
+string(APPEND CPACK_NSIS_EXTRA_INSTALL_COMMANDS
+       "ExpandEnvStrings $OUTDIR \"%USERPROFILE%\\Documents\"\n")
 # The installer keeps its Start-menu folder under the vendor's key; the uninstaller removes that
 # key, and this removes the vendor's key above it once it is empty.
-set(CPACK_NSIS_DELETE_ICONS_EXTRA
+string(APPEND CPACK_NSIS_DELETE_ICONS_EXTRA
     "DeleteRegKey /ifnosubkeys /ifnovalues SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"\n")

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine googletest nsis imagemagick
+bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 wine googletest nsis imagemagick unzip
 # Appends: a plain tee would truncate a log file that stdout and stderr share.
 CINDERVAXEL_QT_WINDOWS=$(bash scripts/build-qt-windows.sh | tee -a /dev/stderr | tail -1)
 export CINDERVAXEL_QT_WINDOWS
@@ -25,3 +25,96 @@ cpack --config build/windows-ui/CPackConfig.cmake -B "$out"
 rm -rf "$out/_CPack_Packages"
 echo "Packed in $((SECONDS - started)) s:"
 ls -l "$out"
+
+# README.md's table of the files the packages carry, written between its two marker lines. Each
+# row: shell patterns for its files' paths in the packages, and what they are. Every file belongs
+# to exactly one row.
+qt_version=$(basename "$CINDERVAXEL_QT_WINDOWS" | sed 's/^qt6-base-\([0-9.]*\).*/\1/')
+gcc_version=$(x86_64-w64-mingw32-g++-posix -dumpversion | cut -d- -f1)
+rows=(
+    "cindervaxel.exe|the window program"
+    "cindervaxel-cli.exe|the command-line tool (static)"
+    "Qt6Core.dll|Qt $qt_version"
+    "Qt6Gui.dll|Qt $qt_version"
+    "Qt6Widgets.dll|Qt $qt_version"
+    "platforms/*|Qt's Windows platform plugin"
+    "styles/*|Qt's native look"
+    "imageformats/*|the About picture and the icon"
+    "libstdc++-6.dll|MinGW-w64 C++ runtime (GCC $gcc_version)"
+    "libgcc_s_seh-1.dll|MinGW-w64 runtime"
+    "libwinpthread-1.dll|MinGW-w64 threads"
+    "LICENSE.txt THIRD-PARTY-NOTICES.txt|the program's licence; what is whose"
+    "licenses/*|Qt's LGPL and GPL texts, copyright notices"
+)
+zip=$out/cindervaxel-$(sed -n 's/^project(Cindervaxel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win64
+notes=build/windows-ui/shipped-files
+mkdir -p "$notes"
+# "SIZE PATH" for each file of the zip, the path inside the package's folder.
+unzip -Z -l "$zip.zip" | awk '/^-/ { sub(/^[^\/]*\//, "", $NF); print $4, $NF }' |
+    sort -k2 >"$notes/files"
+mib() { awk -v bytes="$1" 'BEGIN { printf "%.2f MiB", bytes / 1048576 }'; }
+table=$notes/README-table.md
+placed=()
+total=0
+{
+    echo "Both packages hold the same @TOTAL@ (the installer is $(mib "$(stat -c %s "$zip.exe")"),"
+    echo "the zip $(mib "$(stat -c %s "$zip.zip")")), and nothing else is loaded:"
+    echo
+    echo "| file | size | what it is |"
+    echo "|---|--:|---|"
+    for row in "${rows[@]}"; do
+        files=() bytes=0
+        while read -r size path; do
+            for pattern in ${row%%|*}; do
+                # shellcheck disable=SC2053  # a pattern, matched as such
+                if [[ $path == $pattern ]]; then
+                    files+=("${path//\//\\}") placed+=("$path")
+                    bytes=$((bytes + size))
+                fi
+            done
+        done <"$notes/files"
+        total=$((total + bytes))
+        # A file by its path, two by the first's path and the second's name, more by their folder.
+        case ${#files[@]} in
+            0) echo "no file in the packages for the row '${row%%|*}'" >&2; exit 1 ;;
+            1) name="\`${files[0]}\`" ;;
+            2) name="\`${files[0]}\`, \`${files[1]##*\\}\`" ;;
+            *) name="\`${files[0]%%\\*}\\\` (${#files[@]} files)" ;;
+        esac
+        echo "| $name | $(mib "$bytes") | ${row#*|} |"
+    done
+} >"$table.rows"
+unplaced=$(cut -d' ' -f2- "$notes/files" | grep -vxF -f <(printf '%s\n' "${placed[@]}") || true)
+[ -z "$unplaced" ] || { echo "README.md's table has no row for: $unplaced" >&2; exit 1; }
+# The columns padded to their widest cell, the size right-aligned, as in the rest of README.md.
+awk -v total="$(mib "$total")" '
+    { sub(/@TOTAL@/, total); line[NR] = $0 }
+    /^\|/ { n = split($0, cell, /\|/); for (i = 2; i < n; i++) {
+        text = cell[i]; gsub(/^ +| +$/, "", text); if (length(text) > w[i]) w[i] = length(text) } }
+    END { for (r = 1; r <= NR; r++) {
+        if (line[r] !~ /^\|/) { print line[r]; continue }
+        n = split(line[r], cell, /\|/); out = "|"
+        for (i = 2; i < n; i++) {
+            text = cell[i]; gsub(/^ +| +$/, "", text)
+            if (text ~ /^-+:?$/) { text = sprintf("%" w[i] + 2 "s", ""); gsub(/ /, "-", text)
+                if (i == 3) text = substr(text, 2) ":"; out = out text "|" }
+            else if (i == 3) out = out sprintf(" %" w[i] "s |", text)
+            else out = out sprintf(" %-" w[i] "s |", text) }
+        print out } }' "$table.rows" >"$table"
+# Into README.md, between the marker lines, when it differs.
+begin='<!-- The table below is written by scripts/package-windows.sh. -->'
+end='<!-- The table above is written by scripts/package-windows.sh. -->'
+awk -v begin="$begin" -v end="$end" -v table="$table" '
+    $0 == end { skip = 0 }
+    !skip { print }
+    $0 == begin { skip = 1; while ((getline row < table) > 0) print row }' README.md >"$table.readme"
+if ! grep -qxF "$begin" README.md || ! grep -qxF "$end" README.md; then
+    echo "README.md lacks the marker lines of the table of shipped files" >&2
+    exit 1
+elif cmp -s README.md "$table.readme"; then
+    echo "README.md's table of shipped files is up to date."
+else
+    cp "$table.readme" README.md
+    echo "README.md's table of shipped files was written anew:"
+    cat "$table"
+fi

@@ -182,6 +182,22 @@ check "... names its folder and index after it" [ -f "$work/$foreign/$foreign.as
 cli join "$(winpath "$work/$foreign/$foreign.asm")" "$(winpath "$work/$foreign-back.p")"
 check "... and joins it again" cmp "$work/robot.p" "$work/$foreign-back.p"
 
+# console ARGS...: what a console shows of cindervaxel-cli.exe run in $work with ARGS, its lines
+# joined and its runs of spaces made one: Wine's console on a pseudo-terminal (script), in code
+# page 437 as many consoles are, drawing the screen with cursor moves, which become spaces or go.
+console() {
+    (cd "$work" && script -qec "$wine cmd /c 'chcp 437 >nul & $(winpath "$cli") $*'" /dev/null) |
+        perl -pe 's/\e\[(\d*)C/ /g; s/\e\[[0-9;?]*[A-Za-z]//g; s/[\r\n]//g; s/ +/ /g'
+}
+head -c 300 "$work/robot.p" >"$work/$foreign-short.p"
+check "a console shows a name that no code page holds as it is, on standard output" \
+    grep -qF "Index file $foreign.asm" <(console info "$foreign.p")
+check "... and on standard error" \
+    grep -qF "cindervaxel-cli: $(winpath "$work/$foreign-short.p"): the header's counts need" \
+    <(console split "$foreign-short.p")
+cli --help
+check "--help fits an 80-column console" [ "$(awk 'length > 79' "$work/out")" = "" -a "$status" -eq 0 ]
+
 # A network share: Wine serves \\server\share from the folder its prefix maps it to.
 mkdir -p "$WINEPREFIX/dosdevices/unc/server"
 ln -sfn "$work" "$WINEPREFIX/dosdevices/unc/server/share"

@@ -10,7 +10,9 @@ wine=/usr/lib/wine/wine64  # Debian keeps the 64-bit loader off PATH
 # starts it with a server that stays: the first start sets a new prefix up and starts its
 # services, which must not inherit a pipe of the caller's; without it, ctest may hang at test
 # discovery. Wine's own fonts go into it as well: Debian's Wine does not find them, and without
-# Tahoma the text typed into a field is drawn outside the field.
+# Tahoma the text typed into a field is drawn outside the field. The user's folders (Documents,
+# Desktop, ...), which Wine links to the host's home, become folders of the prefix's own, so that
+# what the programs write there stays in the prefix.
 wine_prefix() {
     export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="winedbg.exe=d;winemenubuilder.exe=d"
     export LC_ALL=C.UTF-8  # Wine takes the arguments of Windows programs as UTF-8
@@ -19,6 +21,10 @@ wine_prefix() {
     "$wine" wineboot </dev/null >/dev/null 2>&1
     local fonts=(/usr/share/wine/fonts/*.ttf)  # from fonts-wine
     [ ! -e "${fonts[0]}" ] || cp "${fonts[@]}" "$WINEPREFIX/drive_c/windows/Fonts/"
+    local folder
+    for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+        [ ! -L "$folder" ] || { rm "$folder" && mkdir "$folder"; }
+    done
 }
 
 # wine_stop: ends every program of the current prefix and its server. The next program starts a

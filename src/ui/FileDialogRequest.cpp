@@ -1,7 +1,6 @@
 #include "FileDialogRequest.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QOperatingSystemVersion>
 #include <QStringList>
@@ -31,16 +30,6 @@ QString FileDialogRequest::filterOf(std::initializer_list<std::pair<QString, QSt
         filters << (text.endsWith(suffix) ? text : QStringLiteral("%1 %2").arg(text, suffix));
     }
     return filters.join(QStringLiteral(";;"));
-}
-
-QString chooseWithPlatformDialog(QWidget* parent, const FileDialogRequest& request) {
-    // A directory and no name: the name box starts empty, and the first filter is selected.
-    if (request.kind == FileDialogRequest::Kind::Save) {
-        return QFileDialog::getSaveFileName(parent, request.title, request.directory,
-                                            request.filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
-    }
-    return QFileDialog::getOpenFileName(parent, request.title, request.directory, request.filter);
 }
 
 }  // namespace cvx

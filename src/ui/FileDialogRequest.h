@@ -36,8 +36,9 @@ struct FileDialogRequest {
 // empty text when the user cancelled.
 using FileChooser = std::function<QString(QWidget* parent, const FileDialogRequest& request)>;
 
-// The platform's own file dialogs. An open dialog accepts only an existing file; a save dialog
-// takes a new or an existing file without asking about replacing it.
+// The platform's own file dialogs (posix/ and windows/PlatformDialog.cpp). An open dialog accepts
+// only an existing file; a save dialog takes a new or an existing file without asking about
+// replacing it.
 QString chooseWithPlatformDialog(QWidget* parent, const FileDialogRequest& request);
 
 }  // namespace cvx

@@ -248,7 +248,8 @@ void frmMain::chooseInto(QLineEdit* field, const FileDialogRequest& request) {
     startingAtField.directory = FileDialogRequest::startDirectory(field->text());
     const QString path = m_chooseFile(this, startingAtField);
     if (!path.isEmpty()) {
-        field->setText(path);
+        // Qt gives '/' on every system; a Windows user reads and types '\'.
+        field->setText(QDir::toNativeSeparators(path));
     }
 }
 

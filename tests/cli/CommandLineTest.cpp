@@ -5,6 +5,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <ranges>
+#include <sstream>
 
 #include "cindervaxel/Version.h"
 #include "cli/CommandLine.h"
@@ -90,6 +91,10 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
     EXPECT_EQ(readTree(dir.path()).size(), 2u);
     // --help and --version answer wherever they stand, the first of them given, as GNU tools do.
     const std::string usage = run({"--help"}).out;
+    std::istringstream lines(usage);  // within an 80-column console, its cursor after the line
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 79u) << line;
+    }
     EXPECT_NE(usage.find("cindervaxel-cli recount [--add-value3 | --drop-value3]"),
               std::string::npos);
     const std::string version = "cindervaxel-cli " + std::string(kProgramVersion) + "\n";

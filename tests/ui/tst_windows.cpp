@@ -11,6 +11,7 @@
 
 #include "WindowTestSupport.h"
 #include "support/SplitJoinOracle.h"
+#include "ui/UiText.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 
@@ -147,10 +148,11 @@ private slots:
             const QString typed = field->text();
             QTest::mouseClick(widget, Qt::LeftButton);
             QCOMPARE(field->text(), typed);
-            m_result = "/models/robot 2.p";
+            m_result = "/models/robot 2.p";  // as Qt gives it, with '/' on Windows as well
             widget->setFocus();
             QTest::keyClick(widget, Qt::Key_Return);  // a focused button takes Return, as Space
-            QCOMPARE(field->text(), QString("/models/robot 2.p"));
+            QCOMPARE(field->text(),
+                     QString(kWindows ? R"(\models\robot 2.p)" : "/models/robot 2.p"));
             QCOMPARE(m_requests, QStringList(2, dialog.section('|', 1)));
             QCOMPARE(m_directories, QStringList(2, kWindows ? folder : QString()));
         }
@@ -188,7 +190,8 @@ private slots:
         // The main window takes clicks meanwhile, and "About" shows the same window again.
         m_result = "/models/robot.p";
         click("cmdSourceFile");
-        QCOMPARE(control<QLineEdit>("txtSourceFile")->text(), QString("/models/robot.p"));
+        QCOMPARE(control<QLineEdit>("txtSourceFile")->text(),
+                 QDir::toNativeSeparators("/models/robot.p"));
         QCOMPARE(openAbout(), first);
         // Once closed, even before it is deleted, the next showing loads a new one.
         first->close();
@@ -299,6 +302,16 @@ private slots:
         QVERIFY(press("cmdDisassemble", QMessageBox::Ok)
                     .startsWith("Note|" + in("tank.p") + " has 8 bytes at offsets"));
         QCOMPARE(readTree(dir / "tank").size(), 11u);
+    }
+
+    // Where the installer made "Cindervaxel command line", advice to run the tool says to open it.
+    void advice() {
+        const std::string text = "poly.bin: run cindervaxel-cli check on the index\r\nto see";
+        QCOMPARE(UiText::display(text, false),
+                 QString("poly.bin: run cindervaxel-cli check on the index\nto see"));
+        QCOMPARE(UiText::display(text, true),
+                 QString("poly.bin: open \"Cindervaxel command line\" in the Start menu and run "
+                         "cindervaxel-cli check on the index\nto see"));
     }
 
     // "Open with" of a file manager: the program started with a file puts it into its field.
