@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <cstdio>
 
+#include "Display.h"
 #include "GivenFiles.h"
 #include "files/Interrupts.h"
 #include "ui/frmMain.h"
@@ -7,6 +9,13 @@
 int main(int argc, char** argv) {
     // The files given are read here; Qt is shown only the program's name, so that no option of
     // its own changes the windows.
+    if (!cvx::displayToShowOn()) {
+        std::fputs(
+            "cindervaxel: no display to show the window on; cindervaxel-cli works without "
+            "one\n",
+            stderr);
+        return 1;
+    }
     const QStringList files = cvx::givenFiles(argc, argv);
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);
