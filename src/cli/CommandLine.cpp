@@ -32,71 +32,12 @@ constexpr int kExitOk = 0;
 constexpr int kExitMessage = 1;
 constexpr int kExitUsage = kExitBadCommandLine;
 
-constexpr const char* kUsage =
-    "Usage:\n"
-    "  cindervaxel-cli split [--own-folder] [--force] [--sync] MODEL...\n"
-    "  cindervaxel-cli join [--no-check-lengths] [--force] [--sync] INDEX DEST\n"
-    "  cindervaxel-cli join --watch [--recount] [--no-check-lengths] [--force]\n"
-    "                       [--sync] INDEX DEST\n"
-    "  cindervaxel-cli info [--json] MODEL\n"
-    "  cindervaxel-cli check [--json] INDEX\n"
-    "  cindervaxel-cli recount [--add-value3 | --drop-value3] [--new-index] INDEX\n"
-    "  cindervaxel-cli diff [--json] A B\n"
-    "  cindervaxel-cli --help | --version\n"
-    "\n"
-    "Splits Vexmoor .p model files into their section files and a MODEL.asm index,\n"
-    "or joins such a set into a model file again, byte for byte.\n"
-    "\n"
-    "  split    writes the index file and the section files of each MODEL beside\n"
-    "           it, or with --own-folder into a folder named after the model. Files\n"
-    "           that hold other work (another model's set, or this model's edited\n"
-    "           set) are not replaced unless --force is given; files that hold what\n"
-    "           the split writes are left as they are. A model that fails is named,\n"
-    "           and the others are split all the same\n"
-    "  join     writes the model file DEST from the index file INDEX and the\n"
-    "           section files beside it; their lengths are checked against the\n"
-    "           index unless --no-check-lengths is given (a mismatch ends the\n"
-    "           program with status 3). A DEST that is no model file is not\n"
-    "           replaced unless --force is given. With --watch it joins once and\n"
-    "           then again after each change of the index, header.bin or a section\n"
-    "           file, once the writes have settled, until Ctrl-C: one line per join\n"
-    "           on standard output, with the time, the files that changed and how\n"
-    "           long it took. A set that does not fit keeps DEST as it was, its\n"
-    "           problems on standard error, and the watch waits for the next change;\n"
-    "           --recount first brings header.bin and the index up to date, as\n"
-    "           recount does, whenever the files can be counted\n"
-    "  info     shows the header counts and where each section lies in MODEL;\n"
-    "           writes nothing\n"
-    "  check    compares the section files beside INDEX with the lengths in the\n"
-    "           index and the counts in header.bin, and lists every problem with\n"
-    "           what to do; writes nothing. Status 0 when a join would give a model\n"
-    "           made of exactly these files\n"
-    "  recount  sets header.bin's counts and the index from the section files as\n"
-    "           they are, after they were edited; --add-value3 takes value3.bin\n"
-    "           into the set, --drop-value3 leaves it out, --new-index writes a\n"
-    "           missing or cut-short index anew; changes nothing when a file cannot\n"
-    "           be counted\n"
-    "  diff     compares the models A and B, each a model file or the index file\n"
-    "           of a set (standing for the model that a join of it gives): the\n"
-    "           counts that differ, the header's other bytes, and for each section\n"
-    "           file the elements changed, inserted or removed, numbered from 0; the\n"
-    "           bytes that belong to no section. Writes nothing. Status 0 the same,\n"
-    "           1 different, 2 trouble (a missing or wrong file)\n"
-    "\n"
-    "  --json   prints one JSON document on standard output instead of the table\n"
-    "  --sync   puts every file written on the disk before it takes its name, and\n"
-    "           the folder after, so that a power cut leaves each file as it was or\n"
-    "           complete\n"
-    "\n"
-    "A run writes every file whole before the first takes its name: a failure\n"
-    "leaves each file as it was. Messages go to standard error: the file, the cause\n"
-    "and what to do, then the error's code. Exit status: 0 done, 1 a message was\n"
-    "shown or a check found problems, 2 bad command line, 3 the program was ended;\n"
-    "for diff, as for cmp: 0 the same, 1 different, 2 trouble.\n";
-
-// A command line as a command takes it.
+// A command line as a command takes it: its options, and its operands as paths and, for
+// messages and documents, as they were given.
 struct Invocation {
-    std::vector<std::string> options, operands;
+    std::vector<std::string> options;
+    std::vector<fs::path> operands;
+    std::vector<std::string> given;
     std::FILE* out;
     std::FILE* err;
 
@@ -105,12 +46,15 @@ struct Invocation {
     }
 };
 
-// A command: its options, its operands as the usage names them, and what runs it.
+// A command: its operands as the help names them, its options, one line of help, and what runs
+// it. The help, the usage errors and the manual page (made from the help) all come from these
+// rows.
 struct Command {
     std::string_view name;
-    std::vector<std::string_view> options;
-    std::string_view operands;
+    std::string_view operands;  // "MODEL..." or "INDEX DEST"
     std::size_t fewest, most;
+    std::vector<std::string_view> options;
+    std::string_view help;
     int (*run)(const Invocation&);
     // Options that exclude each other.
     std::vector<std::string_view> oneOf = {};
@@ -126,7 +70,7 @@ fs::path splitFolderOf(FileSystem& fileSystem, const fs::path& path, bool ownFol
         return {};  // no model
     }
     try {
-        return ownFolder ? dir / toPath(ownFolderOf(fileSystem, path)) : dir;
+        return ownFolder ? dir / ownFolderOf(fileSystem, path) : dir;
     } catch (const RunError&) {
         return {};  // no name for a set: nothing written
     }
@@ -139,15 +83,15 @@ int split(const Invocation& call) {
     const bool ownFolder = call.has("--own-folder");
     std::vector<fs::path> paths;
     std::map<fs::path, std::string> folders;  // where a set goes, and whose it is
-    for (const std::string& model : call.operands) {
-        paths.push_back(resolveAgainstCurrentDirectory(fileSystem, toPath(model)));
+    for (std::size_t i = 0; i < call.operands.size(); ++i) {
+        paths.push_back(resolveAgainstCurrentDirectory(fileSystem, call.operands[i]));
         const fs::path folder = splitFolderOf(fileSystem, paths.back(), ownFolder);
-        const auto [other, added] = folders.emplace(folder, model);
+        const auto [other, added] = folders.emplace(folder, call.given[i]);
         if (!added && !folder.empty()) {
             writeText(call.err,
                       format("cindervaxel-cli: %s and %s would both write their section files "
                              "into %s; %s\n",
-                             other->second.c_str(), model.c_str(), toText(folder).c_str(),
+                             other->second.c_str(), call.given[i].c_str(), toText(folder).c_str(),
                              ownFolder ? "split them one at a time"
                                        : "split them with --own-folder, each into a folder of "
                                          "its own"));
@@ -159,7 +103,7 @@ int split(const Invocation& call) {
         Workspace workspace(fileSystem);
         workspace.durable = call.has("--sync");
         CliUserInterface ui(call.err, Answer::Yes, call.has("--force"));
-        DisassembleModel(workspace, ui, toText(path), ownFolder);
+        DisassembleModel(workspace, ui, path, ownFolder);
         status = ui.messageShown() ? kExitMessage : status;
     }
     return status;
@@ -221,16 +165,16 @@ Json summaryJson(const ModelSummary& summary) {
     }
     Json unowned = {{"count", layout.unownedBytes()}};
     if (layout.unownedBytes() > 0) {
-        unowned["first"] = layout.FrontEnd();
-        unowned["last"] = layout.FrontEnd() + layout.unownedBytes() - 1;
+        unowned["first"] = layout.frontEnd();
+        unowned["last"] = layout.frontEnd() + layout.unownedBytes() - 1;
     }
-    return {{"model", summary.path},
+    return {{"model", toText(summary.path)},
             {"counts", countsOf(summary.header)},
             {"sections", sections},
-            {"fileLength", layout.FileLength()},
-            {"modelLength", layout.ModelLength()},
+            {"fileLength", layout.fileLength()},
+            {"modelLength", layout.modelLength()},
             {"unownedBytes", unowned},
-            {"index", summary.indexFileName}};
+            {"index", toText(summary.indexFileName)}};
 }
 
 // The summary as a table for people.
@@ -338,7 +282,7 @@ int check(const Invocation& call) {
         for (const Problem& problem : problems) {
             listed.push_back(problemJson(problem));
         }
-        const Json document = {{"index", call.operands[0]},
+        const Json document = {{"index", call.given[0]},
                                {"joinsExactly", problems.empty()},
                                {"rows", rows},
                                {"problems", listed},
@@ -443,8 +387,8 @@ Json diffJson(const ModelDiff& diff, const Invocation& call) {
                             {"removed", runsJson(section.removed)}});
     }
     const ModelDiff::Unowned& unowned = diff.unowned();
-    return {{"a", call.operands[0]},
-            {"b", call.operands[1]},
+    return {{"a", call.given[0]},
+            {"b", call.given[1]},
             {"same", diff.same()},
             {"counts", counts},
             {"header", runsJson(diff.headerBytes())},
@@ -458,8 +402,8 @@ Json diffJson(const ModelDiff& diff, const Invocation& call) {
 
 // The differences for people, one line each, and a closing line.
 void printDiff(const ModelDiff& diff, const Invocation& call) {
-    const std::string& a = call.operands[0];
-    const std::string& b = call.operands[1];
+    const std::string& a = call.given[0];
+    const std::string& b = call.given[1];
     std::vector<std::string> parts;  // for the closing line
     for (const ModelDiff::Count& count : diff.counts()) {
         writeText(call.out,
@@ -535,26 +479,137 @@ int diff(const Invocation& call) {
 }
 
 const Command kCommands[] = {
-    {"split", {"--own-folder", "--force", "--sync"}, "MODEL", 1, SIZE_MAX, split},
+    {"split",
+     "MODEL...",
+     1,
+     SIZE_MAX,
+     {"--own-folder", "--force", "--sync"},
+     "splits each MODEL into its section files and MODEL.asm",
+     split},
     {"join",
+     "INDEX DEST",
+     2,
+     2,
      {"--no-check-lengths", "--force", "--sync", "--watch", "--recount"},
-     "INDEX and DEST",
-     2,
-     2,
+     "joins the set of the index file INDEX into the model file DEST",
      join,
      {},
      {"--recount", "--watch"}},
-    {"info", {"--json"}, "MODEL", 1, 1, info},
-    {"check", {"--json"}, "INDEX", 1, 1, check},
-    {"recount",
-     {"--add-value3", "--drop-value3", "--new-index"},
+    {"info", "MODEL", 1, 1, {"--json"}, "shows MODEL's counts and where each section lies", info},
+    {"check",
      "INDEX",
      1,
      1,
+     {"--json"},
+     "says whether a join gives a model made of exactly the set's files",
+     check},
+    {"recount",
+     "INDEX",
+     1,
+     1,
+     {"--add-value3", "--drop-value3", "--new-index"},
+     "sets header.bin's counts and the index from the section files",
      recount,
      {"--add-value3", "--drop-value3"}},
-    {"diff", {"--json"}, "A and B", 2, 2, diff},
+    {"diff",
+     "A B",
+     2,
+     2,
+     {"--json"},
+     "says what changed between two models, each a model or an index file",
+     diff},
 };
+
+// The options of the commands, each with its one line of help.
+constexpr std::pair<std::string_view, std::string_view> kOptions[] = {
+    {"--own-folder", "splits into a folder named after the model"},
+    {"--force", "replaces files that hold other work (edits, no model)"},
+    {"--sync", "puts each file on the disk before it takes its name"},
+    {"--no-check-lengths", "joins without checking the lengths against the index"},
+    {"--watch", "joins again after each save to the set, until Ctrl-C"},
+    {"--recount", "with --watch: recounts the set before each join"},
+    {"--json", "prints one JSON document instead of the table"},
+    {"--add-value3", "takes value3.bin into the set"},
+    {"--drop-value3", "leaves value3.bin out of the set"},
+    {"--new-index", "writes an index that is missing or cut short anew"},
+};
+
+constexpr std::string_view kClosing =
+    "A run writes every file whole before the first takes its name: a failure leaves each file "
+    "as it was. Files that hold other work are replaced only with --force. Messages go to "
+    "standard error: the file, the cause and what to do, then the error's code. Exit status: 0 "
+    "done, 1 a message was shown or a check found problems, 2 bad command line, 3 a section "
+    "file's length differs from the index; for diff, as for cmp: 0 the same, 1 different, 2 "
+    "trouble.";
+
+// Appends `words` to `text`, broken into lines of at most 79 columns at blanks outside brackets,
+// each line after the first indented by `indent` blanks.
+void wrap(std::string& text, std::string_view words, std::size_t indent) {
+    std::size_t column = text.size() - std::min(text.size(), text.rfind('\n') + 1);
+    for (std::size_t at = 0; at < words.size();) {
+        std::size_t end = at;
+        for (int depth = 0; end < words.size() && (words[end] != ' ' || depth > 0); ++end) {
+            depth += words[end] == '[' ? 1 : words[end] == ']' ? -1 : 0;
+        }
+        const std::string_view word = words.substr(at, end - at);
+        if (column + 1 + word.size() > 79 && column > indent) {
+            text += '\n' + std::string(indent, ' ');
+            column = indent;
+        } else if (at > 0) {
+            text += ' ';
+            ++column;
+        }
+        text += word;
+        column += word.size();
+        at = end + 1;
+    }
+    text += '\n';
+}
+
+// The command's options as its line of the usage gives them: "[--a | --b] [--c [--d]]".
+std::string synopsis(const Command& command) {
+    std::string text;
+    for (const std::string_view option : command.options) {
+        const bool pairs = command.oneOf.size() == 2 && option == command.oneOf[1];
+        const bool inner = !command.onlyWith.empty() && option == command.onlyWith[0];
+        if (pairs) {
+            text.insert(text.size() - 1, " | " + std::string(option));
+        } else if (inner) {
+            text.insert(text.size() - 1, " [" + std::string(option) + "]");
+        } else {
+            text += (text.empty() ? "[" : " [") + std::string(option) + "]";
+        }
+    }
+    return text + " " + std::string(command.operands);
+}
+
+// The help, from the table of commands and the table of options.
+std::string usage() {
+    std::string text = "Usage:\n";
+    for (const Command& command : kCommands) {
+        const std::string start = "  cindervaxel-cli " + std::string(command.name) + " ";
+        text += start;
+        wrap(text, synopsis(command), start.size());
+    }
+    text += "  cindervaxel-cli --help | --version\n\n";
+    wrap(text,
+         "Splits Vexmoor .p model files into their section files and a MODEL.asm index, "
+         "or joins such a set into a model file again, byte for byte.",
+         0);
+    text += '\n';
+    for (const Command& command : kCommands) {
+        text += "  " + std::string(command.name) + std::string(10 - command.name.size(), ' ');
+        wrap(text, command.help, 12);
+    }
+    text += '\n';
+    for (const auto& [option, help] : kOptions) {
+        text += "  " + std::string(option) + std::string(20 - option.size(), ' ');
+        wrap(text, help, 22);
+    }
+    text += '\n';
+    wrap(text, kClosing, 0);
+    return text;
+}
 
 // Returns the command that `args` call for, with its options and operands in `call`, or what is
 // wrong with them.
@@ -580,10 +635,16 @@ std::variant<const Command*, std::string> parse(const std::vector<std::string>& 
             }
             call.options.push_back(arg);
         } else {
-            call.operands.push_back(arg);
+            call.operands.push_back(toPath(arg));  // the one place text becomes a path
+            call.given.push_back(arg);
         }
     }
-    const std::string name(command->name), operands(command->operands);
+    // The operands as messages name them: "INDEX and DEST", "MODEL".
+    std::string operands(command->operands.substr(0, command->operands.find("...")));
+    if (const std::size_t blank = operands.find(' '); blank != std::string::npos) {
+        operands.replace(blank, 1, " and ");
+    }
+    const std::string name(command->name);
     if (call.operands.size() < command->fewest) {
         return name + " needs " + operands;
     }
@@ -614,7 +675,7 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
             break;
         }
         if (arg == "--help" || arg == "-h" || (arg == "help" && &arg == &args.front())) {
-            writeText(out, kUsage);
+            writeText(out, usage());
             return kExitOk;
         }
         if (arg == "--version") {
@@ -622,7 +683,7 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
             return kExitOk;
         }
     }
-    Invocation call{{}, {}, out, err};
+    Invocation call{{}, {}, {}, out, err};
     const auto parsed = parse(args, call);
     if (const auto* fault = std::get_if<std::string>(&parsed)) {
         writeText(err, "cindervaxel-cli: " + *fault +

@@ -7,6 +7,7 @@
 #include "convert/AssembleModel.h"
 #include "convert/ErrorReport.h"
 #include "convert/SectionSet.h"
+#include "convert/SetNames.h"
 #include "files/PathText.h"
 #include "formats/SectionTable.h"
 
@@ -18,11 +19,11 @@ using Clock = std::chrono::steady_clock;
 
 // The index and every file a set may hold: header.bin and the section files.
 std::vector<fs::path> namesOfTheSet(const fs::path& index) {
-    std::vector<fs::path> names{index.filename()};
+    std::vector<fs::path> files{index.filename()};
     for (const SectionInfo& info : sectionTable()) {
-        names.push_back(toPath(info.fileName));
+        files.push_back(names::sectionFile(info.section));
     }
-    return names;
+    return files;
 }
 
 template <typename Texts, typename Text>
@@ -36,10 +37,10 @@ std::string listed(const Texts& texts, Text text) {
 
 }  // namespace
 
-JoinWatch::JoinWatch(const std::string& index, const std::string& dest, Options options,
-                     std::FILE* out, std::FILE* err)
-    : m_index(resolveAgainstCurrentDirectory(nativeFileSystem(), toPath(index))),
-      m_dest(resolveAgainstCurrentDirectory(nativeFileSystem(), toPath(dest))),
+JoinWatch::JoinWatch(const fs::path& index, const fs::path& dest, Options options, std::FILE* out,
+                     std::FILE* err)
+    : m_index(resolveAgainstCurrentDirectory(nativeFileSystem(), index)),
+      m_dest(resolveAgainstCurrentDirectory(nativeFileSystem(), dest)),
       m_options(options),
       m_out(out),
       m_err(err),
@@ -87,7 +88,7 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
     const auto started = Clock::now();
     FileSystem& fileSystem = nativeFileSystem();
     try {
-        SectionSet set = SectionSet::read(fileSystem, toText(m_index));
+        SectionSet set = SectionSet::read(fileSystem, m_index);
         if (set.refusal()) {
             return refused("not joined", {*set.refusal()});
         }
@@ -99,9 +100,9 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
             if (!recount.changes.empty()) {
                 set.write(fileSystem, recount);
                 // The watch's own writes are no change to rebuild after.
-                m_files->note({m_index.filename(), toPath(sectionInfo(Section::Header).fileName)});
+                m_files->note({m_index.filename(), names::sectionFile(Section::Header)});
                 line("recount: " + listed(recount.changes, [](const std::string& c) { return c; }));
-                set = SectionSet::read(fileSystem, toText(m_index));
+                set = SectionSet::read(fileSystem, m_index);
             }
         }
         if (const auto problems = set.problems(); m_options.checkLengths && !problems.empty()) {
@@ -116,7 +117,7 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
     Workspace workspace(fileSystem);
     workspace.durable = m_options.sync;
     CliUserInterface ui(m_err, m_options.checkLengths ? Answer::Yes : Answer::No, m_options.force);
-    if (AssembleModel(workspace, ui, toText(m_index), toText(m_dest)) != JoinResult::Joined) {
+    if (AssembleModel(workspace, ui, m_index, m_dest) != JoinResult::Joined) {
         line(what + ": not joined, " + kept);
         return;
     }

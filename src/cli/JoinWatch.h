@@ -28,8 +28,8 @@ public:
 
     // Takes INDEX and DEST against the current directory and starts watching INDEX's folder.
     // Throws RunError when the folder cannot be watched.
-    JoinWatch(const std::string& index, const std::string& dest, Options options, std::FILE* out,
-              std::FILE* err);
+    JoinWatch(const std::filesystem::path& index, const std::filesystem::path& dest,
+              Options options, std::FILE* out, std::FILE* err);
 
     // Joins, then waits and joins again after each change. Returns only after stop(), or when
     // the folder can no longer be watched (the message shown): the exit status.

@@ -2,6 +2,7 @@
 
 #include "ErrorReport.h"
 #include "GivenFile.h"
+#include "SetNames.h"
 #include "files/PathText.h"
 #include "files/ReplacingFile.h"
 #include "formats/SectionTable.h"
@@ -42,12 +43,11 @@ void refuseDestinationAmongInputs(Workspace& workspace, const fs::path& destinat
     bool isInput = fileSystem.sameFile(destination, index);
     for (const SectionInfo& info : sectionTable()) {
         isInput = isInput || (workspace.files.isOpen(fileNumberOf(info.section)) &&
-                              fileSystem.sameFile(destination, toPath(info.fileName)));
+                              fileSystem.sameFile(destination, names::sectionFile(info.section)));
     }
     if (isInput) {
         throw RunError(ErrorCode::PathFileAccessError, "it is one of the files to join",
-                       toText(destination),
-                       "choose another destination; the set must stay as it is");
+                       destination, "choose another destination; the set must stay as it is");
     }
 }
 
@@ -65,9 +65,9 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
         readExactly(headerFile, 0, headerBytes);
         model.header = ModelHeader(headerBytes);
         lengths = sectionLengths(model.header);
-        totalLength(lengths);  // the joined model must stay below 2 GiB
+        modelLengthOf(model.header);  // the joined model must stay below 2 GiB
     } catch (const RunError& error) {
-        throw error.about(toText(headerFile.path()), recount);
+        throw error.about(headerFile.path(), recount);
     }
     for (const SectionInfo& info : sectionTable()) {
         const FileNumber number = fileNumberOf(info.section);
@@ -87,7 +87,7 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
             throw RunError(ErrorCode::BadFileNumber,
                            "its NumValue3 " + std::to_string(model.header.NumValue3()) +
                                " asks for value3.bin, which the index leaves out of the set",
-                           toText(headerFile.path()), recount + " --add-value3");
+                           headerFile.path(), recount + " --add-value3");
         }
         FileHandle& file = workspace.files.get(fileNumberOf(info.section));
         const std::int32_t length = lengths[indexOf(info.section)];
@@ -95,30 +95,29 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
             throw RunError(ErrorCode::InputPastEndOfFile,
                            "header.bin's counts need " + std::to_string(length) +
                                " bytes of it, it has " + std::to_string(file.size()),
-                           toText(file.path()), recount);
+                           file.path(), recount);
         }
     }
     return lengths;
 }
 
 // The run itself: NotJoined when it ended early with its message shown.
-JoinResult assemble(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
-                    const std::string& DestPath) {
+JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
+                    const fs::path& DestPath) {
     FileSystem& fileSystem = workspace.fileSystem;
     FileTable& files = workspace.files;
-    const fs::path index = resolveAgainstCurrentDirectory(fileSystem, toPath(IndexPath));
-    const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, toPath(DestPath));
+    const fs::path index = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
+    const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
 
     using Kind = GivenFile::Kind;
-    requireFileName(index, toText(index), ui.words());
-    requireFileName(destination, toText(destination), ui.words());
-    const GivenFile given = GivenFile::at(fileSystem, index, toText(index));
+    requireFileName(index, index, ui.words());
+    requireFileName(destination, destination, ui.words());
+    const GivenFile given = GivenFile::at(fileSystem, index, index);
     if (!given.isFile()) {
         ui.ShowMessage(
             {kFileDoesNotExist, kErrorTitle,
-             toText(index) + given.seemsToBe() + ": " +
-                 (given.kind() == Kind::Missing ? given.indexHint(fileSystem, ui.words())
-                                                : "give the index file (.asm) of the set"),
+             given.line(given.kind() == Kind::Missing ? given.indexHint(fileSystem, ui.words())
+                                                      : "give the index file (.asm) of the set"),
              given.kind() == Kind::Missing ? ErrorCode::FileNotFound
                                            : ErrorCode::PathFileAccessError});
         return JoinResult::NotJoined;
@@ -129,7 +128,7 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const std::string& 
     if (given.kind() == Kind::Model || given.kind() == Kind::SectionFile) {
         throw given.refusal("an index file", given.indexHint(fileSystem, ui.words()));
     }
-    const GivenFile target = GivenFile::at(fileSystem, destination, toText(destination));
+    const GivenFile target = GivenFile::at(fileSystem, destination, destination);
     if (target.ofASet()) {
         throw target.refusal("a model file", "give the model file (.p) to write");
     }
@@ -208,7 +207,7 @@ bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
     }
     ui.ShowMessage(
         {"The File '" + File + "' does not exists! Model can't be assembled!", "File Missing!",
-         toText(file) + ": the index lists it, but it is not beside the index: put it back",
+         detailLine(file, "the index lists it, but it is not beside the index", "put it back"),
          ErrorCode::FileNotFound});
     workspace.files.closeAll();
     return false;
@@ -219,10 +218,10 @@ bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
     const std::int64_t size = workspace.files.get(number).size();
     if (size != Must) {
         ui.ShowMessage({"The Filelength of '" + File + "' does not match!", "Filelength",
-                        toText(workspace.files.get(number).path()) + ": it is " +
-                            std::to_string(size) + " bytes, the index records " +
-                            std::to_string(Must) +
-                            ": run cindervaxel-cli check on the index to see what to do",
+                        detailLine(workspace.files.get(number).path(),
+                                   "it is " + std::to_string(size) + " bytes, the index records " +
+                                       std::to_string(Must),
+                                   "run cindervaxel-cli check on the index to see what to do"),
                         std::nullopt});
         workspace.files.closeAll();
         return false;
@@ -230,8 +229,8 @@ bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
     return true;
 }
 
-JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
-                         const std::string& DestPath) {
+JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
+                         const fs::path& DestPath) {
     ui.SetBusy(true);
     JoinResult result = JoinResult::NotJoined;
     try {

@@ -34,8 +34,9 @@ enum class JoinResult {
 // without writing. The destination is replaced in one step once the whole model is written; after
 // any failure it is exactly as it was. Bytes of the section files that header.bin's counts leave
 // out are told of with `ui.ShowNote`.
-JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const std::string& IndexPath,
-                         const std::string& DestPath);
+JoinResult AssembleModel(Workspace& workspace, UserInterface& ui,
+                         const std::filesystem::path& IndexPath,
+                         const std::filesystem::path& DestPath);
 
 // Opens the section file `File` (a bare name in the current directory) as `number` and
 // returns true when it exists as a regular file. Otherwise tells the user it is missing, closes

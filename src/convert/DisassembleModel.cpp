@@ -6,6 +6,7 @@
 
 #include "ErrorReport.h"
 #include "GivenFile.h"
+#include "SetNames.h"
 #include "files/Interrupts.h"
 #include "files/PathText.h"
 #include "files/ReplacingFile.h"
@@ -26,16 +27,16 @@ const char* const kNotAWholeModel =
 // Changes into the model's directory. A pattern is refused with code 64, a path that names
 // nothing with code 76, a device with 75 as a file of the wrong kind.
 void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
-    requireFileName(source, toText(source), words);
+    requireFileName(source, source, words);
     const FileKind kind = fileSystem.kindOf(source);
     if (kind == FileKind::None) {
-        throw RunError(ErrorCode::PathNotFound, "there is no such file", toText(source),
-                       GivenFile::at(fileSystem, source, toText(source))
-                           .nearHint(fileSystem, "check the path"));
+        throw RunError(
+            ErrorCode::PathNotFound, "there is no such file", source,
+            GivenFile::at(fileSystem, source, source).nearHint(fileSystem, "check the path"));
     }
     if (kind == FileKind::Other) {
-        throw RunError(ErrorCode::PathFileAccessError, "it is a device, a pipe or a socket",
-                       toText(source), "give the model file (.p)");
+        throw RunError(ErrorCode::PathFileAccessError, "it is a device, a pipe or a socket", source,
+                       "give the model file (.p)");
     }
     fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, source));
 }
@@ -45,7 +46,7 @@ void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const W
 RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path& source,
                    const Wording& words) {
     try {
-        const GivenFile given = GivenFile::at(fileSystem, source, toText(source));
+        const GivenFile given = GivenFile::at(fileSystem, source, source);
         if (given.ofASet()) {
             return given.refusal("a model file", "give the model file (.p); a set is joined with " +
                                                      std::string(words.join));
@@ -53,12 +54,12 @@ RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path
     } catch (const RunError&) {
         // Nothing more to tell than the error itself.
     }
-    return error.about(toText(source), kNotAWholeModel);
+    return error.about(source, kNotAWholeModel);
 }
 
 // The model as read and checked, and the files a split of it writes.
 struct SplitPlan {
-    std::string modelName;  // as the folder lists it
+    fs::path modelName;  // as the folder lists it
     ModelLayout layout;
     fs::path indexFile;
     std::vector<std::pair<fs::path, Section>> sectionFiles;
@@ -90,10 +91,10 @@ SplitPlan openModel(Workspace& workspace, const fs::path& source, const Wording&
     }
 
     plan.modelName = mdlFuncts::fileNameOf(fileSystem, source);
-    plan.indexFile = toPath(mdlFuncts::CutExt(plan.modelName) + ".asm");
+    plan.indexFile = names::indexOf(plan.modelName);
     for (const SectionInfo& info : sectionTable()) {
         if (!info.optional || plan.layout.hasValue3()) {
-            plan.sectionFiles.emplace_back(toPath(info.fileName), info.section);
+            plan.sectionFiles.emplace_back(names::sectionFile(info.section), info.section);
         }
     }
     return plan;
@@ -108,7 +109,7 @@ void refuseReplacingTheModel(FileSystem& fileSystem, const SplitPlan& plan, cons
     }
     if (collides) {
         throw RunError(ErrorCode::PathFileAccessError,
-                       "the split would write a file of this name over the model", toText(source),
+                       "the split would write a file of this name over the model", source,
                        "rename the model, or move it into a folder of its own");
     }
 }
@@ -122,8 +123,8 @@ void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
     const FileKind kind = fileSystem.kindOf(folder);
     if (kind == FileKind::Regular || kind == FileKind::Other) {
         throw RunError(ErrorCode::PathFileAccessError,
-                       "a file of this name is in the way of the model's own folder",
-                       toText(folder), instead + "move or rename that file");
+                       "a file of this name is in the way of the model's own folder", folder,
+                       instead + "move or rename that file");
     }
     try {
         if (kind == FileKind::None) {
@@ -140,7 +141,7 @@ void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
         }
         fileSystem.changeDirectory(folder);
     } catch (const RunError& error) {
-        throw error.about(toText(folder), instead + usualRemedy(error.code()));
+        throw error.about(folder, instead + usualRemedy(error.code()));
     }
 }
 
@@ -159,9 +160,9 @@ std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& 
                                          std::span<const std::uint8_t> record) {
     FileSystem& fileSystem = workspace.fileSystem;
     FileHandle& model = workspace.files.get(kModelFile);
-    std::string why = "edited: it differs from " + plan.modelName + "'s section";
+    std::string why = "edited: it differs from " + toText(plan.modelName) + "'s section";
     for (const fs::path& name : fileSystem.listFolder(folder)) {
-        if (isIndexName(name) && name != plan.indexFile &&
+        if (names::isIndexName(name) && name != plan.indexFile &&
             fileSystem.kindOf(folder / name) == FileKind::Regular &&
             !fileSystem.sameFile(folder / name, folder / plan.indexFile)) {
             why = "part of another model's set: " + toText(name) + " lies beside it";
@@ -177,7 +178,7 @@ std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& 
         if (kind != FileKind::Regular) {
             throw RunError(ErrorCode::PathFileAccessError,
                            "a folder or a device of this name is in the way of a section file",
-                           toText(output.path), "move it away");
+                           output.path, "move it away");
         }
         FileHandle& there = workspace.files.open(kOutputFile, fileSystem.openRead(output.path));
         const SectionExtent extent =
@@ -190,7 +191,7 @@ std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& 
                 {output.path, output.section
                                   ? why
                                   : "edited: it differs from the index that a split of " +
-                                        plan.modelName + " writes"});
+                                        toText(plan.modelName) + " writes"});
         }
     }
     return inTheWay;
@@ -198,17 +199,17 @@ std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& 
 
 }  // namespace
 
-std::string ownFolderOf(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
-    const std::string folder = mdlFuncts::CutExt(mdlFuncts::fileNameOf(fileSystem, source));
-    if (folder.empty() || folder == "." || folder == "..") {
-        throw RunError(ErrorCode::PathFileAccessError,
-                       "its name gives no folder of its own ('" + folder + "')", toText(source),
-                       "rename the model, or " + std::string(words.withoutOwnFolder));
+fs::path ownFolderOf(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
+    const std::optional<fs::path> folder =
+        names::ownFolderOf(mdlFuncts::fileNameOf(fileSystem, source));
+    if (!folder) {
+        throw RunError(ErrorCode::PathFileAccessError, "its name gives no folder of its own",
+                       source, "rename the model, or " + std::string(words.withoutOwnFolder));
     }
-    return folder;
+    return *folder;
 }
 
-void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string& SourcePath,
+void DisassembleModel(Workspace& workspace, UserInterface& ui, const fs::path& SourcePath,
                       bool CreateOwnFolder) {
     ui.SetBusy(true);
     FileSystem& fileSystem = workspace.fileSystem;
@@ -217,12 +218,12 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
     bool madeFolder = false;
     fs::path folder;  // where the files go
     try {
-        const fs::path source = resolveAgainstCurrentDirectory(fileSystem, toPath(SourcePath));
+        const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
         enterModelDirectory(fileSystem, source, words);
         directory = folder = mdlFuncts::GetDir(fileSystem, source);
         const SplitPlan plan = openModel(workspace, source, words);
         if (CreateOwnFolder) {
-            folder = directory / toPath(ownFolderOf(fileSystem, source, words));
+            folder = directory / ownFolderOf(fileSystem, source, words);
             enterOwnFolder(fileSystem, folder, madeFolder, words);
         }
         refuseReplacingTheModel(fileSystem, plan, folder, source);
@@ -269,7 +270,7 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
             interrupts::forget(folder);
         }
         if (plan.layout.unownedBytes() > 0) {
-            const std::int32_t first = plan.layout.FrontEnd();
+            const std::int32_t first = plan.layout.frontEnd();
             ui.ShowNote(toText(source) + " has " + std::to_string(plan.layout.unownedBytes()) +
                         " bytes at offsets " + std::to_string(first) + " to " +
                         std::to_string(first + plan.layout.unownedBytes() - 1) +
@@ -294,16 +295,15 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string
 }
 
 std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui,
-                                         const std::string& SourcePath) {
+                                         const fs::path& SourcePath) {
     try {
         FileSystem& fileSystem = workspace.fileSystem;
-        const fs::path source = resolveAgainstCurrentDirectory(fileSystem, toPath(SourcePath));
+        const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
         enterModelDirectory(fileSystem, source, ui.words());
         const SplitPlan plan = openModel(workspace, source, ui.words());
         refuseReplacingTheModel(fileSystem, plan, mdlFuncts::GetDir(fileSystem, source), source);
         workspace.files.release(kModelFile);
-        return ModelSummary{toText(source), workspace.model.header, plan.layout,
-                            toText(plan.indexFile)};
+        return ModelSummary{source, workspace.model.header, plan.layout, plan.indexFile};
     } catch (const std::exception&) {
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
     }

@@ -29,27 +29,27 @@ namespace cvx {
 // was (an own folder that the run made is removed again); a failure among the renames names the
 // files that are new and those that are not. Bytes of the model that no section holds are told
 // of with `ui.ShowNote`.
-void DisassembleModel(Workspace& workspace, UserInterface& ui, const std::string& SourcePath,
-                      bool CreateOwnFolder);
+void DisassembleModel(Workspace& workspace, UserInterface& ui,
+                      const std::filesystem::path& SourcePath, bool CreateOwnFolder);
 
 // Returns the name of the model `source`'s own folder: its file name as the directory lists it,
 // without its last extension. Throws code 5 for a name without an extension, 75 for one that
 // gives no folder ("", "." or ".."), with the next step in `words`.
-std::string ownFolderOf(FileSystem& fileSystem, const std::filesystem::path& source,
-                        const Wording& words = kCommandLineWording);
+std::filesystem::path ownFolderOf(FileSystem& fileSystem, const std::filesystem::path& source,
+                                  const Wording& words = kCommandLineWording);
 
 // What a split of a model would find, without writing anything.
 struct ModelSummary {
-    std::string path;  // the model file, as an absolute path
+    std::filesystem::path path;  // the model file, as an absolute path
     ModelHeader header;
     ModelLayout layout;
-    std::string indexFileName;  // the index file that a split writes
+    std::filesystem::path indexFileName;  // the index file that a split writes
 };
 
 // Checks the model file `SourcePath` as DisassembleModel would, refusing what a split refuses
 // with the same message, and returns what it found; nothing when it showed a message. Changes
 // the current directory to the model's directory, as a split does.
 std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui,
-                                         const std::string& SourcePath);
+                                         const std::filesystem::path& SourcePath);
 
 }  // namespace cvx

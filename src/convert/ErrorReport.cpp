@@ -3,6 +3,8 @@
 #include <exception>
 #include <new>
 
+#include "files/PathText.h"
+
 namespace cvx {
 
 const char* usualRemedy(ErrorCode code) {
@@ -43,9 +45,14 @@ std::string unknownErrorText(ErrorCode code) {
     return "An unkown Error has occured!\r\nError Code: " + std::to_string(codeNumber(code));
 }
 
+std::string detailLine(const std::filesystem::path& file, const std::string& cause,
+                       const std::string& remedy) {
+    return (file.empty() ? "" : toText(file) + ": ") + cause + ": " + remedy;
+}
+
 std::string detailLine(const RunError& error) {
-    const std::string remedy = error.remedy().empty() ? usualRemedy(error.code()) : error.remedy();
-    return (error.file().empty() ? "" : error.file() + ": ") + error.detail() + ": " + remedy;
+    return detailLine(error.file(), error.detail(),
+                      error.remedy().empty() ? usualRemedy(error.code()) : error.remedy());
 }
 
 void reportError(UserInterface& ui, const RunError& error, ErrorCode expected) {

@@ -18,8 +18,14 @@ std::string unknownErrorText(ErrorCode code);
 // better: "free some space on the disk ... and try again".
 const char* usualRemedy(ErrorCode code);
 
-// Returns the line that goes with the message of `error`: the file, the cause and the next step
-// ("/m/short.p: the header's counts need 1140 bytes, the file has 100: check that ...").
+// Returns the line that goes with a message: the file, the cause and the next step
+// ("/m/short.p: the header's counts need 1140 bytes, the file has 100: check that ..."); without
+// a file, the cause and the next step.
+std::string detailLine(const std::filesystem::path& file, const std::string& cause,
+                       const std::string& remedy);
+
+// Returns the line that goes with the message of `error`, the code's usual next step where it
+// names none.
 std::string detailLine(const RunError& error);
 
 // The message of an operation's error handler: "File does not exist!" for `expected`, the one

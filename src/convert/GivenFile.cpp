@@ -6,6 +6,7 @@
 #include <numeric>
 #include <string_view>
 
+#include "SetNames.h"
 #include "files/PathText.h"
 #include "formats/ModelLayout.h"
 #include "formats/SectionIndex.h"
@@ -13,18 +14,12 @@
 namespace cvx {
 namespace {
 
-constexpr std::string_view kIndexTexts = "CINDERVAXEL 1.00";  // the signature and version
-
 // The length of a file and its first bytes, as many as a model's header.
 struct Peek {
     std::int64_t size = 0;
     std::vector<std::uint8_t> head;
 
-    bool beginsLikeIndex() const {
-        const std::size_t n = std::min(head.size(), kIndexTexts.size());
-        return size > 0 && std::equal(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(n),
-                                      kIndexTexts.begin());
-    }
+    bool beginsLikeIndex() const { return size > 0 && SectionIndex::beginsLikeRecord(head); }
     bool isModel() const {
         if (head.size() < ModelHeader::kSize || size > std::numeric_limits<std::int32_t>::max()) {
             return false;
@@ -68,6 +63,9 @@ std::string bytes(std::int64_t count) {
 // Whether two names are close enough to be taken for one another: at most one slip (a letter
 // added, left out or changed, two letters swapped; case aside) in four letters of the longer.
 bool near(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true;
+    }
     auto same = [&](std::size_t i, std::size_t j) {
         return std::tolower(static_cast<unsigned char>(a[i])) ==
                std::tolower(static_cast<unsigned char>(b[j]));
@@ -89,16 +87,10 @@ bool near(const std::string& a, const std::string& b) {
     return 4 * slips[a.size()][b.size()] <= std::max(a.size(), b.size());
 }
 
-// The name without its last extension, as a set is named after its model.
-std::string stemOf(const std::filesystem::path& name) {
-    const std::string text = toText(name.filename());
-    return text.substr(0, std::min(text.size(), text.rfind('.')));
-}
-
 }  // namespace
 
 GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& path,
-                        std::string given) {
+                        std::filesystem::path given) {
     GivenFile file;
     file.m_path = path;
     file.m_given = std::move(given);
@@ -111,13 +103,14 @@ GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& pat
     }
     const Peek found = peek(fileSystem, path);
     file.m_size = found.size;
-    const bool sectionFile = std::any_of(
-        sectionTable().begin(), sectionTable().end(),
-        [&](const SectionInfo& info) { return toPath(info.fileName) == path.filename(); });
+    const bool sectionFile =
+        std::any_of(sectionTable().begin(), sectionTable().end(), [&](const SectionInfo& info) {
+            return names::sectionFile(info.section) == path.filename();
+        });
     file.m_kind = found.beginsLikeIndex() && found.size == std::int64_t{SectionIndex::kSize}
                       ? Kind::Index
                   : sectionFile ? Kind::SectionFile
-                  : found.beginsLikeIndex() || (found.size == 0 && isIndexName(path))
+                  : found.beginsLikeIndex() || (found.size == 0 && names::isIndexName(path))
                       ? Kind::IndexOfOtherLength
                   : found.isModel() ? Kind::Model
                                     : Kind::Other;
@@ -125,7 +118,7 @@ GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& pat
 }
 
 bool GivenFile::namedAsIndex() const {
-    return isIndexName(m_path);
+    return names::isIndexName(m_path);
 }
 
 std::string GivenFile::seemsToBe() const {
@@ -147,34 +140,41 @@ std::string GivenFile::seemsToBe() const {
             return " is a model file (its header's counts fit its " + bytes(m_size) + ")";
         case Kind::Other:
             return " is " + bytes(m_size) + " that do not begin as an index file does ('" +
-                   std::string(kIndexTexts) + "')";
+                   std::string(SectionIndex::kSignature) + std::string(SectionIndex::kVersion) +
+                   "')";
     }
     return {};
+}
+
+std::string GivenFile::line(const std::string& remedy) const {
+    return toText(m_given) + seemsToBe() + ": " + remedy;
 }
 
 std::string GivenFile::indexHint(FileSystem& fileSystem, const Wording& words) const {
     const bool folder = m_kind == Kind::Folder;
     const std::filesystem::path dir = folder ? m_path : m_path.parent_path();
-    const std::filesystem::path shownDir = folder ? toPath(m_given) : toPath(m_given).parent_path();
+    const std::filesystem::path shownDir = folder ? m_given : m_given.parent_path();
     // A set is named after its model, and its own folder too.
     std::filesystem::path named = m_path.lexically_normal();
     named = named.has_filename() ? named : named.parent_path();
-    const std::string stem = folder ? toText(named.filename()) : stemOf(m_path);
+    const std::string stem = names::stemOf(named);
     std::vector<std::filesystem::path> candidates;
-    if (!stem.empty()) {
-        candidates.push_back(toPath(stem + ".asm"));
-        candidates.push_back(toPath(stem) / toPath(stem + ".asm"));
+    try {
+        const std::filesystem::path index = names::indexOf(m_path);
+        candidates = {index, names::ownFolderOf(m_path).value_or(".") / index};
+    } catch (const RunError&) {
+        // No extension: no name to take an index's name from.
     }
     // A section file's names say nothing of its model: the index beside it is its set's.
     for (const std::filesystem::path& index : indexFilesIn(fileSystem, dir)) {
-        if (m_kind == Kind::SectionFile || near(stemOf(index), stem)) {
+        if (m_kind == Kind::SectionFile || near(names::stemOf(index), stem)) {
             candidates.push_back(index);
         }
     }
     for (const std::filesystem::path& candidate : candidates) {
         const std::filesystem::path path = dir / candidate;
         try {
-            if (path != m_path && GivenFile::at(fileSystem, path, "").kind() == Kind::Index) {
+            if (path != m_path && GivenFile::at(fileSystem, path, {}).kind() == Kind::Index) {
                 return "did you mean " + toText(shownDir / candidate) + "?";
             }
         } catch (const RunError&) {
@@ -187,11 +187,11 @@ std::string GivenFile::indexHint(FileSystem& fileSystem, const Wording& words) c
 }
 
 std::string GivenFile::nearHint(FileSystem& fileSystem, const std::string& otherwise) const {
-    const std::string name = toText(m_path.filename());
+    const std::filesystem::path name = m_path.filename();
     for (const std::filesystem::path& other : fileSystem.listFolder(m_path.parent_path())) {
-        if (toText(other) != name && near(toText(other), name) &&
+        if (other != name && near(toText(other), toText(name)) &&
             fileSystem.kindOf(m_path.parent_path() / other) == FileKind::Regular) {
-            return "did you mean " + toText(toPath(m_given).parent_path() / other) + "?";
+            return "did you mean " + toText(m_given.parent_path() / other) + "?";
         }
     }
     return otherwise;
@@ -204,16 +204,10 @@ RunError GivenFile::refusal(const std::string& wanted, const std::string& remedy
                     m_given, remedy);
 }
 
-bool isIndexName(const std::filesystem::path& path) {
-    std::string extension = toText(path.extension());
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".asm";
-}
-
-void requireFileName(const std::filesystem::path& path, const std::string& given,
+void requireFileName(const std::filesystem::path& path, const std::filesystem::path& given,
                      const Wording& words) {
-    if (toText(path.filename()).find_first_of("*?") != std::string::npos) {
+    if (path.filename().native().find_first_of(std::filesystem::path("*?").native()) !=
+        std::filesystem::path::string_type::npos) {
         throw RunError(ErrorCode::BadFileName,
                        "its name holds * or ?, which make it a pattern, not the name of a file",
                        given, words.chooseFile);
@@ -225,7 +219,7 @@ std::vector<std::filesystem::path> indexFilesIn(FileSystem& fileSystem,
     std::vector<std::filesystem::path> found;
     for (const std::filesystem::path& name : fileSystem.listFolder(folder)) {
         try {
-            if (isIndexName(name) && fileSystem.kindOf(folder / name) == FileKind::Regular &&
+            if (names::isIndexName(name) && fileSystem.kindOf(folder / name) == FileKind::Regular &&
                 peek(fileSystem, folder / name).beginsLikeIndex()) {
                 found.push_back(name);
             }

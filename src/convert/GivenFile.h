@@ -26,14 +26,14 @@ public:
         Other,
     };
 
-    // Looks at `path`; `given` is the path as the user typed it, for messages. Throws RunError
+    // Looks at `path`; `given` is the path as the user gave it, for messages. Throws RunError
     // when the file cannot be read.
     static GivenFile at(FileSystem& fileSystem, const std::filesystem::path& path,
-                        std::string given);
+                        std::filesystem::path given);
 
     Kind kind() const { return m_kind; }
     std::int64_t size() const { return m_size; }
-    const std::string& given() const { return m_given; }
+    const std::filesystem::path& given() const { return m_given; }
     // True when the name ends in ".asm", in any case.
     bool namedAsIndex() const;
     // True for a regular file, whose size and first bytes were read.
@@ -49,6 +49,10 @@ public:
     // What the file is, to follow its name in a message: " is a model file (its header's counts
     // fit its 1140 bytes)".
     std::string seemsToBe() const;
+
+    // The line that tells of this file, as a message's detail: "robot.p is a model file (...):
+    // `remedy`".
+    std::string line(const std::string& remedy) const;
 
     // The index file the user may have meant, beside this one or, for a model, in its own folder,
     // named after it or close to its name ("did you mean robot.asm?"); or what to do when there is
@@ -66,17 +70,14 @@ public:
 
 private:
     std::filesystem::path m_path;
-    std::string m_given;
+    std::filesystem::path m_given;
     Kind m_kind = Kind::Missing;
     std::int64_t m_size = 0;
 };
 
-// True when the name of `path` ends in ".asm", in any case: the name of an index file.
-bool isIndexName(const std::filesystem::path& path);
-
 // Refuses, with code 64, a path whose name holds "*" or "?": a pattern, never taken for the name
-// of a file, also where a system would take it. `given` is the path as the user typed it.
-void requireFileName(const std::filesystem::path& path, const std::string& given,
+// of a file, also where a system would take it. `given` is the path as the user gave it.
+void requireFileName(const std::filesystem::path& path, const std::filesystem::path& given,
                      const Wording& words);
 
 // Returns the names of the files in `folder` that begin as index files do, sorted: the sets that

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "GivenFile.h"
+#include "SetNames.h"
 #include "files/PathText.h"
 #include "formats/CheckedInt32.h"
 #include "formats/ModelLayout.h"
@@ -52,7 +53,7 @@ struct Side {
     Part unowned;  // its offset is where they lie, or would lie, in the model
 };
 
-Side modelSide(FileSystem& fileSystem, const fs::path& path, const std::string& given) {
+Side modelSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given) {
     Side side;
     FileHandle& file = side.open(fileSystem, path);
     try {
@@ -65,7 +66,7 @@ Side modelSide(FileSystem& fileSystem, const fs::path& path, const std::string& 
             side.parts[indexOf(info.section)] = {&file, layout[info.section].offset,
                                                  layout[info.section].length};
         }
-        side.unowned = {&file, layout.FrontEnd(), layout.unownedBytes()};
+        side.unowned = {&file, layout.frontEnd(), layout.unownedBytes()};
     } catch (const RunError& error) {
         throw RunError(error.code(), error.detail(), given,
                        "check that it is a model file or an index file, complete and undamaged");
@@ -75,37 +76,39 @@ Side modelSide(FileSystem& fileSystem, const fs::path& path, const std::string& 
 
 // The set of the index `path` as a join takes it: each section as long as header.bin's counts
 // say, from the start of its file. What a join would refuse is refused here too.
-Side setSide(FileSystem& fileSystem, const fs::path& path, const std::string& given,
+Side setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given,
              std::vector<std::string>& notes) {
     Side side;
     SectionIndex::Bytes record;
     readExactly(side.open(fileSystem, path), 0, record);
     const SectionIndex index = SectionIndex::decode(record);
-    const std::string check = "run cindervaxel-cli check " + given + " to see what to do";
+    const std::string shown = toText(given);
+    const std::string check = "run cindervaxel-cli check " + shown + " to see what to do";
     auto nameOf = [&](const SectionInfo& info) {
-        return toText(toPath(given).parent_path() / toPath(info.fileName));
+        return given.parent_path() / names::sectionFile(info.section);
     };
     std::array<FileHandle*, kSectionCount> files{};
     for (const SectionInfo& info : sectionTable()) {
-        const fs::path file = path.parent_path() / toPath(info.fileName);
+        const fs::path file = path.parent_path() / names::sectionFile(info.section);
         if (info.optional && !index.listsValue3()) {
             continue;
         }
         if (fileSystem.kindOf(file) != FileKind::Regular) {
             throw RunError(ErrorCode::FileNotFound,
                            "the index lists it, but it is not beside the index", nameOf(info),
-                           "put it back beside " + given);
+                           "put it back beside " + shown);
         }
         files[indexOf(info.section)] = &side.open(fileSystem, file);
     }
-    const std::string header = nameOf(sectionInfo(Section::Header));
+    const fs::path header = nameOf(sectionInfo(Section::Header));
     SectionLengths lengths{};
     try {
         ModelHeader::Bytes bytes;
         readExactly(*files[0], 0, bytes);
         side.header = ModelHeader(bytes);
         lengths = sectionLengths(side.header);
-        side.unowned.offset = ModelLayout::compute(side.header, totalLength(lengths)).FrontEnd();
+        side.unowned.offset =
+            ModelLayout::compute(side.header, modelLengthOf(side.header)).frontEnd();
     } catch (const RunError& error) {
         throw RunError(error.code(), error.detail(), header, check);
     }
@@ -116,7 +119,7 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const std::string& gi
             throw RunError(ErrorCode::BadFileNumber,
                            "its NumValue3 " + std::to_string(side.header.NumValue3()) +
                                " asks for value3.bin, which the index leaves out of the set",
-                           header, "run cindervaxel-cli recount --add-value3 " + given);
+                           header, "run cindervaxel-cli recount --add-value3 " + shown);
         }
         const std::int64_t size = file ? file->size() : 0;
         if (size < length) {
@@ -126,7 +129,7 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const std::string& gi
                            nameOf(info), check);
         }
         if (size > length) {
-            notes.push_back(nameOf(info) + " is " + std::to_string(size) +
+            notes.push_back(toText(nameOf(info)) + " is " + std::to_string(size) +
                             " bytes; header.bin's counts give " + std::to_string(length) +
                             ", and the rest is left out, as a join leaves it out: " + check);
         }
@@ -136,8 +139,8 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const std::string& gi
 }
 
 // The model that the file `given` is or stands for; trouble when it is neither model nor index.
-Side sideOf(FileSystem& fileSystem, const std::string& given, std::vector<std::string>& notes) {
-    const fs::path path = resolveAgainstCurrentDirectory(fileSystem, toPath(given));
+Side sideOf(FileSystem& fileSystem, const fs::path& given, std::vector<std::string>& notes) {
+    const fs::path path = resolveAgainstCurrentDirectory(fileSystem, given);
     requireFileName(path, given, kCommandLineWording);
     const GivenFile file = GivenFile::at(fileSystem, path, given);
     using Kind = GivenFile::Kind;
@@ -150,11 +153,11 @@ Side sideOf(FileSystem& fileSystem, const std::string& given, std::vector<std::s
         case Kind::Folder:
         case Kind::Special:
         case Kind::IndexOfOtherLength:
-            throw RunError(
-                ErrorCode::PathFileAccessError, "it" + file.seemsToBe(), given,
-                file.kind() == Kind::IndexOfOtherLength
-                    ? "run cindervaxel-cli recount --new-index " + given + " to write it anew"
-                    : "give a model file (.p) or an index file (.asm)");
+            throw RunError(ErrorCode::PathFileAccessError, "it" + file.seemsToBe(), given,
+                           file.kind() == Kind::IndexOfOtherLength
+                               ? "run cindervaxel-cli recount --new-index " + toText(given) +
+                                     " to write it anew"
+                               : "give a model file (.p) or an index file (.asm)");
         case Kind::SectionFile:
             throw file.refusal("a model file or an index file", file.indexHint(fileSystem));
         case Kind::Model:
@@ -262,7 +265,7 @@ ModelDiff::Section compareSection(const SectionInfo& info, const Part& a, const 
 
 }  // namespace
 
-ModelDiff ModelDiff::compare(FileSystem& fileSystem, const std::string& a, const std::string& b) {
+ModelDiff ModelDiff::compare(FileSystem& fileSystem, const fs::path& a, const fs::path& b) {
     ModelDiff diff;
     const Side sideA = sideOf(fileSystem, a, diff.m_notes);
     const Side sideB = sideOf(fileSystem, b, diff.m_notes);

@@ -49,13 +49,14 @@ public:
         bool differ = false;
     };
 
-    // Compares the models that `a` and `b` (paths as the user typed them, UTF-8) give. Throws
+    // Compares the models that `a` and `b` (paths as the user gave them) give. Throws
     // RunError, naming the file, the cause and the next step, when a side is no model or index
     // (code 75), is missing (53, with a file of a near name offered), is a pattern (64), is
     // damaged (62, 9 or 6), or is a set that a join would refuse:
     // a listed file missing (53), shorter than header.bin's counts need (62), or value3 bytes
     // that the index leaves out (52). Read errors throw the code of the failure.
-    static ModelDiff compare(FileSystem& fileSystem, const std::string& a, const std::string& b);
+    static ModelDiff compare(FileSystem& fileSystem, const std::filesystem::path& a,
+                             const std::filesystem::path& b);
 
     bool same() const {
         return m_counts.empty() && m_header.empty() && m_sections.empty() && !m_unowned.differ;

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "GivenFile.h"
+#include "SetNames.h"
 #include "files/PathText.h"
 #include "files/ReplacingFile.h"
 
@@ -29,7 +30,7 @@ Problem problem(std::string code, const std::string& file, std::optional<std::in
 // Why the file `path` (typed as `given`) cannot be taken as an index; nothing when it can. With
 // `newIndex`, a missing file or an index of another length named *.asm is taken, to be written
 // anew; nothing else is, so that no other file is ever written over.
-std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::string& given,
+std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::filesystem::path& given,
                                  const std::filesystem::path& path, bool newIndex) {
     using Kind = GivenFile::Kind;
     const GivenFile file = GivenFile::at(fileSystem, path, given);
@@ -39,18 +40,21 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::string& give
         return std::nullopt;
     }
     const bool headerBeside =
-        fileSystem.kindOf(path.parent_path() / "header.bin") == FileKind::Regular;
+        fileSystem.kindOf(path.parent_path() / names::sectionFile(Section::Header)) ==
+        FileKind::Regular;
     // A name near an index's is a slip of the keyboard before it is an index to write anew.
     const std::string hint = file.indexHint(fileSystem);
     const bool rewritable = indexLike && file.namedAsIndex() &&
                             (file.kind() == Kind::IndexOfOtherLength || headerBeside) &&
                             !hint.starts_with("did you mean");
+    const std::string shown = toText(given);
     return problem(file.kind() == Kind::Missing              ? "no-index"
                    : file.kind() == Kind::IndexOfOtherLength ? "index-length"
                                                              : "not-an-index",
-                   given, file.isFile() ? std::optional(file.size()) : std::nullopt, {64},
+                   shown, file.isFile() ? std::optional(file.size()) : std::nullopt,
+                   {std::int64_t{SectionIndex::kSize}},
                    file.seemsToBe() + (indexLike ? "" : ", not an index file"),
-                   rewritable ? "run cindervaxel-cli recount --new-index " + given +
+                   rewritable ? "run cindervaxel-cli recount --new-index " + shown +
                                     " to write it anew from header.bin and the section files"
                               : hint);
 }
@@ -68,7 +72,7 @@ std::optional<SectionLengths> lengthsOf(const std::optional<ModelHeader::Bytes>&
     }
     try {
         const SectionLengths lengths = sectionLengths(ModelHeader(*header));
-        totalLength(lengths);
+        modelLengthOf(ModelHeader(*header));  // a model below 2 GiB
         return lengths;
     } catch (const RunError&) {
         return std::nullopt;
@@ -77,10 +81,10 @@ std::optional<SectionLengths> lengthsOf(const std::optional<ModelHeader::Bytes>&
 
 }  // namespace
 
-SectionSet SectionSet::read(FileSystem& fileSystem, const std::string& IndexPath, Index index) {
+SectionSet SectionSet::read(FileSystem& fileSystem, const std::filesystem::path& IndexPath,
+                            Index index) {
     SectionSet set;
-    const std::filesystem::path path =
-        resolveAgainstCurrentDirectory(fileSystem, toPath(IndexPath));
+    const std::filesystem::path path = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
     requireFileName(path, IndexPath, kCommandLineWording);
     set.m_folder = path.parent_path();
     set.m_newIndex = index == Index::New;
@@ -88,14 +92,15 @@ SectionSet SectionSet::read(FileSystem& fileSystem, const std::string& IndexPath
     if (set.m_refusal) {
         return set;
     }
-    set.m_indexName = toText(fileSystem.listedName(path));
+    set.m_indexFile = fileSystem.listedName(path);
+    set.m_indexName = toText(set.m_indexFile);
     if (!set.m_newIndex) {
         SectionIndex::Bytes record;
         readExactly(*fileSystem.openRead(path), 0, record);
         set.m_index = SectionIndex::decode(record);
     }
     for (const SectionInfo& info : sectionTable()) {
-        const std::filesystem::path file = set.m_folder / toPath(info.fileName);
+        const std::filesystem::path file = set.m_folder / names::sectionFile(info.section);
         if (fileSystem.kindOf(file) != FileKind::Regular) {
             continue;
         }
@@ -149,7 +154,7 @@ std::vector<Problem> SectionSet::problems() const {
     const std::string recount = "run recount";
     const ModelHeader header(*m_header);
     if (!lengthsOf(m_header)) {
-        problems.push_back(problem("counts-give-no-model", "header.bin", m_sizes[0], {},
+        problems.push_back(problem("counts-give-no-model", nameOf(Section::Header), m_sizes[0], {},
                                    "'s counts give no model: a count below 0, or a model of "
                                    "2 GiB or more",
                                    recount));
@@ -278,20 +283,17 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     const bool listed = m_newIndex ? old && old->NumValue3() != 0 : m_index.listsValue3();
     const bool withValue3 = value3 == Value3::Add || (value3 == Value3::AsIndexed && listed);
     if (value3 == Value3::AsIndexed && !listed && old && old->NumValue3() > 0) {
-        result.problems.push_back(
-            problem("value3-not-in-set", "header.bin", m_sizes[indexOf(Section::Header)], {},
-                    "'s NumValue3 " + std::to_string(old->NumValue3()) +
-                        " asks for value3.bin, which " + m_indexName + " leaves out of the set",
-                    "run recount --add-value3 to take it in, or --drop-value3 to leave it out"));
+        result.problems.push_back(problem(
+            "value3-not-in-set", nameOf(Section::Header), m_sizes[indexOf(Section::Header)], {},
+            "'s NumValue3 " + std::to_string(old->NumValue3()) + " asks for value3.bin, which " +
+                m_indexName + " leaves out of the set",
+            "run recount --add-value3 to take it in, or --drop-value3 to leave it out"));
     }
     const std::optional<CountValues> counts = countFiles(withValue3, result.problems);
     if (!counts) {
         return result;
     }
-    std::int64_t modelLength = 0;
-    for (const SectionInfo& info : sectionTable()) {
-        modelLength += lengthFor(info, *counts);
-    }
+    const std::int64_t modelLength = modelLengthFor(*counts);
     if (modelLength > std::numeric_limits<std::int32_t>::max()) {
         result.problems.push_back(
             problem("too-large", m_indexName, std::nullopt, {},
@@ -319,7 +321,7 @@ void SectionSet::reindex(Recount& result) const {
     // lengths, and the texts and flags that a split always writes. A ModelType that no index can
     // hold stops it only when there is anything to write.
     const std::int32_t type = result.header.ModelType();
-    const bool typeFits = type >= 0 && type <= 255;
+    const bool typeFits = SectionIndex::holdsModelType(type);
     ModelHeader forIndex = result.header;
     if (!typeFits) {
         forIndex.setModelType(m_index.ModelType);
@@ -349,7 +351,7 @@ void SectionSet::reindex(Recount& result) const {
     if (!typeFits && !result.changes.empty()) {
         result.changes.clear();
         result.problems.push_back(
-            problem("model-type", "header.bin", m_sizes[indexOf(Section::Header)], {},
+            problem("model-type", nameOf(Section::Header), m_sizes[indexOf(Section::Header)], {},
                     "'s ModelType " + std::to_string(type) +
                         " does not fit the index, which takes 0 to 255",
                     "set the word at offset 8 of header.bin to the model's type"));
@@ -359,8 +361,8 @@ void SectionSet::reindex(Recount& result) const {
 void SectionSet::write(FileSystem& fileSystem, const Recount& recount) const {
     ReplacingSet files(fileSystem);
     try {
-        files.add(m_folder / "header.bin").write(recount.header.bytes());
-        files.add(m_folder / toPath(m_indexName)).write(recount.index.encode());
+        files.add(m_folder / names::sectionFile(Section::Header)).write(recount.header.bytes());
+        files.add(m_folder / m_indexFile).write(recount.index.encode());
         files.commit();
     } catch (const RunError& error) {
         if (files.renamed() > 0) {

@@ -40,7 +40,7 @@ public:
     // index record of 64 bytes is refused (refusal()) with what it seems to be: a model, a
     // section file, an index cut short or missing; with Index::New a missing index, or one of
     // another length named *.asm, is taken. Throws RunError when a file cannot be read.
-    static SectionSet read(FileSystem& fileSystem, const std::string& IndexPath,
+    static SectionSet read(FileSystem& fileSystem, const std::filesystem::path& IndexPath,
                            Index index = Index::AsItIs);
 
     // Why the file given as the index was not taken; nothing when it was.
@@ -94,7 +94,8 @@ private:
     void reindex(Recount& result) const;
 
     std::filesystem::path m_folder;
-    std::string m_indexName;
+    std::filesystem::path m_indexFile;  // its name, as the folder lists it
+    std::string m_indexName;            // the same as text, for messages
     bool m_newIndex = false;
     std::optional<Problem> m_refusal;
     SectionIndex m_index;

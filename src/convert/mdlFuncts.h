@@ -18,8 +18,8 @@ std::string CutExt(std::string_view name);
 std::filesystem::path GetDir(FileSystem& fileSystem, const std::filesystem::path& path);
 
 // Returns the bare file name of the regular file that `path` names, as the directory listing
-// spells it (on Windows "C:\models\ROBOT.P" gives "robot.p" when that is the file), or "" when
-// `path` names no regular file. The name is text: CutExt takes it from here.
-std::string fileNameOf(FileSystem& fileSystem, const std::filesystem::path& path);
+// spells it (on Windows "C:\models\ROBOT.P" gives "robot.p" when that is the file), or an empty
+// name when `path` names no regular file.
+std::filesystem::path fileNameOf(FileSystem& fileSystem, const std::filesystem::path& path);
 
 }  // namespace cvx::mdlFuncts

@@ -16,7 +16,7 @@ void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> 
         throw RunError(ErrorCode::InputPastEndOfFile,
                        std::to_string(data.size()) + " bytes wanted at offset " +
                            std::to_string(offset) + ", " + std::to_string(got) + " there",
-                       toText(file.path()));
+                       file.path());
     }
 }
 
@@ -59,10 +59,8 @@ void FileHandle::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t 
     // whatever the size of the section, and a buffer of this size stays in the processor's cache
     // between the read and the write. The first piece ends where this file reaches a whole number
     // of pieces, so that every later write starts on a page boundary: writes that start inside a
-    // page took twice as long on Linux. Measured with 512 MiB models against the kernel's own
-    // copy of the same bytes at the same offsets (bench/bench.sh), this loop split in 0.88 (ext4)
-    // and 1.19 (tmpfs) times its time, joined in 3.3 and 1.12 times; copy_file_range in 1.04 and
-    // 1.00 for split, 1.05 and 1.02 for join, which is why that goes first.
+    // page took twice as long on Linux. On large files this loop is slower than the kernel's own
+    // copy, which therefore goes first (docs/performance.md has the figures).
     constexpr std::int64_t kPiece = std::int64_t{1} << 20;
     const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kPiece));
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);

@@ -28,7 +28,7 @@ void keep(const fs::path& path) {
     if (text.size() >= g_pending.front().path.size()) {
         throw RunError(ErrorCode::TooManyFiles,
                        "its temporary file's name is too long to be removed after an interrupt",
-                       toText(path), "write it to a folder with a shorter path");
+                       path, "write it to a folder with a shorter path");
     }
     for (PendingFile& pending : g_pending) {
         if (pending.used == 0) {
@@ -39,8 +39,8 @@ void keep(const fs::path& path) {
         }
     }
     throw RunError(ErrorCode::TooManyFiles,
-                   "more files are being written at once than an interrupt could remove",
-                   toText(path), "this is a fault of the program; please report it");
+                   "more files are being written at once than an interrupt could remove", path,
+                   "this is a fault of the program; please report it");
 }
 
 void forget(const fs::path& path) noexcept {

@@ -113,7 +113,7 @@ public:
 private:
     int descriptor() const {
         if (m_fd < 0) {
-            throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_path));
+            throw RunError(ErrorCode::BadFileNumber, "it is closed", m_path);
         }
         return m_fd;
     }
@@ -181,7 +181,7 @@ std::unique_ptr<FileHandle> NativeFileSystem::openRead(const fs::path& path) {
     }
     if (!regular) {
         throw RunError(ErrorCode::PathFileAccessError, "it is a folder or a device, not a file",
-                       toText(path));
+                       path);
     }
     return file;
 }

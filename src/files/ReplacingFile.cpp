@@ -37,8 +37,8 @@ fs::path temporaryName(const fs::path& destination, std::mt19937& random) {
 
 // `error` as the user is told it: a failure of the temporary file `temp` as one of `destination`.
 RunError toldAs(const RunError& error, const fs::path& temp, const fs::path& destination) {
-    return error.file() == toText(temp)
-               ? RunError(error.code(), error.detail(), toText(destination), error.remedy())
+    return error.file() == temp
+               ? RunError(error.code(), error.detail(), destination, error.remedy())
                : error;
 }
 
@@ -47,8 +47,8 @@ RunError toldAs(const RunError& error, const fs::path& temp, const fs::path& des
 std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
                                                      const fs::path& destination) {
     if (destination.filename().empty()) {
-        throw RunError(ErrorCode::PathFileAccessError, "it does not name a file",
-                       toText(destination), "give the name of the file to write");
+        throw RunError(ErrorCode::PathFileAccessError, "it does not name a file", destination,
+                       "give the name of the file to write");
     }
     const fs::path file = fileSystem.followLinks(destination);
     const FileKind kind = fileSystem.kindOf(file);
@@ -61,7 +61,7 @@ std::unique_ptr<ReplacingFile> ReplacingFile::create(FileSystem& fileSystem,
         case FileKind::Directory:
         case FileKind::Other:
             throw RunError(ErrorCode::PathFileAccessError, "it is a folder or a device, not a file",
-                           toText(destination), "give the name of the file to write");
+                           destination, "give the name of the file to write");
     }
 
     static std::mt19937 random{std::random_device{}()};
@@ -126,7 +126,7 @@ void ReplacingFile::complete(bool durable) {
         return;
     }
     if (m_finished) {
-        throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_destination));
+        throw RunError(ErrorCode::BadFileNumber, "it is closed", m_destination);
     }
     try {
         onTemporary([&] {
@@ -146,7 +146,7 @@ void ReplacingFile::complete(bool durable) {
 void ReplacingFile::commit(bool durable) {
     complete(durable);
     if (m_finished) {
-        throw RunError(ErrorCode::BadFileNumber, "it is closed", toText(m_destination));
+        throw RunError(ErrorCode::BadFileNumber, "it is closed", m_destination);
     }
     try {
         const interrupts::Held held;

@@ -94,7 +94,7 @@ ErrorCode codeForSystemError(FileSystem& fileSystem, std::error_code systemCode,
 RunError systemError(FileSystem& fileSystem, std::error_code error, FileAction action,
                      const std::filesystem::path& path) {
     return RunError(codeForSystemError(fileSystem, error, action, path),
-                    std::string(actionName(action)) + " (" + error.message() + ")", toText(path));
+                    std::string(actionName(action)) + " (" + error.message() + ")", path);
 }
 
 }  // namespace cvx

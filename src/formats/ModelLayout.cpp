@@ -14,19 +14,17 @@ ModelLayout ModelLayout::compute(const ModelHeader& header, std::int32_t fileLen
     layout.m_fileLength = fileLength;
     layout.m_hasValue3 = header.NumValue3() > 0;
 
-    // The front sections one behind the other; the rest after them, for ModelLength.
-    std::int32_t offset = 0, atEnd = 0;
+    // The front sections one behind the other.
+    std::int32_t offset = 0;
     for (const SectionInfo& info : sectionTable()) {
-        const std::int32_t length = lengths[indexOf(info.section)];
-        if (info.fromEnd) {
-            atEnd = checked::add(atEnd, length, "ModelLength");
-        } else {
+        if (!info.fromEnd) {
+            const std::int32_t length = lengths[indexOf(info.section)];
             layout.m_extents[indexOf(info.section)] = {offset, length};
             offset = checked::add(offset, length, "FrontEnd");
         }
     }
     layout.m_frontEnd = offset;
-    layout.m_modelLength = checked::add(offset, atEnd, "ModelLength");
+    layout.m_modelLength = modelLengthOf(header);
 
     if (fileLength < layout.m_modelLength) {
         throw RunError(ErrorCode::InputPastEndOfFile,
@@ -35,7 +33,7 @@ ModelLayout ModelLayout::compute(const ModelHeader& header, std::int32_t fileLen
     }
 
     // The sections from the end, each directly in front of the one after it. With fileLength >=
-    // ModelLength these cannot leave the range, but stay checked all the same.
+    // the model's length these cannot leave the range, but stay checked all the same.
     std::int32_t end = fileLength;
     for (auto info = sectionTable().rbegin(); info != sectionTable().rend() && info->fromEnd;
          ++info) {

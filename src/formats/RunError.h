@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -38,23 +39,28 @@ class RunError : public std::runtime_error {
 public:
     // `detail` is the cause ("the header's counts need 1140 bytes, the file has 100"), `file` the
     // file it is about, and `remedy` what the user can do, where the code's usual advice does not
-    // fit; both may be left empty.
-    RunError(ErrorCode code, const std::string& detail, std::string file = {},
+    // fit; both may be left empty. The file stays a path until the message is shown; text is no
+    // file here, so that no text is ever taken in another encoding than it was written in.
+    RunError(ErrorCode code, const std::string& detail, std::filesystem::path file = {},
              std::string remedy = {});
+    RunError(ErrorCode, const std::string&, const std::string&, std::string = {}) = delete;
+    RunError(ErrorCode, const std::string&, const char*, std::string = {}) = delete;
 
     ErrorCode code() const { return m_code; }
     // What failed, without the code and the file: "cannot open it: Permission denied".
     const std::string& detail() const { return m_detail; }
-    const std::string& file() const { return m_file; }
+    const std::filesystem::path& file() const { return m_file; }
     const std::string& remedy() const { return m_remedy; }
 
     // Returns this error about `file`, unless it names a file of its own already, and with
     // `remedy` as the next step when one is given.
-    RunError about(const std::string& file, const std::string& remedy = {}) const;
+    RunError about(const std::filesystem::path& file, const std::string& remedy = {}) const;
 
 private:
     ErrorCode m_code;
-    std::string m_detail, m_file, m_remedy;
+    std::string m_detail;
+    std::filesystem::path m_file;
+    std::string m_remedy;
 };
 
 }  // namespace cvx

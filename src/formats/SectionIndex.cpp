@@ -11,9 +11,6 @@
 namespace cvx {
 namespace {
 
-constexpr std::string_view kSignature = "CINDERVAXEL ";
-constexpr std::string_view kVersion = "1.00";
-
 // The record on disk, with no gaps and no alignment:
 //
 //   offset | width | field
@@ -75,7 +72,7 @@ void SectionIndex::fillFromHeader(const ModelHeader& header) {
     HeaderFlag = 1;
     HasValue3 = header.NumValue3() != 0 ? 1 : 0;
     const std::int32_t type = header.ModelType();
-    if (type < 0 || type > 255) {
+    if (!holdsModelType(type)) {
         throw RunError(ErrorCode::Overflow,
                        "ModelType " + std::to_string(type) + " does not fit in a byte");
     }
@@ -93,6 +90,19 @@ void SectionIndex::fillFromHeader(const ModelHeader& header) {
                 checked::narrow(lengthFor(info, counts), info.fileName);
         }
     }
+}
+
+bool SectionIndex::beginsLikeRecord(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t kTexts = kSignature.size() + kVersion.size();
+    std::array<char, kTexts> texts{};
+    std::copy(kVersion.begin(), kVersion.end(),
+              std::copy(kSignature.begin(), kSignature.end(), texts.begin()));
+    const std::size_t n = std::min(bytes.size(), kTexts);
+    return !bytes.empty() &&
+           std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n), texts.begin(),
+                      [](std::uint8_t byte, char text) {
+                          return byte == static_cast<std::uint8_t>(text);
+                      });
 }
 
 SectionIndex::Bytes SectionIndex::encode() const {

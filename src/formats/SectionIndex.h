@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "ModelHeader.h"
 #include "RunError.h"
@@ -16,6 +17,9 @@ namespace cvx {
 // set has a value3.bin and the length in bytes of each section file but header.bin.
 struct SectionIndex {
     static constexpr std::size_t kSize = 64;
+    // The texts that a split writes at the record's start, one behind the other.
+    static constexpr std::string_view kSignature = "CINDERVAXEL ";
+    static constexpr std::string_view kVersion = "1.00";
 
     std::array<char, 12> Signature{};
     std::array<char, 4> Version{};
@@ -54,6 +58,13 @@ struct SectionIndex {
 
     // Returns the record held by the 64 bytes `bytes`, every field included. Checks nothing.
     static SectionIndex decode(std::span<const std::uint8_t, kSize> bytes);
+
+    // True when `bytes` (at least one) begin as the record that a split writes does, with its
+    // signature and version, as far as they go.
+    static bool beginsLikeRecord(std::span<const std::uint8_t> bytes);
+
+    // True when the header's `type` fits the record's ModelType byte: 0 to 255.
+    static constexpr bool holdsModelType(std::int32_t type) { return type >= 0 && type <= 255; }
 
     // True when value3.bin belongs to the set: HasValue3 is exactly 1.
     bool listsValue3() const { return HasValue3 == 1; }

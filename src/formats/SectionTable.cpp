@@ -96,12 +96,17 @@ SectionLengths sectionLengths(const ModelHeader& header) {
     return lengths;
 }
 
-std::int32_t totalLength(const SectionLengths& lengths) {
-    std::int32_t total = 0;
-    for (const std::int32_t length : lengths) {
-        total = checked::add(total, length, "ModelLength");
+std::int64_t modelLengthFor(const CountValues& counts) {
+    std::int64_t total = 0;
+    for (const SectionInfo& info : kTable) {
+        total += lengthFor(info, counts);
     }
     return total;
+}
+
+std::int32_t modelLengthOf(const ModelHeader& header) {
+    sectionLengths(header);  // each length checked on its own first
+    return checked::narrow(modelLengthFor(header.counts()), "ModelLength");
 }
 
 }  // namespace cvx

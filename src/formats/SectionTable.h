@@ -69,8 +69,12 @@ using SectionLengths = std::array<std::int32_t, kSectionCount>;
 // the signed 32-bit range.
 SectionLengths sectionLengths(const ModelHeader& header);
 
-// Returns the sum of `lengths`, the length of a model file made of these sections. Throws code 6
-// when it leaves the signed 32-bit range.
-std::int32_t totalLength(const SectionLengths& lengths);
+// Returns the length of a model file made of the sections that `counts` give, exactly: the sum of
+// their lengths. The one place that sums them.
+std::int64_t modelLengthFor(const CountValues& counts);
+
+// Returns the length of a model file made of the sections of `header`. Throws code 9 for a
+// negative count, code 6 when a length or the sum leaves the signed 32-bit range.
+std::int32_t modelLengthOf(const ModelHeader& header);
 
 }  // namespace cvx

@@ -21,6 +21,7 @@
 #include "UiText.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
+#include "convert/SetNames.h"
 #include "files/PathText.h"
 #include "frmAbout.h"
 
@@ -123,6 +124,12 @@ QWidget* createControl(const ControlRow& row, QWidget* container) {
     }
     control->setObjectName(QString::fromUtf8(row.name));
     return control;
+}
+
+// The path that the text `text` of a field or of the program's start names: where the window's
+// text becomes a path.
+std::filesystem::path pathOf(const QString& text) {
+    return toPath(text.toStdString());
 }
 
 // Thrown by EndProgram when the process end it was given returns (a test's stand-in), so that
@@ -238,8 +245,7 @@ void frmMain::connectControls() {
 }
 
 void frmMain::openGiven(const QString& path) {
-    QLineEdit* field =
-        path.endsWith(QStringLiteral(".asm"), Qt::CaseInsensitive) ? txtSourceASM : txtSourceFile;
+    QLineEdit* field = names::isIndexName(pathOf(path)) ? txtSourceASM : txtSourceFile;
     field->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
@@ -277,15 +283,14 @@ void frmMain::cmdDestP_Click() {
 
 void frmMain::cmdDisassemble_Click() {
     runOperation(cmdDisassemble, [this] {
-        DisassembleModel(m_workspace, *this, txtSourceFile->text().toStdString(),
-                         chkFolder->isChecked());
+        DisassembleModel(m_workspace, *this, pathOf(txtSourceFile->text()), chkFolder->isChecked());
     });
 }
 
 void frmMain::cmdAssemble_Click() {
     runOperation(cmdAssemble, [this] {
-        if (AssembleModel(m_workspace, *this, txtSourceASM->text().toStdString(),
-                          txtDestP->text().toStdString()) == JoinResult::LengthDiffers) {
+        if (AssembleModel(m_workspace, *this, pathOf(txtSourceASM->text()),
+                          pathOf(txtDestP->text())) == JoinResult::LengthDiffers) {
             EndProgram();  // as it always has: the set must be mended first
         }
     });

@@ -58,7 +58,7 @@ TEST(FaultInjection, ARecountChangesBothFilesOrNeither) {
         files.failAt = n;
         std::string told = "-";  // no fault, or one that loses nothing: both files new
         try {
-            const SectionSet read = SectionSet::read(files, dir.text("robot.asm"));
+            const SectionSet read = SectionSet::read(files, dir / "robot.asm");
             read.write(files, read.recount(SectionSet::Value3::AsIndexed));
         } catch (const RunError& error) {
             told = error.detail();

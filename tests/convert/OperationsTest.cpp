@@ -50,7 +50,7 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         Workspace workspace(nativeFileSystem());
         FakeUserInterface ui;
         const bool typed = row.path[0] == '=';
-        DisassembleModel(workspace, ui, typed ? row.path.substr(1) : dir.text(row.path), false);
+        DisassembleModel(workspace, ui, typed ? toPath(row.path.substr(1)) : dir / row.path, false);
         FileTree expected = row.shown.empty() ? setOf(model, row.folder, row.index) : FileTree{};
         expected[row.model] = model;
         EXPECT_EQ(ui.shown + ui.buttons, row.shown + "-+");
@@ -71,7 +71,7 @@ TEST(Assemble, RefusesDestinationsItCannotWriteAndKeepsTheSet) {
     Workspace workspace(nativeFileSystem());
     for (const auto& row : rows) {
         FakeUserInterface ui;
-        AssembleModel(workspace, ui, dir.text("robot.asm"), dir.text(row.destination));
+        AssembleModel(workspace, ui, dir / "robot.asm", dir / row.destination);
         EXPECT_EQ(ui.shown + ui.buttons, kUnknown + row.code + "\n-+") << row.destination;
         EXPECT_EQ(readTree(dir.path()), set);
         EXPECT_EQ(workspace.files.openCount(), 0u);
@@ -113,7 +113,7 @@ TEST(Assemble, FollowsLinksAndKeepsPermissions) {
     FakeUserInterface ui;
     for (const std::string& destination :
          {std::string("out.p"), std::string("new.p"), kLong + "xx.p"}) {
-        AssembleModel(workspace, ui, dir.text("set/robot.asm"), dir.text(destination));
+        AssembleModel(workspace, ui, dir / "set/robot.asm", dir / destination);
     }
     EXPECT_EQ(ui.shown, "");
     EXPECT_TRUE(fs::is_symlink(dir / "out.p") && fs::is_symlink(dir / "new.p"));

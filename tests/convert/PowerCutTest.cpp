@@ -28,11 +28,11 @@ TEST(PowerCuts, WithSyncEveryFileIsOldOrComplete) {
     } rows[] = {
         {"split over an older set", overOlder,
          [&](Workspace& w, const TempDir& dir) {
-             DisassembleModel(w, ui, dir.text("robot.p"), false);
+             DisassembleModel(w, ui, dir / "robot.p", false);
          }},
         {"join over an older model", set,
          [&](Workspace& w, const TempDir& dir) {
-             AssembleModel(w, ui, dir.text("robot.asm"), dir.text("out.p"));
+             AssembleModel(w, ui, dir / "robot.asm", dir / "out.p");
          }},
         {"a replacement", set,
          [](Workspace& w, const TempDir& dir) {

@@ -197,7 +197,7 @@ FileTree splitOf(const Bytes& model) {
     writeFile(dir / "robot.p", model);
     Workspace workspace(nativeFileSystem());
     FakeUserInterface ui;
-    DisassembleModel(workspace, ui, dir.text("robot.p"), false);
+    DisassembleModel(workspace, ui, dir / "robot.p", false);
     FileTree set = readTree(dir.path());
     set.erase("robot.p");
     return set;
@@ -232,7 +232,7 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
     Workspace workspace(files);
     workspace.durable = durable;
     fs::current_path(dir);
-    DisassembleModel(workspace, ui, ownFolder ? "robot.p" : toText(dir / "robot.p"), ownFolder);
+    DisassembleModel(workspace, ui, ownFolder ? fs::path("robot.p") : dir / "robot.p", ownFolder);
 
     const Plan plan = planOf(model);
     const std::int32_t type = plan.counts.ModelType;
@@ -279,8 +279,8 @@ Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::
     Workspace workspace(files);
     workspace.durable = durable;
     FakeUserInterface ui(answer);
-    ui.ended = AssembleModel(workspace, ui, toText(dir / "robot.asm"), toText(dir / "out.p")) ==
-               JoinResult::LengthDiffers;
+    ui.ended =
+        AssembleModel(workspace, ui, dir / "robot.asm", dir / "out.p") == JoinResult::LengthDiffers;
     const JoinOutcome outcome = expectedJoin(set, answer);
     FileTree complete = set;
     if (outcome.model) {

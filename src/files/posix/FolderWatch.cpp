@@ -37,12 +37,11 @@ RunError watchError(int error, const fs::path& folder) {
         // ENOSPC: not a full disk, the limit of watches (fs.inotify.max_user_watches).
         return RunError(ErrorCode::TooManyFiles,
                         "cannot watch it for changes: the system's limit of watches is reached",
-                        toText(folder),
-                        "end other programs that watch folders, or raise the limit");
+                        folder, "end other programs that watch folders, or raise the limit");
     }
     return RunError(
         codeForSystemError(nativeFileSystem(), code, FileAction::ChangeDirectory, folder),
-        "cannot watch it for changes (" + code.message() + ")", toText(folder));
+        "cannot watch it for changes (" + code.message() + ")", folder);
 }
 
 }  // namespace
@@ -112,8 +111,8 @@ std::optional<std::vector<fs::path>> FolderWatch::wait(std::chrono::milliseconds
             at += static_cast<ssize_t>(sizeof event + event.len);
             if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {
                 throw RunError(ErrorCode::PathNotFound,
-                               "the folder was removed or moved while it was watched",
-                               toText(m_folder), "start the watch again on the folder's new place");
+                               "the folder was removed or moved while it was watched", m_folder,
+                               "start the watch again on the folder's new place");
             }
             // No name: the folder itself changed, or the queue overflowed and changes were lost.
             fs::path changed = event.len > 0 ? fs::path(name) : fs::path();

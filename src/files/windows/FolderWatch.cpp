@@ -24,7 +24,7 @@ RunError watchError(DWORD error, const fs::path& folder) {
     const std::error_code code(static_cast<int>(error), std::system_category());
     return RunError(
         codeForSystemError(nativeFileSystem(), code, FileAction::ChangeDirectory, folder),
-        "cannot watch it for changes (" + code.message() + ")", toText(folder));
+        "cannot watch it for changes (" + code.message() + ")", folder);
 }
 
 // Names made, removed and renamed, and writes, truncations and touches.
@@ -109,7 +109,7 @@ std::optional<std::vector<fs::path>> FolderWatch::wait(std::chrono::milliseconds
         const DWORD error = ::GetLastError();
         if (error == ERROR_ACCESS_DENIED || error == ERROR_FILE_NOT_FOUND) {
             throw RunError(ErrorCode::PathNotFound,
-                           "the folder was removed or moved while it was watched", toText(m_folder),
+                           "the folder was removed or moved while it was watched", m_folder,
                            "start the watch again on the folder's new place");
         }
         throw watchError(error, m_folder);
