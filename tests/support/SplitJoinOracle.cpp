@@ -131,16 +131,17 @@ struct JoinOutcome {
     std::optional<Bytes> model{};
 };
 
+// Whether `file` begins as an index written by a split does.
+bool beginsLikeIndex(const Bytes& file) {
+    const std::string texts = "CINDERVAXEL 1.00";
+    return !file.empty() &&
+           std::equal(file.begin(), file.begin() + std::min<std::ptrdiff_t>(std::ssize(file), 16),
+                      texts.begin());
+}
+
 JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
     const std::optional<Bytes> index = fileIn(set, "robot.asm"), out = fileIn(set, "out.p");
     // A model given as the index, or an index as the model to write, is refused (75).
-    auto beginsLikeIndex = [](const Bytes& file) {
-        const std::string texts = "CINDERVAXEL 1.00";
-        return !file.empty() &&
-               std::equal(file.begin(),
-                          file.begin() + std::min<std::ptrdiff_t>(std::ssize(file), 16),
-                          texts.begin());
-    };
     auto isModel = [](const Bytes& file) {
         return file.size() >= 128 && planOf(file).code == 0 &&
                std::ssize(file) >= planOf(file).total;
@@ -236,10 +237,11 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
 
     const Plan plan = planOf(model);
     const std::int32_t type = plan.counts.ModelType;
-    const int code = plan.code != 0                   ? plan.code
-                     : std::ssize(model) < plan.total ? 62
-                     : type < 0 || type > 255         ? 6
-                                                      : 0;
+    int code = plan.code != 0                   ? plan.code
+               : std::ssize(model) < plan.total ? 62
+               : type < 0 || type > 255         ? 6
+                                                : 0;
+    code = code != 0 && beginsLikeIndex(model) ? 75 : code;  // an index given as the model
     const std::string folder = ownFolder ? "robot/" : "";
     FileTree complete = before;
     std::string asked = "Replace";  // the files already there that the split would change
