@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     header.setCount(Count::NumLines, verts);
     header.setCount(Count::NumPolys, verts / 2);
     header.setCount(Count::NumHundrets, verts / 100);
-    const std::int32_t length = cvx::ModelLayout::compute(header, INT32_MAX).ModelLength();
+    const std::int32_t length = cvx::ModelLayout::compute(header, INT32_MAX).modelLength();
 
     std::FILE* out = std::fopen(argv[1], "wb");
     if (out == nullptr) {
