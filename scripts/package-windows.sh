@@ -26,9 +26,10 @@ rm -rf "$out/_CPack_Packages"
 echo "Packed in $((SECONDS - started)) s:"
 ls -l "$out"
 
-# README.md's table of the files the packages carry, written between its two marker lines. Each
-# row: shell patterns for its files' paths in the packages, and what they are. Every file belongs
-# to exactly one row.
+# The table of the files the packages carry, written into docs/windows.md between its two marker
+# lines. Each row: shell patterns for its files' paths in the packages, and what they are. Every
+# file belongs to exactly one row.
+doc=docs/windows.md
 qt_version=$(basename "$CINDERVAXEL_QT_WINDOWS" | sed 's/^qt6-base-\([0-9.]*\).*/\1/')
 gcc_version=$(x86_64-w64-mingw32-g++-posix -dumpversion | cut -d- -f1)
 rows=(
@@ -53,7 +54,7 @@ mkdir -p "$notes"
 unzip -Z -l "$zip.zip" | awk '/^-/ { sub(/^[^\/]*\//, "", $NF); print $4, $NF }' |
     sort -k2 >"$notes/files"
 mib() { awk -v bytes="$1" 'BEGIN { printf "%.2f MiB", bytes / 1048576 }'; }
-table=$notes/README-table.md
+table=$notes/table.md
 placed=()
 total=0
 {
@@ -85,8 +86,8 @@ total=0
     done
 } >"$table.rows"
 unplaced=$(cut -d' ' -f2- "$notes/files" | grep -vxF -f <(printf '%s\n' "${placed[@]}") || true)
-[ -z "$unplaced" ] || { echo "README.md's table has no row for: $unplaced" >&2; exit 1; }
-# The columns padded to their widest cell, the size right-aligned, as in the rest of README.md.
+[ -z "$unplaced" ] || { echo "$doc's table has no row for: $unplaced" >&2; exit 1; }
+# The columns padded to their widest cell, the size right-aligned, as in the rest of the docs.
 awk -v total="$(mib "$total")" '
     { sub(/@TOTAL@/, total); line[NR] = $0 }
     /^\|/ { n = split($0, cell, /\|/); for (i = 2; i < n; i++) {
@@ -101,20 +102,20 @@ awk -v total="$(mib "$total")" '
             else if (i == 3) out = out sprintf(" %" w[i] "s |", text)
             else out = out sprintf(" %-" w[i] "s |", text) }
         print out } }' "$table.rows" >"$table"
-# Into README.md, between the marker lines, when it differs.
+# Into docs/windows.md, between the marker lines, when it differs.
 begin='<!-- The table below is written by scripts/package-windows.sh. -->'
 end='<!-- The table above is written by scripts/package-windows.sh. -->'
 awk -v begin="$begin" -v end="$end" -v table="$table" '
     $0 == end { skip = 0 }
     !skip { print }
-    $0 == begin { skip = 1; while ((getline row < table) > 0) print row }' README.md >"$table.readme"
-if ! grep -qxF "$begin" README.md || ! grep -qxF "$end" README.md; then
-    echo "README.md lacks the marker lines of the table of shipped files" >&2
+    $0 == begin { skip = 1; while ((getline row < table) > 0) print row }' "$doc" >"$table.doc"
+if ! grep -qxF "$begin" "$doc" || ! grep -qxF "$end" "$doc"; then
+    echo "$doc lacks the marker lines of the table of shipped files" >&2
     exit 1
-elif cmp -s README.md "$table.readme"; then
-    echo "README.md's table of shipped files is up to date."
+elif cmp -s "$doc" "$table.doc"; then
+    echo "$doc's table of shipped files is up to date."
 else
-    cp "$table.readme" README.md
-    echo "README.md's table of shipped files was written anew:"
+    cp "$table.doc" "$doc"
+    echo "$doc's table of shipped files was written anew:"
     cat "$table"
 fi
