@@ -583,15 +583,22 @@ std::string synopsis(const Command& command) {
     return text + " " + std::string(command.operands);
 }
 
-// The help, from the table of commands and the table of options.
+// The help, from the table of commands and the table of options. A command whose options do not
+// fit on its line of the usage has them after its line of help, so that each usage stays one
+// line, as the manual page takes it.
 std::string usage() {
-    std::string text = "Usage:\n";
+    std::string text;
+    auto fits = [](const Command& command) {
+        return 23 + command.name.size() + 1 + synopsis(command).size() <= 79;
+    };
     for (const Command& command : kCommands) {
-        const std::string start = "  cindervaxel-cli " + std::string(command.name) + " ";
-        text += start;
-        wrap(text, synopsis(command), start.size());
+        text +=
+            std::string(text.empty() ? "Usage: " : "  or:  ") + "cindervaxel-cli " +
+            std::string(command.name) + " " +
+            (fits(command) ? synopsis(command) : "[OPTION]... " + std::string(command.operands)) +
+            "\n";
     }
-    text += "  cindervaxel-cli --help | --version\n\n";
+    text += "  or:  cindervaxel-cli --help | --version\n\n";
     wrap(text,
          "Splits Vexmoor .p model files into their section files and a MODEL.asm index, "
          "or joins such a set into a model file again, byte for byte.",
@@ -599,7 +606,14 @@ std::string usage() {
     text += '\n';
     for (const Command& command : kCommands) {
         text += "  " + std::string(command.name) + std::string(10 - command.name.size(), ' ');
-        wrap(text, command.help, 12);
+        const std::string options = synopsis(command);
+        wrap(text,
+             std::string(command.help) +
+                 (fits(command)
+                      ? ""
+                      : "; options: " +
+                            options.substr(0, options.size() - command.operands.size() - 1)),
+             12);
     }
     text += '\n';
     for (const auto& [option, help] : kOptions) {
