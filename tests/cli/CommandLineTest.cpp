@@ -7,6 +7,7 @@
 #include <ranges>
 #include <sstream>
 
+#include "CliRun.h"
 #include "cindervaxel/Version.h"
 #include "cli/CommandLine.h"
 #ifdef _WIN32
@@ -15,27 +16,6 @@
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-// Runs the command line in this process, standard output and error going to binary files, as
-// the tool's own are.
-static CliRun run(const std::vector<std::string>& args) {
-    const TempDir captures;
-    std::FILE* out = std::fopen(captures.text("out").c_str(), "w+b");
-    std::FILE* err = std::fopen(captures.text("err").c_str(), "w+b");
-    const int status = runCommandLine(args, out, err);
-    std::fclose(out);
-    std::fclose(err);
-    auto text = [&](const char* name) {
-        const Bytes bytes = readFile(captures / name);
-        return std::string(bytes.begin(), bytes.end());
-    };
-    return {status, text("out"), text("err")};
-}
 
 // A bad command line is named in one line (status 2); what goes wrong in a command is told on
 // standard error under the title of its message, then the file, the cause and the next step
@@ -95,8 +75,7 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
     for (std::string line; std::getline(lines, line);) {
         EXPECT_LE(line.size(), 79u) << line;
     }
-    EXPECT_NE(usage.find("options: [--add-value3 | --drop-value3]"),
-              std::string::npos);
+    EXPECT_NE(usage.find("options: [--add-value3 | --drop-value3]"), std::string::npos);
     const std::string version = "cindervaxel-cli " + std::string(kProgramVersion) + "\n";
     EXPECT_EQ(run({"split", "a.p", "-h", "--version"}).out, usage);
     EXPECT_EQ(run({"check", "--version", "--help"}).out, version);

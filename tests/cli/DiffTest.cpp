@@ -4,25 +4,13 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/CommandLine.h"
+#include "CliRun.h"
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
 namespace {
 
 using Json = nlohmann::json;
-
-// Runs the command line in this process: its status, standard output and error.
-std::array<std::string, 3> run(const std::vector<std::string>& args) {
-    const TempDir captures;
-    std::FILE* out = std::fopen(captures.text("out").c_str(), "w+b");
-    std::FILE* err = std::fopen(captures.text("err").c_str(), "w+b");
-    const int status = runCommandLine(args, out, err);
-    std::fclose(out);
-    std::fclose(err);
-    const Bytes o = readFile(captures / "out"), e = readFile(captures / "err");
-    return {std::to_string(status), {o.begin(), o.end()}, {e.begin(), e.end()}};
-}
 
 // The JSON of a diff in one line: the counts, header bytes and section files that differ ("poly/24
 // 72>96" and changed, inserted, removed), the unowned bytes when they differ, how many notes.
@@ -142,17 +130,17 @@ TEST(Diff, PairsOfModelsAndSets) {
         const std::string a = dir.text("t/" + row.a), b = dir.text("t/" + row.b);
         const auto json = run({"diff", "--json", a, b}), text = run({"diff", a, b}),
                    back = run({"diff", "--json", b, a});
-        EXPECT_EQ(json[0] + text[0] + back[0], std::string(3, static_cast<char>('0' + row.status)));
-        EXPECT_NE((text[1] + text[2]).find(row.text), std::string::npos) << text[1] << text[2];
+        EXPECT_EQ(std::vector({json.status, text.status, back.status}), std::vector(3, row.status));
+        EXPECT_NE((text.out + text.err).find(row.text), std::string::npos) << text.out << text.err;
         if (row.status == 2) {
-            EXPECT_EQ(json[1] + text[1], "");
-            EXPECT_EQ(json[2], text[2]);
+            EXPECT_EQ(json.out + text.out, "");
+            EXPECT_EQ(json.err, text.err);
             continue;
         }
-        const Json d = Json::parse(json[1]), r = Json::parse(back[1]);
+        const Json d = Json::parse(json.out), r = Json::parse(back.out);
         EXPECT_EQ(summary(d), row.json);
         EXPECT_EQ(d["same"], row.status == 0);
-        EXPECT_NE(text[1].find(row.status ? " differ in " : " give the same model.\n"),
+        EXPECT_NE(text.out.find(row.status ? " differ in " : " give the same model.\n"),
                   std::string::npos);
         // B against A: the same elements changed, inserted and removed the other way round.
         for (std::size_t i = 0; i < d["sections"].size(); ++i) {
