@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "CliUserInterface.h"
+#include "TextOut.h"
 #include "convert/AssembleModel.h"
 #include "convert/ErrorReport.h"
 #include "convert/SectionSet.h"
@@ -69,8 +70,7 @@ void JoinWatch::line(const std::string& text) {
     char time[16] = "";
     const std::time_t now = std::time(nullptr);
     std::strftime(time, sizeof time, "%H:%M:%S", std::localtime(&now));
-    std::fprintf(m_out, "%s %s\n", time, text.c_str());
-    std::fflush(m_out);
+    writeText(m_out, std::string(time) + " " + text + "\n");
 }
 
 void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
@@ -81,9 +81,8 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
     const auto refused = [&](const std::string& why, const std::vector<Problem>& problems) {
         line(what + ": " + why + ", " + kept);
         for (const Problem& problem : problems) {
-            std::fprintf(m_err, "%s\n", problem.text.c_str());
+            writeText(m_err, problem.text + "\n");
         }
-        std::fflush(m_err);
     };
     const auto started = Clock::now();
     FileSystem& fileSystem = nativeFileSystem();
