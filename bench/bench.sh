@@ -156,7 +156,8 @@ for size in "${sizes[@]}"; do
     rm -rf "$dir"
     mkdir -p "$dir/set" "$dir/out" "$dir/dd"
     "$maker" "$dir/set/model.p" "$size" >/dev/null
-    "$maker" "$dir/other.p" "$(awk -v s="$size" 'BEGIN { print s * 0.9 }')" >/dev/null
+    # Another model, of other counts, whose set a split --force replaces whole.
+    "$maker" "$dir/another.p" "$(awk -v s="$size" 'BEGIN { print s * 0.9 }')" >/dev/null
     "$cli" split "$dir/set/model.p"
     "$cli" info "$dir/set/model.p" | awk '/\.bin / && $2 != "-" { print $1, $2, $3 }' \
         >"$work/sections"
@@ -184,7 +185,7 @@ for size in "${sizes[@]}"; do
         pair split-over "$set_files" "$split_floor" "" "$cli" split "$dir/set/model.p"
         rm -rf "$dir/force"
         mkdir -p "$dir/force"
-        cp "$dir/other.p" "$dir/force/model.p"
+        cp "$dir/another.p" "$dir/force/model.p"
         "$cli" split "$dir/force/model.p"
         cp "$model" "$dir/force/model.p"
         pair split-force "$set_files" "$split_floor" "" "$cli" split --force "$dir/force/model.p"
