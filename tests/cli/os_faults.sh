@@ -178,6 +178,15 @@ temporary_files() { find "$1" -maxdepth 1 -name '.*.tmp'; }
 # also after the small model's eleven files went through the same list of files to remove.
 interrupt_checks() {
     echo "== Interrupts in the middle of a write"
+    # nohup, or a background job started without job control, passes SIGHUP or SIGINT on ignored,
+    # and a signal ignored at start stays ignored in every program started from here: no split
+    # would end by it, and a watch would wait for ever.
+    local ignored
+    ignored=$(awk '/^SigIgn:/ { print $2 }' "/proc/$$/status" 2>/dev/null || true)
+    if [ -n "$ignored" ] && (((0x$ignored & 0x4003) != 0)); then  # SIGHUP, SIGINT, SIGTERM
+        fail "interrupts: started with SIGHUP, SIGINT or SIGTERM ignored (SigIgn $ignored): run it in the foreground, not under nohup"
+        return
+    fi
     mkdir -p big/new
     "$maker" big/new/model.p 256 >/dev/null
     "$cli" split big/new/model.p
