@@ -43,16 +43,14 @@ void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const W
 
 // The error of a file that is no model to split, told as what it is where that is plain: an
 // index or a section file given by mistake (code 75, as a file of the wrong kind is everywhere).
+// Looking at it reads it again; a read that fails now is told as it is, not passed over for a
+// cause that was only half found.
 RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path& source,
                    const Wording& words) {
-    try {
-        const GivenFile given = GivenFile::at(fileSystem, source, source);
-        if (given.ofASet()) {
-            return given.refusal("a model file", "give the model file (.p); a set is joined with " +
-                                                     std::string(words.join));
-        }
-    } catch (const RunError&) {
-        // Nothing more to tell than the error itself.
+    const GivenFile given = GivenFile::at(fileSystem, source, source);
+    if (given.ofASet()) {
+        return given.refusal("a model file", "give the model file (.p); a set is joined with " +
+                                                 std::string(words.join));
     }
     return error.about(source, kNotAWholeModel);
 }
