@@ -159,6 +159,8 @@ std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& 
     FileSystem& fileSystem = workspace.fileSystem;
     FileHandle& model = workspace.files.get(kModelFile);
     std::string why = "edited: it differs from " + toText(plan.modelName) + "'s section";
+    // Another index is told by its name and kind alone (indexFilesIn would read it, and pass over
+    // a read that fails): the reason is only words, and nothing is left unreported.
     for (const fs::path& name : fileSystem.listFolder(folder)) {
         if (names::isIndexName(name) && name != plan.indexFile &&
             fileSystem.kindOf(folder / name) == FileKind::Regular &&

@@ -9,6 +9,13 @@
 #include "formats/RunError.h"
 
 namespace cvx {
+namespace {
+
+// Large files are read, compared and copied a megabyte at a time: memory stays small whatever
+// their size.
+constexpr std::int64_t kPiece = std::int64_t{1} << 20;
+
+}  // namespace
 
 void readExactly(FileHandle& file, std::int64_t offset, std::span<std::uint8_t> data) {
     const std::size_t got = file.readAt(offset, data);
@@ -24,7 +31,6 @@ bool holdsExactly(FileHandle& file, FileHandle& source, std::int64_t offset, std
     if (file.size() != length) {
         return false;
     }
-    constexpr std::int64_t kPiece = std::int64_t{1} << 20;
     const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kPiece));
     const auto mine = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     const auto theirs = std::make_unique_for_overwrite<std::uint8_t[]>(size);
@@ -55,13 +61,11 @@ std::filesystem::path resolveAgainstCurrentDirectory(FileSystem& fileSystem,
 
 void FileHandle::copyFrom(FileHandle& source, std::int64_t offset, std::int64_t length) {
     // What the kernel cannot copy for the machine's own files (NativeFile::copyFrom), and every
-    // copy through another file system, goes here. One megabyte at a time: memory stays small
-    // whatever the size of the section, and a buffer of this size stays in the processor's cache
-    // between the read and the write. The first piece ends where this file reaches a whole number
-    // of pieces, so that every later write starts on a page boundary: writes that start inside a
-    // page took twice as long on Linux. On large files this loop is slower than the kernel's own
-    // copy, which therefore goes first (docs/performance.md has the figures).
-    constexpr std::int64_t kPiece = std::int64_t{1} << 20;
+    // copy through another file system, goes here. One piece at a time: a buffer of this size stays
+    // in the processor's cache between the read and the write. The first piece ends where this file
+    // reaches a whole number of pieces, so that every later write starts on a page boundary: writes
+    // that start inside a page took twice as long on Linux. On large files this loop is slower than
+    // the kernel's own copy, which therefore goes first (docs/performance.md has the figures).
     const auto size = static_cast<std::size_t>(std::clamp<std::int64_t>(length, 0, kPiece));
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     std::int64_t piece = length > 0 ? kPiece - this->size() % kPiece : 0;
