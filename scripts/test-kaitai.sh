@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Tests the Kaitai Struct descriptions in kaitai/ against the command-line tool: compiles them
+# with the Kaitai Struct compiler from npm and parses a table of test models with the result
+# (tests/kaitai/kaitai_test.js), each section's place compared with what `info --json` says.
+#
+#     bash scripts/test-kaitai.sh [BUILD_DIR]      # default build/ci, built when needed
+#
+# Takes Node.js and npm from the machine, or installs Debian's with apt-get (through sudo when
+# not root); the npm packages go into a temporary folder, at the versions pinned below. Its last
+# line is "N passed, M failed"; exits non-zero on any difference.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/ci}
+
+packages=(kaitai-struct-compiler@0.11.0 kaitai-struct@0.11.0 js-yaml@4.1.0)
+
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    bash scripts/setup.sh nodejs npm
+fi
+if [ ! -x "$build/src/cli/cindervaxel-cli" ] || [ ! -x "$build/bench/make-bench-model" ]; then
+    [ -f "$build/CMakeCache.txt" ] || cmake --preset ci >/dev/null
+    cmake --build "$build" --target cindervaxel-cli make-bench-model >/dev/null
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+echo "Node.js $(node --version), npm $(npm --version): ${packages[*]}"
+npm install --prefix "$work" --no-audit --no-fund --no-save --loglevel=error "${packages[@]}" \
+    >/dev/null
+# The largest model's elements, each with its place, take about 8 GiB.
+NODE_PATH="$work/node_modules" node --max-old-space-size=12288 tests/kaitai/kaitai_test.js \
+    "$build/src/cli/cindervaxel-cli" "$build/bench/make-bench-model" "$work"
