@@ -46,6 +46,7 @@ rows=(
     "libwinpthread-1.dll|MinGW-w64 threads"
     "LICENSE.txt THIRD-PARTY-NOTICES.txt|the program's licence; what is whose"
     "licenses/*|Qt's LGPL and GPL texts, copyright notices"
+    "kaitai/*|Kaitai Struct descriptions (model, index)"
 )
 zip=$out/cindervaxel-$(sed -n 's/^project(Cindervaxel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win64
 notes=build/windows-ui/shipped-files

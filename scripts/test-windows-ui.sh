@@ -84,7 +84,7 @@ expected_files() {
     printf '%s\n' LICENSE.txt THIRD-PARTY-NOTICES.txt Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
         cindervaxel-cli.exe cindervaxel.exe imageformats/qgif.dll imageformats/qico.dll \
         libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll platforms/qwindows.dll \
-        styles/qwindowsvistastyle.dll "$@"
+        styles/qwindowsvistastyle.dll kaitai/model.ksy kaitai/index.ksy "$@"
 }
 
 # holds_exactly DIR [EXTRA...]: DIR holds the packages' files (and EXTRA) and nothing else.
