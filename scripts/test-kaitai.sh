@@ -3,24 +3,30 @@
 # with the Kaitai Struct compiler from npm and parses a table of test models with the result
 # (tests/kaitai/kaitai_test.js), each section's place compared with what `info --json` says.
 #
-#     bash scripts/test-kaitai.sh [BUILD_DIR]      # default build/ci, built when needed
+#     bash scripts/test-kaitai.sh [BUILD_DIR]      # default: build/ci of this source folder
 #
 # Takes Node.js and npm from the machine, or installs Debian's with apt-get (through sudo when
 # not root); the npm packages go into a temporary folder, at the versions pinned below. Its last
 # line is "N passed, M failed"; exits non-zero on any difference.
 set -euo pipefail
+build=build/ci
+if [ $# -gt 0 ]; then
+    build=$(realpath -m "$1")
+fi
 cd "$(dirname "$0")/.."
-build=${1:-build/ci}
 
 packages=(kaitai-struct-compiler@0.11.0 kaitai-struct@0.11.0 js-yaml@4.1.0)
 
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
     bash scripts/setup.sh nodejs npm
 fi
-if [ ! -x "$build/src/cli/cindervaxel-cli" ] || [ ! -x "$build/bench/make-bench-model" ]; then
-    [ -f "$build/CMakeCache.txt" ] || cmake --preset ci >/dev/null
-    cmake --build "$build" --target cindervaxel-cli make-bench-model >/dev/null
-fi
+for program in src/cli/cindervaxel-cli bench/make-bench-model; do
+    if [ ! -x "$build/$program" ]; then
+        echo "test-kaitai.sh: $build/$program is missing: build it first" \
+            "(cmake --build $build --target cindervaxel-cli make-bench-model)" >&2
+        exit 1
+    fi
+done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -82,7 +82,7 @@ function make(row, dir) {
 }
 
 // Returns the differences between the model and index parsed from `model` and its split and
-// what `info --json` says of the model, one line each.
+// what `info --json` says of the model, one line each; the index must end with the file.
 function differences(Model, Index, model) {
   const want = info(model);
   const got = parse(Model, model);
@@ -90,7 +90,7 @@ function differences(Model, Index, model) {
   const index = parse(Index, model.replace(/\.p$/, ".asm"));
   const found = [];
   const expect = (what, value, wanted) => {
-    if (value !== wanted) found.push(`${what} is ${value}, info --json says ${wanted}`);
+    if (value !== wanted) found.push(`${what} is ${value}, not ${wanted}`);
   };
   for (const [name, value] of Object.entries(want.counts)) {
     expect(`header.${lowerFirst(name)}`, got.header[lowerFirst(name)], value);
@@ -99,7 +99,7 @@ function differences(Model, Index, model) {
   for (const { file, present, offset, length } of want.sections) {
     const field = file.replace(/\.bin$/, "");
     const place = got._debug[field];
-    expect(`${field} is there:`, got[field] !== undefined && place !== undefined, present);
+    expect(`${field} present`, got[field] !== undefined && place !== undefined, present);
     if (present && place) {
       expect(`${field}'s start`, place.start, offset);
       expect(`${field}'s end`, place.end, offset + length);
