@@ -354,7 +354,7 @@ int recount(const Invocation& call) {
 constexpr int kExitDifferent = 1;
 constexpr int kExitTrouble = 2;
 
-// Runs as "[first, last], ..." in JSON, and as "4-7, 9" in text.
+// Runs as "[first, last], ..." in JSON.
 Json runsJson(const std::vector<ModelDiff::Run>& runs) {
     Json list = Json::array();
     for (const auto& [first, second] : runs) {
@@ -363,13 +363,26 @@ Json runsJson(const std::vector<ModelDiff::Run>& runs) {
     return list;
 }
 
-std::string runsText(const std::vector<ModelDiff::Run>& runs) {
-    std::string text;
+// Runs of positions as people read them, `noun` "element": "element 0 changed", "elements 4-7
+// changed", "elements 0, 4-7 and 9 changed"; the verb `one` for a single position, else `many`.
+std::string positionsText(const std::vector<ModelDiff::Run>& runs, const std::string& noun,
+                          const std::string& one, const std::string& many) {
+    std::string list;
     for (const auto& [first, last] : runs) {
-        text += (text.empty() ? "" : ", ") + std::to_string(first) +
-                (last > first ? "-" + std::to_string(last) : "");
+        list += (list.empty()                   ? ""
+                 : &first == &runs.back().first ? " and "
+                                                : ", ") +
+                std::to_string(first) + (last > first ? "-" + std::to_string(last) : "");
     }
-    return text;
+    const bool single = runs.size() == 1 && runs[0].first == runs[0].second;
+    return noun + (single ? " " : "s ") + list + " " + (single ? one : many);
+}
+
+// A run of elements that one side has more of: "1 element inserted at 12".
+std::string surplusText(const ModelDiff::Run& run, const std::string& happened) {
+    const auto [at, count] = run;
+    return std::to_string(count) + (count == 1 ? " element " : " elements ") + happened + " at " +
+           std::to_string(at);
 }
 
 Json diffJson(const ModelDiff& diff, const Invocation& call) {
@@ -414,20 +427,22 @@ void printDiff(const ModelDiff& diff, const Invocation& call) {
                         (diff.counts().size() > 1 ? " counts" : " count"));
     }
     if (!diff.headerBytes().empty()) {
-        writeText(call.out, "header.bin bytes " + runsText(diff.headerBytes()) + " differ\n");
+        writeText(
+            call.out,
+            "header.bin " + positionsText(diff.headerBytes(), "byte", "differs", "differ") + "\n");
         parts.push_back("the header's other bytes");
     }
     for (const ModelDiff::Section& section : diff.sections()) {
         std::string text;
         auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
         if (!section.changed.empty()) {
-            add(runsText(section.changed) + " changed");
+            add(positionsText(section.changed, "element", "changed", "changed"));
         }
-        for (const auto& [at, count] : section.inserted) {
-            add(std::to_string(count) + " inserted at " + std::to_string(at));
+        for (const ModelDiff::Run& run : section.inserted) {
+            add(surplusText(run, "inserted"));
         }
-        for (const auto& [at, count] : section.removed) {
-            add(std::to_string(count) + " removed at " + std::to_string(at));
+        for (const ModelDiff::Run& run : section.removed) {
+            add(surplusText(run, "removed"));
         }
         writeText(call.out, format("%s (%d-byte elements): %s\n",
                                    std::string(sectionInfo(section.section).fileName).c_str(),
