@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <ranges>
 #include <sstream>
@@ -59,7 +60,7 @@ FileTree edited(FileTree tree, const std::string& edits) {
 
 // Pairs of models and sets, each a model and its set edited as modders edit them, and trouble.
 // What differs is read from the JSON; the text gives the same status and says the same, by
-// position ("element 1 changed").
+// position ("element 1 changed"), and names the sides by the paths given or by --label.
 TEST(Diff, PairsOfModelsAndSets) {
     // Sections: additional 36, value3 1572864 (more than a block of 1 MiB), color 20, edges 16,
     // poly 72, hundrets 100, fiftysix 60; 1573328 bytes, and in u.p 8 unowned ones at 1573296.
@@ -77,7 +78,8 @@ TEST(Diff, PairsOfModelsAndSets) {
         const char *name, *edits;
         std::string a, b;
         int status;
-        std::string json, text;  // the summary of the JSON; in what the text says, each part of it
+        std::string json, text;   // the summary of the JSON; in what the text says, each part of it
+        const char* labels = "";  // options after A and B, blank-separated
     } rows[] = {
         {"equal, unowned bytes and all", "", "u.p", "ed/u.p", 0, "", ""},
         {"a model and its own set", "", "robot.p", "set/robot.asm", 0, "", ""},
@@ -117,6 +119,14 @@ TEST(Diff, PairsOfModelsAndSets) {
          "unowned 8@1573296 0@1573296", "unowned bytes: 8 at offset 1573296 in "},
         {"unowned bytes that differ", "u.p@1573300^1", "u.p", "ed/u.p", 1,
          "unowned 8@1573296 8@1573296", ": their bytes differ\n"},
+        {"labels for both", "u.p@1573300^1", "u.p", "ed/u.p", 1, "unowned 8@1573296 8@1573296",
+         " in old, 8 at offset 1573296 in new: their bytes differ\nold and new differ in the ",
+         "--label old --label=new"},
+        {"a label for A", "", "robot.p", "set/robot.asm", 0, "", "old and |set/robot.asm give",
+         "--label=old"},
+        {"three labels", "", "u.p", "ed/u.p", 2, "", "diff takes --label at most 2 times, not 3\n",
+         "--label x --label y --label z"},
+        {"a label missing", "", "u.p", "ed/u.p", 2, "", ": --label needs LABEL\nTry ", "--label"},
         {"missing, a near name beside it", "", "robot.p", "robt.p", 2, "",
          "robt.p: there is no such file: did you mean "},
         {"a pattern", "", "*.p", "robot.p", 2, "", "*.p: its name holds * or ?, which make it a"},
@@ -140,8 +150,13 @@ TEST(Diff, PairsOfModelsAndSets) {
         const TempDir dir;
         writeTree(dir / "t", edited(base, row.edits));
         const std::string a = dir.text("t/" + row.a), b = dir.text("t/" + row.b);
-        const auto json = run({"diff", "--json", a, b}), text = run({"diff", a, b}),
-                   back = run({"diff", "--json", b, a});
+        auto diff = [&](std::vector<std::string> args) {
+            std::istringstream labels(row.labels);
+            args.insert(args.end(), std::istream_iterator<std::string>(labels), {});
+            return run(args);
+        };
+        const auto json = diff({"diff", "--json", a, b}), text = diff({"diff", a, b}),
+                   back = diff({"diff", "--json", b, a});
         EXPECT_EQ(std::vector({json.status, text.status, back.status}), std::vector(3, row.status));
         for (const auto& part : std::views::split(std::string_view(row.text), '|')) {
             EXPECT_NE((text.out + text.err).find(std::string_view(part.begin(), part.end())),
@@ -156,7 +171,9 @@ TEST(Diff, PairsOfModelsAndSets) {
         const Json d = Json::parse(json.out), r = Json::parse(back.out);
         EXPECT_EQ(summary(d), row.json);
         EXPECT_EQ(d["same"], row.status == 0);
-        EXPECT_NE(text.out.find(row.status ? " differ in " : " give the same model.\n"),
+        // The text names the sides as the JSON does.
+        EXPECT_NE(text.out.find(d["a"].get<std::string>() + " and " + d["b"].get<std::string>() +
+                                (row.status ? " differ in " : " give the same model.\n")),
                   std::string::npos);
         // B against A: the same elements changed, inserted and removed the other way round.
         for (std::size_t i = 0; i < d["sections"].size(); ++i) {
