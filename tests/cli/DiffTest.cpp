@@ -82,7 +82,8 @@ TEST(Diff, PairsOfModelsAndSets) {
         const char* labels = "";  // options after A and B, blank-separated
     } rows[] = {
         {"equal, unowned bytes and all", "", "u.p", "ed/u.p", 0, "", ""},
-        {"a model and its own set", "", "robot.p", "set/robot.asm", 0, "", ""},
+        {"a model and its own set, A labelled", "", "robot.p", "set/robot.asm", 0, "",
+         "old and |set/robot.asm give", "--label=old"},
         {"changed elements, two sets",
          "edges.bin@0^1 edges.bin@9^1 edges.bin@12^1 value3.bin@12^1 value3.bin@40^1 "
          "value3.bin@48^1 value3.bin@100^1",
@@ -117,13 +118,10 @@ TEST(Diff, PairsOfModelsAndSets) {
          "value3.bin (8-byte elements): 196608 elements inserted at 0\n"},
         {"unowned bytes left out of the set", "", "u.p", "set/robot.asm", 1,
          "unowned 8@1573296 0@1573296", "unowned bytes: 8 at offset 1573296 in "},
-        {"unowned bytes that differ", "u.p@1573300^1", "u.p", "ed/u.p", 1,
-         "unowned 8@1573296 8@1573296", ": their bytes differ\n"},
-        {"labels for both", "u.p@1573300^1", "u.p", "ed/u.p", 1, "unowned 8@1573296 8@1573296",
+        {"unowned bytes that differ, both labelled", "u.p@1573300^1", "u.p", "ed/u.p", 1,
+         "unowned 8@1573296 8@1573296",
          " in old, 8 at offset 1573296 in new: their bytes differ\nold and new differ in the ",
          "--label old --label=new"},
-        {"a label for A", "", "robot.p", "set/robot.asm", 0, "", "old and |set/robot.asm give",
-         "--label=old"},
         {"three labels", "", "u.p", "ed/u.p", 2, "", "diff takes --label at most 2 times, not 3\n",
          "--label x --label y --label z"},
         {"a label missing", "", "u.p", "ed/u.p", 2, "", ": --label needs LABEL\nTry ", "--label"},
