@@ -174,7 +174,7 @@ for size in "${sizes[@]}"; do
     printf "\\$(printf '%03o' $((byte ^ 1)))" |
         dd of="$dir/other.p" bs=1 seek="$last" conv=notrunc status=none
     { "$cli" diff "$model" "$dir/other.p" || true; } |
-        grep -q '^unknown.bin (4-byte elements): [0-9]* changed$' ||
+        grep -q '^unknown.bin (4-byte elements): element [0-9]* changed$' ||
         { echo "diff does not find the byte that differs" >&2; exit 1; }
     # Round 0 warms up and is not counted.
     for ((round = 0; round <= rounds; round++)); do

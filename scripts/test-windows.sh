@@ -159,7 +159,7 @@ flip "$work/edited/edges.bin" 5
 head -c 24 /dev/urandom >>"$work/edited/poly.bin"
 cli diff "$set_index" "$(winpath "$work/edited/robot.asm")"
 check "diff of two sets: a changed edge and a polygon that header.bin's counts leave out" \
-    expect 1 "edges.bin (4-byte elements): 1 changed
+    expect 1 "edges.bin (4-byte elements): element 1 changed
 $set_index and $(winpath "$work/edited/robot.asm") differ in 1 section file.
 " "cindervaxel-cli: note: $(winpath "$work/edited/poly.bin") is 48 bytes; header.bin's counts give 24, and the \
 rest is left out, as a join leaves it out: run cindervaxel-cli check \

@@ -40,9 +40,15 @@ struct Invocation {
     std::vector<std::string> given;
     std::FILE* out;
     std::FILE* err;
+    // The values of the options that take one, each option's in the order given.
+    std::map<std::string, std::vector<std::string>, std::less<>> values = {};
 
     bool has(std::string_view option) const {
         return std::find(options.begin(), options.end(), option) != options.end();
+    }
+    std::vector<std::string> valuesOf(std::string_view option) const {
+        const auto found = values.find(option);
+        return found == values.end() ? std::vector<std::string>() : found->second;
     }
 };
 
@@ -53,13 +59,15 @@ struct Command {
     std::string_view name;
     std::string_view operands;  // "MODEL..." or "INDEX DEST"
     std::size_t fewest, most;
-    std::vector<std::string_view> options;
+    std::vector<std::string_view> options;  // "--json", or "--label LABEL" for one with a value
     std::string_view help;
     int (*run)(const Invocation&);
     // Options that exclude each other.
     std::vector<std::string_view> oneOf = {};
     // An option that is taken only with another: {"--recount", "--watch"}.
     std::vector<std::string_view> onlyWith = {};
+    // How many times an option that takes a value may be given: --label once for A, once for B.
+    std::size_t valuesAtMost = 1;
 };
 
 // The folder that a split of the model `path` (absolute) writes into, by the rule the split
@@ -354,7 +362,7 @@ int recount(const Invocation& call) {
 constexpr int kExitDifferent = 1;
 constexpr int kExitTrouble = 2;
 
-// Runs as "[first, last], ..." in JSON, and as "4-7, 9" in text.
+// Runs as "[first, last], ..." in JSON.
 Json runsJson(const std::vector<ModelDiff::Run>& runs) {
     Json list = Json::array();
     for (const auto& [first, second] : runs) {
@@ -363,16 +371,37 @@ Json runsJson(const std::vector<ModelDiff::Run>& runs) {
     return list;
 }
 
-std::string runsText(const std::vector<ModelDiff::Run>& runs) {
-    std::string text;
+// Runs of positions as people read them, `noun` "element": "element 0 changed", "elements 4-7
+// changed", "elements 0, 4-7 and 9 changed"; the verb `one` for a single position, else `many`.
+std::string positionsText(const std::vector<ModelDiff::Run>& runs, const std::string& noun,
+                          const std::string& one, const std::string& many) {
+    std::string list;
     for (const auto& [first, last] : runs) {
-        text += (text.empty() ? "" : ", ") + std::to_string(first) +
-                (last > first ? "-" + std::to_string(last) : "");
+        list += (list.empty()                   ? ""
+                 : &first == &runs.back().first ? " and "
+                                                : ", ") +
+                std::to_string(first) + (last > first ? "-" + std::to_string(last) : "");
     }
-    return text;
+    const bool single = runs.size() == 1 && runs[0].first == runs[0].second;
+    return noun + (single ? " " : "s ") + list + " " + (single ? one : many);
 }
 
-Json diffJson(const ModelDiff& diff, const Invocation& call) {
+// A run of elements that one side has more of: "1 element inserted at 12".
+std::string surplusText(const ModelDiff::Run& run, const std::string& happened) {
+    const auto [at, count] = run;
+    return std::to_string(count) + (count == 1 ? " element " : " elements ") + happened + " at " +
+           std::to_string(at);
+}
+
+// The names that diff prints for A and B: the labels given, and the paths as given for the sides
+// without one.
+std::vector<std::string> namesOf(const Invocation& call) {
+    std::vector<std::string> names = call.valuesOf("--label");
+    names.insert(names.end(), call.given.begin() + std::ssize(names), call.given.end());
+    return names;
+}
+
+Json diffJson(const ModelDiff& diff, const std::vector<std::string>& names) {
     Json counts = Json::array(), sections = Json::array();
     for (const ModelDiff::Count& count : diff.counts()) {
         counts.push_back({{"name", count.name}, {"a", count.a}, {"b", count.b}});
@@ -387,8 +416,8 @@ Json diffJson(const ModelDiff& diff, const Invocation& call) {
                             {"removed", runsJson(section.removed)}});
     }
     const ModelDiff::Unowned& unowned = diff.unowned();
-    return {{"a", call.given[0]},
-            {"b", call.given[1]},
+    return {{"a", names[0]},
+            {"b", names[1]},
             {"same", diff.same()},
             {"counts", counts},
             {"header", runsJson(diff.headerBytes())},
@@ -401,37 +430,37 @@ Json diffJson(const ModelDiff& diff, const Invocation& call) {
 }
 
 // The differences for people, one line each, and a closing line.
-void printDiff(const ModelDiff& diff, const Invocation& call) {
-    const std::string& a = call.given[0];
-    const std::string& b = call.given[1];
+void printDiff(const ModelDiff& diff, const std::vector<std::string>& names, std::FILE* out) {
+    const std::string& a = names[0];
+    const std::string& b = names[1];
     std::vector<std::string> parts;  // for the closing line
     for (const ModelDiff::Count& count : diff.counts()) {
-        writeText(call.out,
-                  format("%s %d -> %d\n", std::string(count.name).c_str(), count.a, count.b));
+        writeText(out, format("%s %d -> %d\n", std::string(count.name).c_str(), count.a, count.b));
     }
     if (!diff.counts().empty()) {
         parts.push_back(std::to_string(diff.counts().size()) +
                         (diff.counts().size() > 1 ? " counts" : " count"));
     }
     if (!diff.headerBytes().empty()) {
-        writeText(call.out, "header.bin bytes " + runsText(diff.headerBytes()) + " differ\n");
+        writeText(out, "header.bin " +
+                           positionsText(diff.headerBytes(), "byte", "differs", "differ") + "\n");
         parts.push_back("the header's other bytes");
     }
     for (const ModelDiff::Section& section : diff.sections()) {
         std::string text;
         auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
         if (!section.changed.empty()) {
-            add(runsText(section.changed) + " changed");
+            add(positionsText(section.changed, "element", "changed", "changed"));
         }
-        for (const auto& [at, count] : section.inserted) {
-            add(std::to_string(count) + " inserted at " + std::to_string(at));
+        for (const ModelDiff::Run& run : section.inserted) {
+            add(surplusText(run, "inserted"));
         }
-        for (const auto& [at, count] : section.removed) {
-            add(std::to_string(count) + " removed at " + std::to_string(at));
+        for (const ModelDiff::Run& run : section.removed) {
+            add(surplusText(run, "removed"));
         }
-        writeText(call.out, format("%s (%d-byte elements): %s\n",
-                                   std::string(sectionInfo(section.section).fileName).c_str(),
-                                   section.elementSize, text.c_str()));
+        writeText(out, format("%s (%d-byte elements): %s\n",
+                              std::string(sectionInfo(section.section).fileName).c_str(),
+                              section.elementSize, text.c_str()));
     }
     if (!diff.sections().empty()) {
         parts.push_back(std::to_string(diff.sections().size()) +
@@ -444,18 +473,17 @@ void printDiff(const ModelDiff& diff, const Invocation& call) {
                                     " in " + name
                               : "none in " + name;
         };
-        writeText(call.out,
-                  "unowned bytes: " + side(unowned.lengthA, unowned.offsetA, a) + ", " +
-                      side(unowned.lengthB, unowned.offsetB, b) +
-                      (unowned.lengthA == unowned.lengthB ? ": their bytes differ\n" : "\n"));
+        writeText(out, "unowned bytes: " + side(unowned.lengthA, unowned.offsetA, a) + ", " +
+                           side(unowned.lengthB, unowned.offsetB, b) +
+                           (unowned.lengthA == unowned.lengthB ? ": their bytes differ\n" : "\n"));
         parts.push_back("the unowned bytes");
     }
     std::string closing;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         closing += (i == 0 ? " " : i + 1 < parts.size() ? ", " : " and ") + parts[i];
     }
-    writeText(call.out, a + " and " + b + " " +
-                            (diff.same() ? "give the same model" : "differ in" + closing) + ".\n");
+    writeText(out, a + " and " + b + " " +
+                       (diff.same() ? "give the same model" : "differ in" + closing) + ".\n");
 }
 
 int diff(const Invocation& call) {
@@ -471,9 +499,9 @@ int diff(const Invocation& call) {
         ui.ShowNote(note);
     }
     if (call.has("--json")) {
-        writeText(call.out, dump(diffJson(*diff, call)) + "\n");
+        writeText(call.out, dump(diffJson(*diff, namesOf(call))) + "\n");
     } else {
-        printDiff(*diff, call);
+        printDiff(*diff, namesOf(call), call.out);
     }
     return diff->same() ? kExitOk : kExitDifferent;
 }
@@ -515,9 +543,12 @@ const Command kCommands[] = {
      "A B",
      2,
      2,
-     {"--json"},
+     {"--json", "--label LABEL"},
      "says what changed between two models, each a model or an index file",
-     diff},
+     diff,
+     {},
+     {},
+     2},
 };
 
 // The options of the commands, each with its one line of help.
@@ -529,6 +560,7 @@ constexpr std::pair<std::string_view, std::string_view> kOptions[] = {
     {"--watch", "joins again after each save to the set, until Ctrl-C"},
     {"--recount", "with --watch: recounts the set before each join"},
     {"--json", "prints one JSON document instead of the table"},
+    {"--label LABEL", "diff prints LABEL for A, and a second --label for B"},
     {"--add-value3", "takes value3.bin into the set"},
     {"--drop-value3", "leaves value3.bin out of the set"},
     {"--new-index", "writes an index that is missing or cut short anew"},
@@ -577,7 +609,8 @@ std::string synopsis(const Command& command) {
         } else if (inner) {
             text.insert(text.size() - 1, " [" + std::string(option) + "]");
         } else {
-            text += (text.empty() ? "[" : " [") + std::string(option) + "]";
+            text += (text.empty() ? "[" : " [") + std::string(option) + "]" +
+                    (option.find(' ') != option.npos && command.valuesAtMost > 1 ? "..." : "");
         }
     }
     return text + " " + std::string(command.operands);
@@ -643,11 +676,23 @@ std::variant<const Command*, std::string> parse(const std::vector<std::string>& 
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (std::find(command->options.begin(), command->options.end(), arg) ==
-                command->options.end()) {
+            // "--label LABEL" or "--label=LABEL" for an option that takes a value
+            const std::string word = arg.substr(0, arg.find('='));
+            const auto option =
+                std::find_if(command->options.begin(), command->options.end(),
+                             [&](std::string_view o) { return o.substr(0, o.find(' ')) == word; });
+            const bool valued =
+                option != command->options.end() && option->find(' ') != std::string_view::npos;
+            if (option == command->options.end() || (!valued && word != arg)) {
                 return "unknown option '" + arg + "'";
             }
-            call.options.push_back(arg);
+            if (!valued) {
+                call.options.push_back(arg);
+            } else if (word != arg || i + 1 < args.size()) {
+                call.values[word].push_back(word != arg ? arg.substr(word.size() + 1) : args[++i]);
+            } else {
+                return word + " needs " + std::string(option->substr(option->find(' ') + 1));
+            }
         } else {
             call.operands.push_back(toPath(arg));  // the one place text becomes a path
             call.given.push_back(arg);
@@ -665,6 +710,14 @@ std::variant<const Command*, std::string> parse(const std::vector<std::string>& 
     if (call.operands.size() > command->most) {
         return name + " takes " + operands + ", not " + std::to_string(call.operands.size()) +
                " arguments";
+    }
+    for (const auto& [option, values] : call.values) {
+        if (values.size() > command->valuesAtMost) {
+            const std::size_t most = command->valuesAtMost;
+            return name + " takes " + option + " at most " +
+                   (most == 1 ? "once" : std::to_string(most) + " times") + ", not " +
+                   std::to_string(values.size());
+        }
     }
     if (std::count_if(command->oneOf.begin(), command->oneOf.end(),
                       [&](std::string_view option) { return call.has(option); }) > 1) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <ranges>
 #include <sstream>
 
 #include "CliRun.h"
@@ -57,7 +59,8 @@ FileTree edited(FileTree tree, const std::string& edits) {
 }
 
 // Pairs of models and sets, each a model and its set edited as modders edit them, and trouble.
-// What differs is read from the JSON; the text gives the same status and says the same.
+// What differs is read from the JSON; the text gives the same status and says the same, by
+// position ("element 1 changed"), and names the sides by the paths given or by --label.
 TEST(Diff, PairsOfModelsAndSets) {
     // Sections: additional 36, value3 1572864 (more than a block of 1 MiB), color 20, edges 16,
     // poly 72, hundrets 100, fiftysix 60; 1573328 bytes, and in u.p 8 unowned ones at 1573296.
@@ -75,36 +78,53 @@ TEST(Diff, PairsOfModelsAndSets) {
         const char *name, *edits;
         std::string a, b;
         int status;
-        std::string json, text;  // the summary of the JSON; in what the text says
+        std::string json, text;   // the summary of the JSON; in what the text says, each part of it
+        const char* labels = "";  // options after A and B, blank-separated
     } rows[] = {
         {"equal, unowned bytes and all", "", "u.p", "ed/u.p", 0, "", ""},
-        {"a model and its own set", "", "robot.p", "set/robot.asm", 0, "", ""},
-        {"changed elements, two sets", "edges.bin@0^1 edges.bin@9^1 edges.bin@12^1 value3.bin@12^1",
+        {"a model and its own set, A labelled", "", "robot.p", "set/robot.asm", 0, "",
+         "old and |set/robot.asm give", "--label=old"},
+        {"changed elements, two sets",
+         "edges.bin@0^1 edges.bin@9^1 edges.bin@12^1 value3.bin@12^1 value3.bin@40^1 "
+         "value3.bin@48^1 value3.bin@100^1",
          "set/robot.asm", ed, 1,
-         "value3/8 1572864>1572864 [[1,1]][][] edges/4 16>16 [[0,0],[2,3]][][] ",
-         "edges.bin (4-byte elements): 0, 2-3 changed\n"},
-        {"a polygon inserted", "poly.bin@24+24 color.bin@20+4 header.bin@36^7", "robot.p", ed, 1,
-         "NumPolys 3>4 color/4 20>24 [][[5,1]][] poly/24 72>96 [][[1,1]][] ",
-         "NumPolys 3 -> 4\ncolor.bin (4-byte elements): 1 inserted at 5\n"},
-        {"an edge changed, one inserted", "edges.bin@4+4 edges.bin@8^1 header.bin@32^1", "robot.p",
-         ed, 1, "NumLines 4>5 edges/4 16>20 [[1,1]][[2,1]][] ",
-         "edges.bin (4-byte elements): 1 changed; 1 inserted at 2\n"},
+         "value3/8 1572864>1572864 [[1,1],[5,6],[12,12]][][] edges/4 16>16 [[0,0],[2,3]][][] ",
+         "value3.bin (8-byte elements): elements 1, 5-6 and 12 changed\n"
+         "edges.bin (4-byte elements): elements 0 and 2-3 changed\n"},
+        {"a polygon inserted",
+         "poly.bin@24+24 color.bin@20+4 header.bin@36^7 header.bin@100^1 header.bin@101^1",
+         "robot.p", ed, 1,
+         "NumPolys 3>4 header [[100,101]] color/4 20>24 [][[5,1]][] poly/24 72>96 [][[1,1]][] ",
+         "NumPolys 3 -> 4\nheader.bin bytes 100-101 differ\n"
+         "color.bin (4-byte elements): 1 element inserted at 5\n"},
+        {"an edge changed, one inserted",
+         "edges.bin@4+4 edges.bin@8^1 header.bin@32^1 header.bin@100^1", "robot.p", ed, 1,
+         "NumLines 4>5 header [[100,100]] edges/4 16>20 [[1,1]][[2,1]][] ",
+         "header.bin byte 100 differs\nedges.bin (4-byte elements): element 1 changed; 1 element "
+         "inserted at 2\n"},
         {"a hundret before fiftysix's extra word",
          "hundrets.bin@100+100 fiftysix.bin@56+56 header.bin@48^3", "robot.p", ed, 1,
          "NumHundrets 1>2 hundrets/100 100>200 [][[1,1]][] fiftysix/56 60>116 [][[1,1]][] ", ""},
         {"counts that leave bytes out", "header.bin@48^1", "robot.p", ed, 1,
          "NumHundrets 1>0 hundrets/100 100>0 [][][[0,1]] fiftysix/56 60>4 [[0,0]][][[1,1]] notes 2",
+         "fiftysix.bin (56-byte elements): element 0 changed; 1 element removed at 1\n|"
          "cindervaxel-cli: note: "},
         {"header bytes, value3 dropped",
          "header.bin@0^1 header.bin@40^1 header.bin@60^1 header.bin@61^1 header.bin@26^3 "
          "robot.asm@17^1",
          ed, "robot.p", 1,
          "NumValue3 0>196608 header [[0,0],[40,40],[60,61]] value3/8 0>1572864 [][[0,196608]][] ",
-         "header.bin bytes 0, 40, 60-61 differ\n"},
+         "header.bin bytes 0, 40 and 60-61 differ\n"
+         "value3.bin (8-byte elements): 196608 elements inserted at 0\n"},
         {"unowned bytes left out of the set", "", "u.p", "set/robot.asm", 1,
          "unowned 8@1573296 0@1573296", "unowned bytes: 8 at offset 1573296 in "},
-        {"unowned bytes that differ", "u.p@1573300^1", "u.p", "ed/u.p", 1,
-         "unowned 8@1573296 8@1573296", ": their bytes differ\n"},
+        {"unowned bytes that differ, both labelled", "u.p@1573300^1", "u.p", "ed/u.p", 1,
+         "unowned 8@1573296 8@1573296",
+         " in old, 8 at offset 1573296 in new: their bytes differ\nold and new differ in the ",
+         "--label old --label=new"},
+        {"three labels", "", "u.p", "ed/u.p", 2, "", "diff takes --label at most 2 times, not 3\n",
+         "--label x --label y --label z"},
+        {"a label missing", "", "u.p", "ed/u.p", 2, "", ": --label needs LABEL\nTry ", "--label"},
         {"missing, a near name beside it", "", "robot.p", "robt.p", 2, "",
          "robt.p: there is no such file: did you mean "},
         {"a pattern", "", "*.p", "robot.p", 2, "", "*.p: its name holds * or ?, which make it a"},
@@ -128,10 +148,19 @@ TEST(Diff, PairsOfModelsAndSets) {
         const TempDir dir;
         writeTree(dir / "t", edited(base, row.edits));
         const std::string a = dir.text("t/" + row.a), b = dir.text("t/" + row.b);
-        const auto json = run({"diff", "--json", a, b}), text = run({"diff", a, b}),
-                   back = run({"diff", "--json", b, a});
+        auto diff = [&](std::vector<std::string> args) {
+            std::istringstream labels(row.labels);
+            args.insert(args.end(), std::istream_iterator<std::string>(labels), {});
+            return run(args);
+        };
+        const auto json = diff({"diff", "--json", a, b}), text = diff({"diff", a, b}),
+                   back = diff({"diff", "--json", b, a});
         EXPECT_EQ(std::vector({json.status, text.status, back.status}), std::vector(3, row.status));
-        EXPECT_NE((text.out + text.err).find(row.text), std::string::npos) << text.out << text.err;
+        for (const auto& part : std::views::split(std::string_view(row.text), '|')) {
+            EXPECT_NE((text.out + text.err).find(std::string_view(part.begin(), part.end())),
+                      std::string::npos)
+                << text.out << text.err;
+        }
         if (row.status == 2) {
             EXPECT_EQ(json.out + text.out, "");
             EXPECT_EQ(json.err, text.err);
@@ -140,7 +169,9 @@ TEST(Diff, PairsOfModelsAndSets) {
         const Json d = Json::parse(json.out), r = Json::parse(back.out);
         EXPECT_EQ(summary(d), row.json);
         EXPECT_EQ(d["same"], row.status == 0);
-        EXPECT_NE(text.out.find(row.status ? " differ in " : " give the same model.\n"),
+        // The text names the sides as the JSON does.
+        EXPECT_NE(text.out.find(d["a"].get<std::string>() + " and " + d["b"].get<std::string>() +
+                                (row.status ? " differ in " : " give the same model.\n")),
                   std::string::npos);
         // B against A: the same elements changed, inserted and removed the other way round.
         for (std::size_t i = 0; i < d["sections"].size(); ++i) {
