@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QOperatingSystemVersion>
 #include <QPainter>
@@ -84,6 +85,15 @@ void frmAbout::fitTexts(TwipScale& scale) {
         const auto* control = probe.findChild<QWidget*>(QString::fromUtf8(row.name));
         scale.fit(*control, QSize(row.twips.width, row.twips.height));
     }
+}
+
+void frmAbout::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window, as its close box does.
+    if (event->matches(QKeySequence::Cancel)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 frmAbout::frmAbout(const TwipScale& scale) : m_background(Pictures::aboutBackground()) {

@@ -193,8 +193,10 @@ private slots:
         QCOMPARE(control<QLineEdit>("txtSourceFile")->text(),
                  QDir::toNativeSeparators("/models/robot.p"));
         QCOMPARE(openAbout(), first);
-        // Once closed, even before it is deleted, the next showing loads a new one.
-        first->close();
+        // Once closed (Escape does it as the close box does), even before it is deleted, the next
+        // showing loads a new one.
+        QTest::keyClick(first->focusWidget(), Qt::Key_Escape);
+        QVERIFY(!first->isVisible());
         frmAbout* second = openAbout();
         QVERIFY(second != nullptr && second != first);
         QCOMPARE(texts(second), loaded);
