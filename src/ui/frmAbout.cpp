@@ -1,12 +1,14 @@
 #include "frmAbout.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QOperatingSystemVersion>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
 #include <string>
 
 #include "Pictures.h"
@@ -26,18 +28,24 @@ struct ControlRow {
     const char* caption;  // nullptr: filled when the window loads
     TwipRect twips;
     Qt::Alignment alignment;
+    bool onBackground;  // may stand on the background picture
 };
 
+constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignTop;
+constexpr Qt::Alignment kCentre = Qt::AlignHCenter | Qt::AlignTop;
+constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
+
 // All controls sit directly on the window. The right-hand column ends 4215 twips from the left.
-// "Okay" is the only control that takes the focus.
+// The heading and the left column stand on the background picture; the right column, the picture
+// and the button beside it. "Okay" is the only control that takes the focus.
 const ControlRow kControls[] = {
-    {Kind::Label, "lblAbout", nullptr, {120, 0, 4095, 375}, Qt::AlignHCenter | Qt::AlignTop},
-    {Kind::Label, "Label1", "written by:", {0, 480, 735, 255}, Qt::AlignLeft | Qt::AlignTop},
-    {Kind::Label, "Label2", "the team", {3360, 480, 855, 255}, Qt::AlignRight | Qt::AlignTop},
-    {Kind::Label, "Label3", "Special Thanx:", {0, 840, 1095, 255}, Qt::AlignLeft | Qt::AlignTop},
-    {Kind::Label, "lblThanx", nullptr, {2880, 840, 1335, 1095}, Qt::AlignRight | Qt::AlignTop},
-    {Kind::Picture, "Image1", nullptr, {3120, 2400, 960, 960}, Qt::AlignLeft | Qt::AlignTop},
-    {Kind::Button, "Command1", "Okay", {3120, 3360, 1095, 375}, {}},
+    {Kind::Label, "lblAbout", nullptr, {120, 0, 4095, 375}, kCentre, true},
+    {Kind::Label, "Label1", "written by:", {0, 480, 735, 255}, kLeft, true},
+    {Kind::Label, "Label2", "the team", {3360, 480, 855, 255}, kRight, false},
+    {Kind::Label, "Label3", "Special Thanx:", {0, 840, 1095, 255}, kLeft, true},
+    {Kind::Label, "lblThanx", nullptr, {2880, 840, 1335, 1095}, kRight, false},
+    {Kind::Picture, "Image1", nullptr, {3120, 2400, 960, 960}, kLeft, false},
+    {Kind::Button, "Command1", "Okay", {3120, 3360, 1095, 375}, {}, false},
 };
 
 // The heading names the program and, on its second line, its makers.
@@ -59,7 +67,10 @@ QPointer<frmAbout> frmAbout::s_open;
 
 frmAbout* frmAbout::display(const TwipScale& scale) {
     if (s_open.isNull()) {
-        s_open = new frmAbout(scale);
+        // `scale` was fitted when the main window was made; the font may have grown since.
+        TwipScale fitted = scale;
+        fitTexts(fitted);
+        s_open = new frmAbout(fitted);
     }
     s_open->show();
     s_open->raise();
@@ -80,10 +91,26 @@ void frmAbout::mainWindowGone() {
 
 void frmAbout::fitTexts(TwipScale& scale) {
     const frmAbout probe{TwipScale()};
+    // Drawn unscaled, the background picture reaches further into a layout drawn small.
+    const QSize background = probe.m_background.deviceIndependentSize().toSize();
     for (const ControlRow& row : kControls) {
         const auto* control = probe.findChild<QWidget*>(QString::fromUtf8(row.name));
         scale.fit(*control, QSize(row.twips.width, row.twips.height));
+        if (!row.onBackground) {
+            // The largest scale at which the control begins a pixel right of the picture.
+            const int clear = row.twips.left / (background.width() + 1);
+            scale = TwipScale(std::min(scale.twipsPerPixel(), clear));
+        }
     }
+}
+
+void frmAbout::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window, as its close box does.
+    if (event->matches(QKeySequence::Cancel)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 frmAbout::frmAbout(const TwipScale& scale) : m_background(Pictures::aboutBackground()) {

@@ -16,11 +16,13 @@ class frmAbout final : public QWidget {
     Q_OBJECT
 
 public:
-    // Shows the About window laid out at `scale`, loading it when it is not open, and brings it
-    // to the front. Returns at once.
+    // Shows the About window, loading it when it is not open, and brings it to the front. It is
+    // laid out at `scale`, lowered as far as `fitTexts` asks at the font of the moment. Returns
+    // at once.
     static frmAbout* display(const TwipScale& scale);
 
-    // Lowers `scale` as far as the About window's texts need to show whole.
+    // Lowers `scale` as far as the About window's texts need to show whole, and the controls
+    // beside the background picture need to stay off it.
     static void fitTexts(TwipScale& scale);
 
     // Tells the About window, if one is open, that the main window is gone and it is all that is
@@ -31,6 +33,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     explicit frmAbout(const TwipScale& scale);

@@ -6,11 +6,14 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QTest>
 #include <utility>
 
 #include "WindowTestSupport.h"
 #include "support/SplitJoinOracle.h"
+#include "ui/Pictures.h"
 #include "ui/UiText.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
@@ -193,11 +196,54 @@ private slots:
         QCOMPARE(control<QLineEdit>("txtSourceFile")->text(),
                  QDir::toNativeSeparators("/models/robot.p"));
         QCOMPARE(openAbout(), first);
-        // Once closed, even before it is deleted, the next showing loads a new one.
-        first->close();
+        // Once closed (Escape does it as the close box does), even before it is deleted, the next
+        // showing loads a new one.
+        QTest::keyClick(first->focusWidget(), Qt::Key_Escape);
+        QVERIFY(!first->isVisible());
         frmAbout* second = openAbout();
         QVERIFY(second != nullptr && second != first);
         QCOMPARE(texts(second), loaded);
+    }
+
+    // Whatever scale it is given (here the standard one, as a main window fitted at another font
+    // may give it), at a smaller, the usual and a larger font: every text, the picture and the
+    // button show whole, none meets another, and only the heading and the left column stand on
+    // the background picture.
+    void aboutLayout() {
+        const QFont original = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+        const QRect background({}, Pictures::aboutBackground().deviceIndependentSize().toSize());
+        for (const double factor : {1.0, 0.7, 1.6}) {
+            QFont font = original;
+            font.setPointSizeF(original.pointSizeF() * factor);
+            QApplication::setFont(font);
+            frmAbout* about = frmAbout::display(TwipScale());
+            std::vector<std::pair<QString, QRect>> drawn = {{"background", background}};
+            for (QWidget* child : about->findChildren<QWidget*>()) {
+                QRect rect = child->geometry();
+                if (auto* label = qobject_cast<QLabel*>(child)) {
+                    const QRect box = label->contentsRect();
+                    const QSize picture = label->pixmap().deviceIndependentSize().toSize();
+                    rect =
+                        (picture.isEmpty() ? label->fontMetrics().boundingRect(
+                                                 box, int(label->alignment()), label->text())
+                                           : QStyle::alignedRect(Qt::LeftToRight,
+                                                                 label->alignment(), picture, box))
+                            .translated(label->pos());
+                }
+                const QString at = QString(" at %1 pt").arg(font.pointSizeF());
+                QVERIFY2(child->geometry().contains(rect),
+                         qPrintable(child->objectName() + " clipped" + at));
+                const bool onPicture =
+                    QStringList{"lblAbout", "Label1", "Label3"}.contains(child->objectName());
+                for (const auto& [name, other] : drawn) {
+                    QVERIFY2(!other.intersects(rect) || (onPicture && name == "background"),
+                             qPrintable(child->objectName() + " meets " + name + at));
+                }
+                drawn.emplace_back(child->objectName(), rect);
+            }
+            about->close();
+        }
     }
 
     void splitAndJoin_data() {
