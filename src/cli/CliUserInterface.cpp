@@ -28,19 +28,23 @@ Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {
     if (m_force) {
         return Answer::Yes;
     }
-    const bool split = question.run == ReplaceQuestion::Run::Split;
-    const bool one = question.files.size() == 1;
-    std::string text =
-        split ? "a split would replace " + std::to_string(question.files.size()) +
-                    (one ? " file that holds" : " files that hold") +
-                    " other work: join the set first, split with --own-folder, or give --force "
-                    "to replace " +
-                    (one ? "it" : "them")
-              : "a join would replace it: give the model file (.p) to write, or --force to "
-                "replace it";
-    text = "cindervaxel-cli: " + toText(question.given) + ": " + text + "\n";
-    for (const WorkInTheWay& file : question.files) {
-        text += "  " + toText(file.file) + ": " + file.why + "\n";
+    std::string text;
+    if (question.run == ReplaceQuestion::Run::Split) {
+        const bool one = question.files.size() == 1;
+        text = "cindervaxel-cli: " + toText(question.given) + ": a split would replace " +
+               std::to_string(question.files.size()) +
+               (one ? " file that holds" : " files that hold") +
+               " other work: join the set first, " +
+               (question.ownFolder ? "" : "split with --own-folder, ") +
+               "or give --force to replace " + (one ? "it" : "them") + "\n";
+        for (const WorkInTheWay& file : question.files) {
+            text += "  " + toText(file.file) + ": " + file.why + "\n";
+        }
+    } else {
+        // A join replaces one file: what it is says why it is kept.
+        text = "cindervaxel-cli: " + toText(question.given) + " is " + question.files.front().why +
+               ": a join would replace it; give another model file (.p) to write, or --force to "
+               "replace it\n";
     }
     m_messageShown = true;
     writeText(m_errors, text + "Error Code: " +

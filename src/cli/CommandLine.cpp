@@ -142,7 +142,7 @@ int join(const Invocation& call) {
                         call.has("--force"));
     if (AssembleModel(workspace, ui, call.operands[0], call.operands[1]) ==
         JoinResult::LengthDiffers) {
-        return kExitEnded;  // as the window ends the program
+        return kExitEnded;  // a set to mend first, told apart from other failures
     }
     return ui.messageShown() ? kExitMessage : kExitOk;
 }

@@ -49,6 +49,13 @@ JoinWatch::JoinWatch(const fs::path& index, const fs::path& dest, Options option
           std::make_unique<WatchedFiles>(m_index.parent_path(), namesOfTheSet(m_index), kQuiet)) {}
 
 int JoinWatch::run() {
+    {
+        Workspace workspace(nativeFileSystem());
+        CliUserInterface ui(m_err, Answer::Yes, m_options.force);
+        if (!checkJoin(workspace, ui, m_index, m_dest)) {
+            return 1;
+        }
+    }
     rebuild({});
     for (;;) {
         std::optional<std::vector<fs::path>> changed;
@@ -116,10 +123,11 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
     Workspace workspace(fileSystem);
     workspace.durable = m_options.sync;
     CliUserInterface ui(m_err, m_options.checkLengths ? Answer::Yes : Answer::No, m_options.force);
-    if (AssembleModel(workspace, ui, m_index, m_dest) != JoinResult::Joined) {
+    if (AssembleModel(workspace, ui, m_index, m_dest, m_wroteDest) != JoinResult::Joined) {
         line(what + ": not joined, " + kept);
         return;
     }
+    m_wroteDest = true;
     const std::chrono::duration<double, std::milli> took = Clock::now() - started;
     char ms[32];
     std::snprintf(ms, sizeof ms, " joined in %.1f ms", took.count());

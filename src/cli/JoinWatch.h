@@ -13,13 +13,14 @@ namespace cvx {
 // have changed and the writes have settled, until the program is interrupted. Each rebuild is
 // one line on `out`: the time, which files changed and how long the join took. A set that does
 // not fit keeps the last good model; its problems go to `err` once, as `check` names them, and
-// the watch waits for the next change.
+// the watch waits for the next change. A watch that can never join (an INDEX or a DEST that join
+// refuses, which no save to the set mends) ends at once.
 class JoinWatch {
 public:
     struct Options {
         bool recount = false;      // brings header.bin and the index up to date first
         bool checkLengths = true;  // refuses a set whose lengths do not fit
-        bool force = false;        // as join --force: replaces a DEST that is no model file
+        bool force = false;        // as join --force: replaces a DEST that holds other work
         bool sync = false;         // as join --sync
     };
 
@@ -32,7 +33,8 @@ public:
               Options options, std::FILE* out, std::FILE* err);
 
     // Joins, then waits and joins again after each change. Returns only after stop(), or when
-    // the folder can no longer be watched (the message shown): the exit status.
+    // the join is refused at the start or the folder can no longer be watched (the message
+    // shown): the exit status.
     int run();
 
     // Makes run() return; may be called from any thread.
@@ -48,6 +50,7 @@ private:
     std::FILE* m_out;
     std::FILE* m_err;
     std::unique_ptr<WatchedFiles> m_files;
+    bool m_wroteDest = false;  // DEST is the model that this watch wrote
 };
 
 }  // namespace cvx

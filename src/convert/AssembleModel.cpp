@@ -1,5 +1,9 @@
 #include "AssembleModel.h"
 
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
 #include "ErrorReport.h"
 #include "GivenFile.h"
 #include "SetNames.h"
@@ -37,13 +41,12 @@ const char* const kLengthQuestion =
     "Should Cindervaxel check, if the Filelengths are correct?\r\nRecommended: Yes";
 
 // The input files must survive the run: a destination that is one of them is refused.
-void refuseDestinationAmongInputs(Workspace& workspace, const fs::path& destination,
+void refuseDestinationAmongInputs(FileSystem& fileSystem, const fs::path& destination,
                                   const fs::path& index) {
-    FileSystem& fileSystem = workspace.fileSystem;
     bool isInput = fileSystem.sameFile(destination, index);
     for (const SectionInfo& info : sectionTable()) {
-        isInput = isInput || (workspace.files.isOpen(fileNumberOf(info.section)) &&
-                              fileSystem.sameFile(destination, names::sectionFile(info.section)));
+        isInput = isInput || fileSystem.sameFile(destination, index.parent_path() /
+                                                                  names::sectionFile(info.section));
     }
     if (isInput) {
         throw RunError(ErrorCode::PathFileAccessError, "it is one of the files to join",
@@ -57,7 +60,7 @@ void refuseDestinationAmongInputs(Workspace& workspace, const fs::path& destinat
 SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
                                     std::string& leftOut) {
     ModelState& model = workspace.model;
-    const std::string recount = "run cindervaxel-cli recount " + toText(index);
+    const std::string recount = runCommand("recount", index);
     FileHandle& headerFile = workspace.files.get(fileNumberOf(Section::Header));
     SectionLengths lengths{};
     try {
@@ -87,7 +90,7 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
             throw RunError(ErrorCode::BadFileNumber,
                            "its NumValue3 " + std::to_string(model.header.NumValue3()) +
                                " asks for value3.bin, which the index leaves out of the set",
-                           headerFile.path(), recount + " --add-value3");
+                           headerFile.path(), runCommand("recount --add-value3", index));
         }
         FileHandle& file = workspace.files.get(fileNumberOf(info.section));
         const std::int32_t length = lengths[indexOf(info.section)];
@@ -101,42 +104,149 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
     return lengths;
 }
 
-// The run itself: NotJoined when it ended early with its message shown.
+// The name of the set of the index `index`: "robot" of robot.asm.
+std::string setNameOf(const fs::path& index) {
+    return names::stemOf(index);
+}
+
+// Whether two names are the same but for the case of ASCII letters.
+bool sameNameApartFromCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Why the existing model `target` is not the set's own, to be replaced only when the user says so;
+// nothing when it is the set's: a model named as the set (robot.p for robot.asm, wherever it
+// lies), or one whose header is header.bin's but for the words that the split reads (a copy of
+// the model that the set came from).
+std::optional<std::string> anotherModel(FileSystem& fileSystem, const GivenFile& target,
+                                        const fs::path& destination, const fs::path& index) {
+    const std::string set = setNameOf(index);
+    if (sameNameApartFromCase(names::stemOf(destination), set)) {
+        return std::nullopt;
+    }
+    // A header.bin that is missing or cut short is told of by the join itself.
+    const fs::path header = index.parent_path() / names::sectionFile(Section::Header);
+    const std::optional<ModelHeader> setHeader = GivenFile::at(fileSystem, header, header).header();
+    if (setHeader && target.header()->sameOpaqueBytes(*setHeader)) {
+        return std::nullopt;
+    }
+    std::string why = "another model: its header is not " + set + "'s";
+    // Its own set, beside it or in its own folder, says whose it is.
+    try {
+        const fs::path itsIndex = names::indexOf(destination.filename());
+        const fs::path dir = destination.parent_path();
+        const std::optional<fs::path> itsFolder = names::ownFolderOf(destination.filename());
+        for (const std::optional<fs::path>& place :
+             {std::optional<fs::path>(fs::path()), itsFolder}) {
+            if (place && GivenFile::at(fileSystem, dir / *place / itsIndex, {}).kind() ==
+                             GivenFile::Kind::Index) {
+                why += "; its own set " + toText(*place / itsIndex) +
+                       (place->empty() ? " lies beside it" : " lies in its folder");
+                break;
+            }
+        }
+    } catch (const RunError&) {
+        // A name without an extension names no set; an index that cannot be read is none to
+        // speak of.
+    }
+    return why;
+}
+
+// Checks the index and the destination, as the join takes them; asks before a file of the user's
+// would be replaced. Returns true when the join may go on; otherwise tells why (or the user kept
+// the destination).
+bool checkGivenFiles(FileSystem& fileSystem, UserInterface& ui, const fs::path& index,
+                     const fs::path& destination, bool destinationIsOurs) {
+    using Kind = GivenFile::Kind;
+    const Wording& words = ui.words();
+    requireFileName(fileSystem, index, index, words);
+    requireFileName(fileSystem, destination, destination, words);
+    const GivenFile given = GivenFile::at(fileSystem, index, index);
+    if (!given.isFile()) {
+        ui.ShowMessage(
+            {kFileDoesNotExist, causeOf(ErrorCode::FileNotFound).title,
+             given.line(given.kind() == Kind::Missing ? given.indexHint(fileSystem, words)
+                                                      : "give the index file (.asm) of the set"),
+             given.kind() == Kind::Missing ? ErrorCode::FileNotFound
+                                           : ErrorCode::PathFileAccessError});
+        return false;
+    }
+
+    // A slip of the keyboard is refused before anything is opened for writing: the model where
+    // the index belongs, or the index where the model to write belongs, or both.
+    const GivenFile target = GivenFile::at(fileSystem, destination, destination);
+    if (given.kind() == Kind::Model && target.ofASet()) {
+        throw RunError(ErrorCode::PathFileAccessError,
+                       "it is a model file and " + toText(destination) +
+                           " is a file of a set: the two seem swapped",
+                       index, words.swapped);
+    }
+    // An index cut short, or damaged beyond its signature, is written anew from the set.
+    const std::string anew = runCommand("recount --new-index", index) +
+                             " to write it anew from header.bin and the section files";
+    const bool headerBeside =
+        fileSystem.kindOf(index.parent_path() / names::sectionFile(Section::Header)) ==
+        FileKind::Regular;
+    if (given.kind() == Kind::Other && given.namedAsIndex() && headerBeside) {
+        throw given.refusal("an index file", anew);
+    }
+    if (given.kind() == Kind::Model || given.kind() == Kind::SectionFile ||
+        given.kind() == Kind::Other) {
+        throw given.refusal("an index file", given.indexHint(fileSystem, words));
+    }
+    if (target.ofASet()) {
+        throw target.refusal("a model file", "give the model file (.p) to write");
+    }
+    if (given.kind() == Kind::IndexOfOtherLength &&
+        given.size() < std::int64_t{SectionIndex::kSize}) {
+        throw RunError(ErrorCode::InputPastEndOfFile, "it" + given.seemsToBe(), index, anew);
+    }
+    refuseDestinationAmongInputs(fileSystem, destination, index);
+
+    // The set's own model is replaced as a matter of course, and so is an empty file; any other
+    // file holds work of the user's.
+    std::optional<std::string> inTheWay;
+    if (target.kind() == Kind::Model && !destinationIsOurs) {
+        inTheWay = anotherModel(fileSystem, target, destination, index);
+    } else if (target.isFile() && target.kind() != Kind::Model && target.size() > 0) {
+        inTheWay = target.content().empty()
+                       ? "no model file: its " + std::to_string(target.size()) +
+                             " bytes hold no model's header and sections"
+                       : target.content() + " of " + std::to_string(target.size()) +
+                             " bytes, no model file";
+    }
+    return !inTheWay ||
+           ui.AskToReplace({ReplaceQuestion::Run::Join, destination, {{destination, *inTheWay}}}) ==
+               Answer::Yes;
+}
+
+// How far a run got: until the destination is taken, a failure is a refusal of what was given,
+// which no change to the set mends.
+struct Progress {
+    bool accepted = false;
+};
+
+// The run itself: NotJoined or Refused when it ended early with its message shown.
 JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
-                    const fs::path& DestPath) {
+                    const fs::path& DestPath, bool destinationIsOurs, Progress& progress) {
     FileSystem& fileSystem = workspace.fileSystem;
     FileTable& files = workspace.files;
     const fs::path index = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
     const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
-
-    using Kind = GivenFile::Kind;
-    requireFileName(index, index, ui.words());
-    requireFileName(destination, destination, ui.words());
-    const GivenFile given = GivenFile::at(fileSystem, index, index);
-    if (!given.isFile()) {
-        ui.ShowMessage(
-            {kFileDoesNotExist, kErrorTitle,
-             given.line(given.kind() == Kind::Missing ? given.indexHint(fileSystem, ui.words())
-                                                      : "give the index file (.asm) of the set"),
-             given.kind() == Kind::Missing ? ErrorCode::FileNotFound
-                                           : ErrorCode::PathFileAccessError});
-        return JoinResult::NotJoined;
+    if (!checkGivenFiles(fileSystem, ui, index, destination, destinationIsOurs)) {
+        return JoinResult::Refused;
     }
-
-    // A slip of the keyboard is refused before anything is opened for writing: the model where
-    // the index belongs, or the index where the model to write belongs.
-    if (given.kind() == Kind::Model || given.kind() == Kind::SectionFile) {
-        throw given.refusal("an index file", given.indexHint(fileSystem, ui.words()));
-    }
+    // What a model there held in no section goes with it.
     const GivenFile target = GivenFile::at(fileSystem, destination, destination);
-    if (target.ofASet()) {
-        throw target.refusal("a model file", "give the model file (.p) to write");
-    }
     FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(index));
     fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, index));
     SectionIndex::Bytes record;
     readExactly(indexFile, 0, record);
     workspace.model.index = SectionIndex::decode(record);
+    workspace.model.indexFile = index;
     files.release(kIndexFile);
 
     const SectionIndex& sectionIndex = workspace.model.index;
@@ -146,23 +256,16 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
             return JoinResult::NotJoined;
         }
     }
-    refuseDestinationAmongInputs(workspace, destination, index);
-    // Another model is replaced as a matter of course; any other file holds work of the user's.
-    if (target.isFile() && target.kind() != Kind::Model && target.size() > 0) {
-        ReplaceQuestion question{ReplaceQuestion::Run::Join, destination, {}};
-        question.files.push_back({destination, "it is no model file: its " +
-                                                   std::to_string(target.size()) +
-                                                   " bytes hold no model's header and sections"});
-        if (ui.AskToReplace(question) == Answer::No) {
-            files.closeAll();
-            return JoinResult::NotJoined;
-        }
-    }
-
     ReplacingFile& output =
         files.open(kDestinationFile, ReplacingFile::create(fileSystem, destination));
+    progress.accepted = true;  // a destination that can be written
 
-    if (ui.AskYesNo(kLengthQuestion, "File Lengths") == Answer::Yes) {
+    const Answer check = ui.AskYesNo(kLengthQuestion, "File Lengths");
+    if (check == Answer::Cancel) {
+        files.closeAll();
+        return JoinResult::NotJoined;
+    }
+    if (check == Answer::Yes) {
         for (const SectionInfo& info : sectionTable()) {
             if (!isListed(sectionIndex, info)) {
                 continue;
@@ -188,10 +291,16 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
         fileSystem.syncFolder(output.path().parent_path());
     }
     files.closeAll();
+    if (target.kind() == GivenFile::Kind::Model && target.unownedBytes() > 0) {
+        const std::string name = toText(destination.filename());
+        ui.ShowNote(toText(destination) + " held " + std::to_string(target.unownedBytes()) +
+                    (target.unownedBytes() == 1 ? " byte" : " bytes") + " in no section; the new " +
+                    name + " leaves them out, as a join of a set always does");
+    }
     if (!leftOut.empty()) {
         ui.ShowNote(toText(destination) + " leaves out bytes of " + leftOut +
-                    ", as header.bin's counts do not reach them: run cindervaxel-cli recount " +
-                    toText(index) + " to count them in");
+                    ", as header.bin's counts do not reach them: " + runCommand("recount", index) +
+                    " to count them in");
     }
     return JoinResult::Joined;
 }
@@ -221,7 +330,8 @@ bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
                         detailLine(workspace.files.get(number).path(),
                                    "it is " + std::to_string(size) + " bytes, the index records " +
                                        std::to_string(Must),
-                                   "run cindervaxel-cli check on the index to see what to do"),
+                                   runCommand("check", workspace.model.indexFile) +
+                                       " to see whether a recount mends it"),
                         std::nullopt});
         workspace.files.closeAll();
         return false;
@@ -229,14 +339,29 @@ bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, Fi
     return true;
 }
 
-JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
-                         const fs::path& DestPath) {
-    ui.SetBusy(true);
-    JoinResult result = JoinResult::NotJoined;
+bool checkJoin(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
+               const fs::path& DestPath, bool destinationIsOurs) {
     try {
-        result = assemble(workspace, ui, IndexPath, DestPath);
+        FileSystem& fileSystem = workspace.fileSystem;
+        return checkGivenFiles(
+            fileSystem, ui, resolveAgainstCurrentDirectory(fileSystem, IndexPath),
+            resolveAgainstCurrentDirectory(fileSystem, DestPath), destinationIsOurs);
     } catch (const std::exception&) {
         handleOperationError(workspace.files, ui, ErrorCode::FileNotFound);
+    }
+    return false;
+}
+
+JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
+                         const fs::path& DestPath, bool destinationIsOurs) {
+    ui.SetBusy(true);
+    JoinResult result = JoinResult::NotJoined;
+    Progress progress;
+    try {
+        result = assemble(workspace, ui, IndexPath, DestPath, destinationIsOurs, progress);
+    } catch (const std::exception&) {
+        handleOperationError(workspace.files, ui, ErrorCode::FileNotFound);
+        result = progress.accepted ? JoinResult::NotJoined : JoinResult::Refused;
     }
     ui.SetBusy(false);
     return result;

@@ -27,7 +27,7 @@ const char* const kNotAWholeModel =
 // Changes into the model's directory. A pattern is refused with code 64, a path that names
 // nothing with code 76, a device with 75 as a file of the wrong kind.
 void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
-    requireFileName(source, source, words);
+    requireFileName(fileSystem, source, source, words);
     const FileKind kind = fileSystem.kindOf(source);
     if (kind == FileKind::None) {
         throw RunError(
@@ -51,6 +51,9 @@ RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path
     if (given.ofASet()) {
         return given.refusal("a model file", "give the model file (.p); a set is joined with " +
                                                  std::string(words.join));
+    }
+    if (!given.content().empty()) {
+        return given.refusal("a model file", "give the model file (.p)");
     }
     return error.about(source, kNotAWholeModel);
 }
@@ -209,9 +212,10 @@ fs::path ownFolderOf(FileSystem& fileSystem, const fs::path& source, const Wordi
     return *folder;
 }
 
-void DisassembleModel(Workspace& workspace, UserInterface& ui, const fs::path& SourcePath,
-                      bool CreateOwnFolder) {
+std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& ui,
+                                          const fs::path& SourcePath, bool CreateOwnFolder) {
     ui.SetBusy(true);
+    std::optional<SplitDone> done;
     FileSystem& fileSystem = workspace.fileSystem;
     const Wording& words = ui.words();
     fs::path directory;  // the model's
@@ -235,11 +239,11 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const fs::path& S
         }
         const std::vector<WorkInTheWay> inTheWay =
             compareOutputs(workspace, plan, folder, outputs, record);
-        if (!inTheWay.empty() &&
-            ui.AskToReplace({ReplaceQuestion::Run::Split, source, inTheWay}) == Answer::No) {
+        if (!inTheWay.empty() && ui.AskToReplace({ReplaceQuestion::Run::Split, source, inTheWay,
+                                                  CreateOwnFolder}) != Answer::Yes) {
             workspace.files.closeAll();
             ui.SetBusy(false);
-            return;
+            return std::nullopt;
         }
 
         // Every file is written whole before the first takes its name: a failure on the way
@@ -269,6 +273,10 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const fs::path& S
         if (madeFolder) {
             interrupts::forget(folder);
         }
+        done = SplitDone{folder, plan.indexFile, outputs.size(),
+                         static_cast<std::size_t>(std::count_if(
+                             outputs.begin(), outputs.end(),
+                             [](const Output& output) { return !output.unchanged; }))};
         if (plan.layout.unownedBytes() > 0) {
             const std::int32_t first = plan.layout.frontEnd();
             ui.ShowNote(toText(source) + " has " + std::to_string(plan.layout.unownedBytes()) +
@@ -292,6 +300,7 @@ void DisassembleModel(Workspace& workspace, UserInterface& ui, const fs::path& S
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
     }
     ui.SetBusy(false);
+    return done;
 }
 
 std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui,

@@ -14,6 +14,19 @@ inline constexpr const char* kFileDoesNotExist = "File does not exist!";
 // Returns "An unkown Error has occured!", CR LF, "Error Code: " and `code` in decimal.
 std::string unknownErrorText(ErrorCode code);
 
+// What an error of a code says of its cause, as a message's title ("File Cut Short") and first
+// line ("A file is shorter than the bytes it must give."); no line for a code that only a fault
+// of the program raises.
+struct Cause {
+    const char* title;
+    const char* heading;  // nullptr: not foreseen
+};
+Cause causeOf(ErrorCode code);
+
+// Returns the advice to run the command-line tool's `command` on `file`, the file quoted for this
+// system's shell: "run cindervaxel-cli recount '/m/My Models/robot.asm'".
+std::string runCommand(const std::string& command, const std::filesystem::path& file);
+
 // Returns what the user can do about an error of `code`, where the place that raised it knew no
 // better: "free some space on the disk ... and try again".
 const char* usualRemedy(ErrorCode code);
@@ -28,9 +41,10 @@ std::string detailLine(const std::filesystem::path& file, const std::string& cau
 // names none.
 std::string detailLine(const RunError& error);
 
-// The message of an operation's error handler: "File does not exist!" for `expected`, the one
-// code the operation expects, and the unknown-error text with the code for every other code.
-// Title "Error"; `error`'s detail line below it.
+// The message of an operation's error handler, titled by its cause: "File does not exist!" for
+// `expected`, the one code the operation expects; for every other code the cause's line and the
+// code, or the unknown-error text with the code where the cause was not foreseen. `error`'s
+// detail line below it.
 void reportError(UserInterface& ui, const RunError& error, ErrorCode expected);
 
 // The error handler at the end of an operation; call it only inside a catch block. Closes every

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <string_view>
 
 #include "SetNames.h"
@@ -20,20 +21,66 @@ struct Peek {
     std::vector<std::uint8_t> head;
 
     bool beginsLikeIndex() const { return size > 0 && SectionIndex::beginsLikeRecord(head); }
-    bool isModel() const {
+    // The layout of the model that the file is; nothing when it is none.
+    std::optional<ModelLayout> model() const {
         if (head.size() < ModelHeader::kSize || size > std::numeric_limits<std::int32_t>::max()) {
-            return false;
+            return std::nullopt;
         }
         ModelHeader::Bytes header;
         std::copy_n(head.begin(), header.size(), header.begin());
         try {
-            ModelLayout::compute(ModelHeader(header), static_cast<std::int32_t>(size));
-            return true;
+            return ModelLayout::compute(ModelHeader(header), static_cast<std::int32_t>(size));
         } catch (const RunError&) {
-            return false;
+            return std::nullopt;
         }
     }
 };
+
+// What the first bytes of a file say it is, for the kinds of files that modders keep beside their
+// models; empty when they say nothing.
+std::string contentOf(const std::vector<std::uint8_t>& head) {
+    const std::string_view bytes(reinterpret_cast<const char*>(head.data()), head.size());
+    static constexpr std::pair<std::string_view, const char*> kSignatures[] = {
+        {"\x89PNG\r\n\x1a\n", "a PNG picture"},
+        {"\xff\xd8\xff", "a JPEG picture"},
+        {"GIF8", "a GIF picture"},
+        {"DDS ", "a DDS texture"},
+        {"RIFF", "a RIFF file (sound, video or picture)"},
+        {"PK\x03\x04", "a ZIP archive"},
+        {"PK\x05\x06", "a ZIP archive"},
+        {"Rar!\x1a\x07", "a RAR archive"},
+        {"7z\xbc\xaf\x27\x1c", "a 7-Zip archive"},
+        {"\x1f\x8b", "a gzip archive"},
+        {"%PDF-", "a PDF document"},
+        {"MZ", "a Windows program"},
+        {"\x7f"
+         "ELF",
+         "a program"},
+    };
+    for (const auto& [signature, name] : kSignatures) {
+        if (bytes.starts_with(signature)) {
+            return name;
+        }
+    }
+    // Text: UTF-8 (its last character may be cut off) without control characters but line ends
+    // and tabs.
+    bool text = !bytes.empty();
+    for (std::size_t i = 0; text && i < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = byte < 0x80    ? 1
+                                   : byte >= 0xF5 ? 0
+                                   : byte >= 0xF0 ? 4
+                                   : byte >= 0xE0 ? 3
+                                   : byte >= 0xC2 ? 2
+                                                  : 0;
+        text = length > 0 && (byte >= 0x20 || byte == '\n' || byte == '\r' || byte == '\t');
+        for (std::size_t k = 1; text && k < length && i + k < bytes.size(); ++k) {
+            text = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+        }
+        i += std::max<std::size_t>(length, 1);
+    }
+    return text ? "a text file" : "";
+}
 
 Peek peek(FileSystem& fileSystem, const std::filesystem::path& path) {
     const std::unique_ptr<FileHandle> file = fileSystem.openRead(path);
@@ -107,14 +154,30 @@ GivenFile GivenFile::at(FileSystem& fileSystem, const std::filesystem::path& pat
         std::any_of(sectionTable().begin(), sectionTable().end(), [&](const SectionInfo& info) {
             return names::sectionFile(info.section) == path.filename();
         });
+    const std::optional<ModelLayout> model = found.model();
     file.m_kind = found.beginsLikeIndex() && found.size == std::int64_t{SectionIndex::kSize}
                       ? Kind::Index
                   : sectionFile ? Kind::SectionFile
                   : found.beginsLikeIndex() || (found.size == 0 && names::isIndexName(path))
                       ? Kind::IndexOfOtherLength
-                  : found.isModel() ? Kind::Model
-                                    : Kind::Other;
+                  : model ? Kind::Model
+                          : Kind::Other;
+    file.m_head = found.head;
+    if (file.m_kind == Kind::Model) {
+        file.m_unowned = model->unownedBytes();
+    } else if (file.m_kind == Kind::Other) {
+        file.m_content = contentOf(found.head);
+    }
     return file;
+}
+
+std::optional<ModelHeader> GivenFile::header() const {
+    if (m_head.size() < ModelHeader::kSize) {
+        return std::nullopt;
+    }
+    ModelHeader::Bytes header;
+    std::copy_n(m_head.begin(), header.size(), header.begin());
+    return ModelHeader(header);
 }
 
 bool GivenFile::namedAsIndex() const {
@@ -139,9 +202,11 @@ std::string GivenFile::seemsToBe() const {
         case Kind::Model:
             return " is a model file (its header's counts fit its " + bytes(m_size) + ")";
         case Kind::Other:
-            return " is " + bytes(m_size) + " that do not begin as an index file does ('" +
-                   std::string(SectionIndex::kSignature) + std::string(SectionIndex::kVersion) +
-                   "')";
+            return m_content.empty()
+                       ? " is " + bytes(m_size) + " that do not begin as an index file does ('" +
+                             std::string(SectionIndex::kSignature) +
+                             std::string(SectionIndex::kVersion) + "')"
+                       : " is " + m_content + " of " + bytes(m_size);
     }
     return {};
 }
@@ -204,13 +269,16 @@ RunError GivenFile::refusal(const std::string& wanted, const std::string& remedy
                     m_given, remedy);
 }
 
-void requireFileName(const std::filesystem::path& path, const std::filesystem::path& given,
-                     const Wording& words) {
+void requireFileName(FileSystem& fileSystem, const std::filesystem::path& path,
+                     const std::filesystem::path& given, const Wording& words) {
     if (path.filename().native().find_first_of(std::filesystem::path("*?").native()) !=
         std::filesystem::path::string_type::npos) {
-        throw RunError(ErrorCode::BadFileName,
-                       "its name holds * or ?, which make it a pattern, not the name of a file",
-                       given, words.chooseFile);
+        // Where a system allows such a name, a file may bear it: renamed, it can be given.
+        const bool there = fileSystem.kindOf(path) != FileKind::None;
+        throw RunError(
+            ErrorCode::BadFileName,
+            "its name holds * or ?, which make it a pattern, not the name of a file", given,
+            there ? "rename the file without * and ?, then give its new name" : words.chooseFile);
     }
 }
 

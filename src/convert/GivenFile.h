@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "UserInterface.h"
 #include "files/FileSystem.h"
+#include "formats/ModelHeader.h"
 
 namespace cvx {
 
@@ -40,6 +42,14 @@ public:
     bool isFile() const {
         return m_kind != Kind::Missing && m_kind != Kind::Folder && m_kind != Kind::Special;
     }
+    // What the first bytes of a file of no kind of ours say it is ("a PNG picture", "a text
+    // file"); empty when they say nothing.
+    const std::string& content() const { return m_content; }
+    // The header of a model, or the first 128 bytes of a file that has them; nothing for a file
+    // shorter than that.
+    std::optional<ModelHeader> header() const;
+    // The bytes of a model that no section holds.
+    std::int32_t unownedBytes() const { return m_unowned; }
     // True for a file of a split set: an index file, whole or not, or a section file.
     bool ofASet() const {
         return m_kind == Kind::Index || m_kind == Kind::IndexOfOtherLength ||
@@ -73,12 +83,16 @@ private:
     std::filesystem::path m_given;
     Kind m_kind = Kind::Missing;
     std::int64_t m_size = 0;
+    std::string m_content;
+    std::vector<std::uint8_t> m_head;  // the first bytes, as many as a model's header
+    std::int32_t m_unowned = 0;
 };
 
 // Refuses, with code 64, a path whose name holds "*" or "?": a pattern, never taken for the name
-// of a file, also where a system would take it. `given` is the path as the user gave it.
-void requireFileName(const std::filesystem::path& path, const std::filesystem::path& given,
-                     const Wording& words);
+// of a file, also where a system would take it (a file of that name is to be renamed). `given` is
+// the path as the user gave it.
+void requireFileName(FileSystem& fileSystem, const std::filesystem::path& path,
+                     const std::filesystem::path& given, const Wording& words);
 
 // Returns the names of the files in `folder` that begin as index files do, sorted: the sets that
 // lie there.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 
+#include "ErrorReport.h"
 #include "GivenFile.h"
 #include "SetNames.h"
 #include "files/PathText.h"
@@ -83,7 +84,7 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given
     readExactly(side.open(fileSystem, path), 0, record);
     const SectionIndex index = SectionIndex::decode(record);
     const std::string shown = toText(given);
-    const std::string check = "run cindervaxel-cli check " + shown + " to see what to do";
+    const std::string check = runCommand("check", given) + " to see what to do";
     auto nameOf = [&](const SectionInfo& info) {
         return given.parent_path() / names::sectionFile(info.section);
     };
@@ -119,7 +120,7 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given
             throw RunError(ErrorCode::BadFileNumber,
                            "its NumValue3 " + std::to_string(side.header.NumValue3()) +
                                " asks for value3.bin, which the index leaves out of the set",
-                           header, "run cindervaxel-cli recount --add-value3 " + shown);
+                           header, runCommand("recount --add-value3", given));
         }
         const std::int64_t size = file ? file->size() : 0;
         if (size < length) {
@@ -141,7 +142,7 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given
 // The model that the file `given` is or stands for; trouble when it is neither model nor index.
 Side sideOf(FileSystem& fileSystem, const fs::path& given, std::vector<std::string>& notes) {
     const fs::path path = resolveAgainstCurrentDirectory(fileSystem, given);
-    requireFileName(path, given, kCommandLineWording);
+    requireFileName(fileSystem, path, given, kCommandLineWording);
     const GivenFile file = GivenFile::at(fileSystem, path, given);
     using Kind = GivenFile::Kind;
     switch (file.kind()) {
@@ -155,13 +156,17 @@ Side sideOf(FileSystem& fileSystem, const fs::path& given, std::vector<std::stri
         case Kind::IndexOfOtherLength:
             throw RunError(ErrorCode::PathFileAccessError, "it" + file.seemsToBe(), given,
                            file.kind() == Kind::IndexOfOtherLength
-                               ? "run cindervaxel-cli recount --new-index " + toText(given) +
-                                     " to write it anew"
+                               ? runCommand("recount --new-index", given) + " to write it anew"
                                : "give a model file (.p) or an index file (.asm)");
         case Kind::SectionFile:
             throw file.refusal("a model file or an index file", file.indexHint(fileSystem));
+        case Kind::Other:
+            if (!file.content().empty()) {
+                throw file.refusal("a model file or an index file",
+                                   "give a model file (.p) or an index file (.asm)");
+            }
+            break;  // reading it as a model says what is wrong with it
         case Kind::Model:
-        case Kind::Other:  // reading it as a model says what is wrong with it
             break;
     }
     return modelSide(fileSystem, path, given);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include "formats/ModelHeader.h"
 #include "formats/SectionIndex.h"
 
@@ -14,6 +16,7 @@ namespace cvx {
 struct ModelState {
     ModelHeader header;
     SectionIndex index;
+    std::filesystem::path indexFile;  // the index file of the join that runs, for its messages
 };
 
 }  // namespace cvx

@@ -4,6 +4,7 @@
 #include <limits>
 #include <tuple>
 
+#include "ErrorReport.h"
 #include "GivenFile.h"
 #include "SetNames.h"
 #include "files/PathText.h"
@@ -54,7 +55,7 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::filesystem::
                    shown, file.isFile() ? std::optional(file.size()) : std::nullopt,
                    {std::int64_t{SectionIndex::kSize}},
                    file.seemsToBe() + (indexLike ? "" : ", not an index file"),
-                   rewritable ? "run cindervaxel-cli recount --new-index " + shown +
+                   rewritable ? runCommand("recount --new-index", given) +
                                     " to write it anew from header.bin and the section files"
                               : hint);
 }
@@ -85,7 +86,7 @@ SectionSet SectionSet::read(FileSystem& fileSystem, const std::filesystem::path&
                             Index index) {
     SectionSet set;
     const std::filesystem::path path = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
-    requireFileName(path, IndexPath, kCommandLineWording);
+    requireFileName(fileSystem, path, IndexPath, kCommandLineWording);
     set.m_folder = path.parent_path();
     set.m_newIndex = index == Index::New;
     set.m_refusal = refusalOf(fileSystem, IndexPath, path, set.m_newIndex);
@@ -113,7 +114,45 @@ SectionSet SectionSet::read(FileSystem& fileSystem, const std::filesystem::path&
             set.m_header = header;
         }
     }
+    set.m_otherOwner = set.otherOwner(fileSystem);
     return set;
+}
+
+std::optional<std::string> SectionSet::otherOwner(FileSystem& fileSystem) const {
+    const std::optional<SectionLengths> lengths = lengthsOf(m_header);
+    // What an index must record to be the files' own: each listed file as long as it is, and as
+    // header.bin's counts say.
+    auto fits = [&](const SectionIndex& index) {
+        for (const SectionInfo& info : sectionTable()) {
+            const std::size_t i = indexOf(info.section);
+            const std::optional<std::int64_t> recorded = index.expectedLength(info.section);
+            if (recorded && (m_sizes[i] != recorded || (*lengths)[i] != *recorded)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!lengths || fits(m_index)) {
+        return std::nullopt;
+    }
+    for (const std::filesystem::path& name : indexFilesIn(fileSystem, m_folder)) {
+        if (name == m_indexFile) {
+            continue;
+        }
+        try {
+            SectionIndex::Bytes record;
+            const std::unique_ptr<FileHandle> file = fileSystem.openRead(m_folder / name);
+            if (file->size() == std::int64_t{SectionIndex::kSize}) {
+                readExactly(*file, 0, record);
+                if (fits(SectionIndex::decode(record))) {
+                    return toText(name);
+                }
+            }
+        } catch (const RunError&) {
+            // One that cannot be read tells nothing of whose the files are.
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<SectionSet::Row> SectionSet::rows() const {
@@ -136,9 +175,22 @@ std::vector<SectionSet::Row> SectionSet::rows() const {
     return rows;
 }
 
+Problem SectionSet::otherSet() const {
+    return problem("other-set", m_indexName, std::nullopt, {},
+                   " does not fit the section files beside it, which fit " + *m_otherOwner +
+                       " exactly: they are another model's set, and a recount would make " +
+                       m_indexName + " describe them",
+                   "join " + *m_otherOwner +
+                       " for that model; split this one again, into a "
+                       "folder of its own, for its files");
+}
+
 std::vector<Problem> SectionSet::problems() const {
     if (m_refusal) {
         return {*m_refusal};
+    }
+    if (m_otherOwner) {
+        return {otherSet()};
     }
     const std::vector<Row> rows = this->rows();
     if (std::all_of(rows.begin(), rows.end(), [](const Row& row) { return row.agrees; })) {
@@ -273,8 +325,8 @@ std::optional<CountValues> SectionSet::countFiles(bool withValue3,
 
 SectionSet::Recount SectionSet::recount(Value3 value3) const {
     Recount result;
-    if (m_refusal) {
-        result.problems.push_back(*m_refusal);
+    if (m_refusal || m_otherOwner) {
+        result.problems.push_back(m_refusal ? *m_refusal : otherSet());
         return result;
     }
     const std::optional<ModelHeader> old =

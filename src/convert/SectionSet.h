@@ -56,7 +56,9 @@ public:
 
     // The ten rows of the check (none for a refused index), and every problem that keeps a join
     // with the length check from giving a model made of exactly these files. Where recount mends
-    // them, the problems say "run recount"; where it cannot, they are those recount names.
+    // them, the problems say "run recount"; where it cannot, they are those recount names. Files
+    // that fit another index beside this one exactly are that set's: the one problem then says
+    // so, and recount refuses them too.
     std::vector<Row> rows() const;
     std::vector<Problem> problems() const;
 
@@ -92,6 +94,10 @@ private:
     // Sets `result`'s index record from its header, as a split would write it, and notes what
     // changes.
     void reindex(Recount& result) const;
+    // Another index beside this one whose record the files and header.bin fit exactly, when this
+    // one's does not; and the problem that tells of it.
+    std::optional<std::string> otherOwner(FileSystem& fileSystem) const;
+    Problem otherSet() const;
 
     std::filesystem::path m_folder;
     std::filesystem::path m_indexFile;  // its name, as the folder lists it
@@ -101,6 +107,8 @@ private:
     SectionIndex m_index;
     std::optional<ModelHeader::Bytes> m_header;  // header.bin's first 128 bytes
     std::array<std::optional<std::int64_t>, kSectionCount> m_sizes{};  // nothing: missing
+    // Another index beside this one that the files and header.bin fit exactly: theirs.
+    std::optional<std::string> m_otherOwner;
 };
 
 }  // namespace cvx

@@ -9,10 +9,12 @@
 
 namespace cvx {
 
-enum class Answer { Yes, No };
+// An answer to a question. Cancel: the user closed the question without answering it (Escape);
+// the run ends and writes nothing.
+enum class Answer { Yes, No, Cancel };
 
-// The exit status of a program that a front end ends because a join found a section file whose
-// length differs from the index (JoinResult::LengthDiffers), in both programs.
+// The exit status of the command line when a join found a section file whose length differs from
+// the index (JoinResult::LengthDiffers).
 inline constexpr int kExitEnded = 3;
 
 // What an operation tells the user when a run ends early.
@@ -29,24 +31,29 @@ struct Wording {
     const char* splitIt;           // "... first, and give the index file (.asm) that it writes"
     const char* withoutOwnFolder;  // "rename the model, or ..."
     const char* chooseFile;        // what to do instead of typing a pattern
+    const char* swapped;           // what to do when the index and the model to write are swapped
 };
 
-inline constexpr Wording kCommandLineWording{"join", "split it", "split it without --own-folder",
-                                             "give the name of one file"};
+inline constexpr Wording kCommandLineWording{
+    "join", "split it", "split it without --own-folder", "give the name of one file",
+    "give the index file (.asm) first and the model file (.p) to write second"};
 
 // A file that a run would replace although it holds something else than the run would write,
 // and why it seems to be work of the user's.
 struct WorkInTheWay {
     std::filesystem::path file;
-    std::string why;  // "it differs from robot.p's section"
+    // A split's: "edited: it differs from robot.p's section"; a join's, what the file is:
+    // "another model: its header is not robot's".
+    std::string why;
 };
 
 // A run that would replace work of the user's: a split over the files of a set (another model's,
-// or this model's edited one), or a join over a file that is no model.
+// or this model's edited one), or a join over another model or a file that is no model.
 struct ReplaceQuestion {
     enum class Run { Split, Join } run;
     std::filesystem::path given;  // the model to split, or the model file to write
     std::vector<WorkInTheWay> files;
+    bool ownFolder = false;  // a split into the model's own folder
 };
 
 // All that the operations know of the user interface. The main window implements it with message
@@ -64,11 +71,12 @@ public:
     virtual void ShowNote(const std::string& text) = 0;
 
     // Asks `text` under `title` with the question icon and the buttons Yes and No, Yes being the
-    // default, and returns the answer.
+    // default, and returns the answer; Cancel when the user closed the question instead.
     virtual Answer AskYesNo(const std::string& text, const std::string& title) = 0;
 
     // Asks whether the files of `question` may be replaced; the answer that keeps them is the
-    // default. A front end that cannot ask says why it keeps them and answers No.
+    // default, and Cancel keeps them too. A front end that cannot ask says why it keeps them and
+    // answers No.
     virtual Answer AskToReplace(const ReplaceQuestion& question) = 0;
 
     // Says that the operation the user started is running (true) or has ended (false): a window

@@ -16,4 +16,15 @@ std::filesystem::path toPath(std::string_view text);
 // Returns `path` as UTF-8 text.
 std::string toText(const std::filesystem::path& path);
 
+// The shells that a suggested command is pasted into.
+enum class Shell { Posix, Cmd };
+
+// Returns `text` as one argument for `shell`, quoted only where the shell would split or expand
+// it: in single quotes for a POSIX shell (a single quote inside as '\''), in double quotes for
+// cmd.
+std::string shellQuoted(std::string_view text, Shell shell);
+
+// Returns `path` as one argument of a command to paste into this system's shell.
+std::string commandArgument(const std::filesystem::path& path);
+
 }  // namespace cvx

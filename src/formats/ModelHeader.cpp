@@ -20,4 +20,15 @@ CountValues ModelHeader::counts() const {
     return values;
 }
 
+bool ModelHeader::sameOpaqueBytes(const ModelHeader& other) const {
+    ModelHeader a = *this, b = other;
+    a.setModelType(0);
+    b.setModelType(0);
+    for (const CountWord& word : kCountTable) {
+        a.setCount(word.count, 0);
+        b.setCount(word.count, 0);
+    }
+    return a.m_bytes == b.m_bytes;
+}
+
 }  // namespace cvx

@@ -80,6 +80,10 @@ public:
 
     std::int32_t NumValue3() const { return count(Count::NumValue3); }
 
+    // True when the 100 opaque bytes, all but ModelType and the counts, equal `other`'s: the
+    // header of the same model, whatever its counts and type say now.
+    bool sameOpaqueBytes(const ModelHeader& other) const;
+
 private:
     std::int32_t word(std::size_t offset) const;
     void setWord(std::size_t offset, std::int32_t value);

@@ -17,6 +17,13 @@
 
 namespace cvx::test {
 
+// How a path with a blank is quoted in a command to paste into this system's shell.
+#ifdef _WIN32
+const std::string kQuote = "\"";
+#else
+const std::string kQuote = "'";
+#endif
+
 // A bad command line is named in one line (status 2); what goes wrong in a command is told on
 // standard error under the title of its message, then the file, the cause and the next step
 // (status 1). Nothing goes to standard output.
@@ -58,8 +65,9 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
          missing("missing.asm", "give the index file (.asm) of the set", 53)},
         {{"join", "--", dir.text("a.asm"), dir.text("x.p")},
          1,
-         bad + dir.text("header.bin") +
-             ": the index lists it, but it is not beside the index: put it back\nError Code: 53\n"},
+         bad + dir.text("a.asm") +
+             ": it is 64 bytes that do not begin as an index file does ('CINDERVAXEL 1.00'), not "
+             "an index file: give the index file (.asm) of the set\nError Code: 75\n"},
     };
     for (const auto& row : rows) {
         const CliRun result = run(row.args);
@@ -141,7 +149,15 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
     tree["m"] = {};  // a file in the way of m.p's own folder
     tree["damaged.p"] = Bytes(100);
     tree["empty.txt"] = {};
-    tree["junk.dat"] = Bytes(200, 0x55);  // as long as a model, with no model's counts
+    tree["junk.dat"] = Bytes(200, 0x05);  // as long as a model, with no model's counts
+    tree["photo.png"] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13};
+    tree["notes.txt"] = Bytes(300, 'a');
+    for (const auto& [name, bytes] : splitOf(robot)) {  // with poly.bin cut short
+        tree["my set/" + name] = name == "poly.bin" ? Bytes(10) : bytes;
+    }
+#ifndef _WIN32  // a name that Windows does not allow
+    tree["what?.p"] = robot;
+#endif
     tree["cut/short.asm"] = Bytes(tree["robot.asm"].begin(), tree["robot.asm"].end() - 4);
     tree["cut/long.asm"] = tree["robot.asm"];
     tree["cut/long.asm"].resize(68);
@@ -189,6 +205,26 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
         {{"split", "--own-folder", at("..p")},
          "its name gives no folder of its own",
          "rename the model, or split it without --own-folder"},
+        // What a file that is no model seems to be, where its first bytes tell.
+        {{"split", at("photo.png")}, "photo.png: it is a PNG picture of 12 bytes, not a model", ""},
+        {{"info", at("notes.txt")}, "notes.txt: it is a text file of 300 bytes, not a model", ""},
+        {{"check", at("photo.png")}, "photo.png is a PNG picture of 12 bytes, not an index", ""},
+        // An index cut short is written anew; the index and the model to write swapped are told
+        // as such; a suggested command can be pasted as it is.
+        {{"join", at("cut/short.asm"), at("out.p")},
+         "short.asm: it is 60 bytes, not 64",
+         anew + at("cut/short.asm") + " to write it anew from header.bin"},
+        {{"join", at("robot.p"), at("robot.asm")},
+         "robot.p: it is a model file and " + at("robot.asm") +
+             " is a file of a set: the two "
+             "seem swapped",
+         "give the index file (.asm) first and the model file (.p) to write second"},
+        {{"join", "--no-check-lengths", at("my set/robot.asm"), at("out.p")},
+         "poly.bin: header.bin's counts need 24 bytes of it, it has 10",
+         kQuote + at("my set/robot.asm") + kQuote + "\nError Code: 62"},
+#ifndef _WIN32
+        {{"split", at("what?.p")}, "its name holds * or ?", "rename the file without * and ?"},
+#endif
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args[0] + " " + row.args[1]);
@@ -200,6 +236,11 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
         EXPECT_EQ(readTree(dir.path()), tree);
         EXPECT_EQ(entriesOf(dir.path()), before);
     }
+    const CliRun diff = run({"diff", at("robot.p"), at("notes.txt")});
+    EXPECT_EQ(diff.status, 2);
+    EXPECT_NE(diff.err.find("notes.txt: it is a text file of 300 bytes, not a model"),
+              std::string::npos)
+        << diff.err;
     // Scripts read the refusal from check's JSON as they read its other problems.
     const CliRun check = run({"check", "--json", at("robot.p")});
     const auto refused = nlohmann::json::parse(check.out)["problems"].at(0);
@@ -216,17 +257,31 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
 // on, but two that would write into one folder are refused together. A hint offers only a name
 // near the one given.
 TEST(CommandLine, WorkOnDiskIsReplacedOnlyWhenAsked) {
-    const Bytes robot = makeModel(kWorkedExample), tank = makeModel({1, 5, 0, 2, 9, 3, 2});
+    // Each model's header has bytes of its own (seeds 1, 2 and 3); backup.p has robot's, other
+    // counts, and bytes in no section.
+    const Bytes robot = makeModel(kWorkedExample), tank = makeModel({1, 5, 0, 2, 9, 3, 2}, 0, 2);
+    const Bytes dragon = makeModel({1, 3, 0, 0, 2, 1, 0}, 0, 3);
     const Bytes v0 = makeModel({1, 2, 1, 0, 4, 1, 1});  // without value3
-    FileTree mine = splitOf(robot), other = splitOf(robot), longer = splitOf(v0);
+    FileTree mine = splitOf(robot), other = splitOf(robot), longer = splitOf(v0), own;
     mine["robot.p"] = robot;
     const Bytes ours = mine["poly.bin"];
-    mine["poly.bin"][5] ^= 1;  // this model's set, edited
+    mine["poly.bin"][5] ^= 1;                 // this model's set, edited
+    for (const auto& [name, bytes] : mine) {  // and so in its own folder
+        own[name == "robot.p" ? name : "robot/" + name] = bytes;
+    }
     other["tank.p"] = other["a/robot.p"] = tank;
+    other["dragon.p"] = dragon;
+    other["dragon.asm"] = splitOf(dragon)["robot.asm"];
+    other["backup.p"] = makeModel({1, 5, 0, 2, 9, 3, 2}, 37);
     other["photo.png"] = Bytes(500, 0x89);
+    other["notes.txt"] = Bytes(40, 'a');
     other["empty.p"] = {};
     longer["poly.bin"].resize(48);
-    longer["value3.bin"] = Bytes(16);  // not in the set
+    longer["value3.bin"] = Bytes(16);   // not in the set
+    FileTree swapped = splitOf(robot);  // after split --force of tank.p: tank's files, robot.asm
+    for (const auto& [name, bytes] : splitOf(tank)) {
+        swapped[name == "robot.asm" ? "tank.asm" : name] = bytes;
+    }
     using Edit = std::function<void(FileTree&)>;
     const Edit same = [](FileTree&) {};
     auto with = [](const std::string& name, const Bytes& bytes) -> Edit {
@@ -254,17 +309,39 @@ TEST(CommandLine, WorkOnDiskIsReplacedOnlyWhenAsked) {
     } rows[] = {
         {mine, {"split", "robot.p"}, 1, "1 file that holds|poly.bin: edited: it differs", same},
         {mine, {"split", "--force", "robot.p"}, 0, "", with("poly.bin", ours)},
+        {own, {"split", "--own-folder", "robot.p"}, 1, "other work: join the set first, or", same},
         {other, {"split", "tank.p", "a/robot.p"}, 1, "\nError Code: 58\n", inA},
         {other, {"split", "--own-folder", "tank.p", "a/robot.p"}, 0, "", owns},
         {other, {"split", "tank.p", "empty.p"}, 2, "would both write their section files", same},
-        {other, {"join", "robot.asm", "photo.png"}, 1, "photo.png: a join would replace it", same},
+        {other, {"join", "robot.asm", "photo.png"}, 1, "photo.png is no model file: its", same},
         {other, {"join", "--force", "robot.asm", "photo.png"}, 0, "", with("photo.png", robot)},
         {other, {"join", "robot.asm", "empty.p"}, 0, "", with("empty.p", robot)},
+        // Another model is kept; the set's own model (by its name or its header) is replaced.
+        {other,
+         {"join", "robot.asm", "dragon.p"},
+         1,
+         "dragon.p is another model: its header is not robot's; its own set dragon.asm lies "
+         "beside it: a join would replace it; give another model file (.p) to write, or --force",
+         same},
+        {other, {"join", "--force", "robot.asm", "tank.p"}, 0, "", with("tank.p", robot)},
+        {other, {"join", "robot.asm", "a/robot.p"}, 0, "", with("a/robot.p", robot)},
+        {other,
+         {"join", "robot.asm", "backup.p"},
+         0,
+         "backup.p held 37 bytes in no section; the new backup.p leaves them out",
+         with("backup.p", robot)},
+        // A watch that can never join ends at once.
+        {other, {"join", "--watch", "robot.asm", "tank.p"}, 1, "tank.p is another model", same},
+        {other, {"join", "--watch", "robot.asm", "notes.txt"}, 1, "is a text file of 40", same},
+        {other, {"join", "--watch", "rboot.asm", "out.p"}, 1, "no such file: did you mean", same},
         {other, {"join", "robot.asm", "*.p"}, 1, "*.p: its name holds * or ?", same},
         {other, {"split", "tnak.p"}, 1, "tank.p?\nError Code: 76", same},
         {other, {"check", "rboot.asm"}, 1, "no such file: did you mean robot.asm?", same},
         {longer, {"join", "--no-check-lengths", "robot.asm", "out.p"}, 0, left, with("out.p", v0)},
         {longer, {"check", "robot.asm"}, 1, "Note: value3.bin is there, but robot.asm", same},
+        // Files that are another index's set: no recount that would make them robot's.
+        {swapped, {"check", "robot.asm"}, 1, "which fit tank.asm exactly", same},
+        {swapped, {"recount", "robot.asm"}, 1, "join tank.asm for that model", same},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args[0] + " " + row.args[1]);

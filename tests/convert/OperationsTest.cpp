@@ -11,7 +11,6 @@
 
 namespace cvx::test {
 
-const std::string kUnknown = "Error: An unkown Error has occured!\r\nError Code: ";
 const std::string kLong(251, 'x');  // with ".asm" 255 bytes, what ext4 allows
 
 // The files that a split of `model` writes, as they lie in `folder` ("" or "robot/").
@@ -26,7 +25,7 @@ static FileTree setOf(const Bytes& model, const std::string& folder, const std::
 // The set is named after the model as the listing spells it, beside it, taken against the
 // current directory; a path that names no model file, or a name that gives no set, is refused.
 TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
-    const std::string missing = "Error: File does not exist!\n";
+    const std::string missing = errorFor(76, 76);
     const struct {
         std::string model, path, shown, folder = "", index = "";  // path "=...": typed so
     } rows[] = {
@@ -36,10 +35,10 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         {kLong + ".p", kLong + ".p", "", "", kLong + ".asm"},  // as long as names may be
         {"robot.p", "other.p", missing},
         {"robot.p", "nodir/robot.p", missing},
-        {"robot.p", "*.p", kUnknown + "64\n"},  // a pattern, never a name
-        {"robot", "robot", kUnknown + "5\n"},
-        {"poly.bin", "poly.bin", kUnknown + "75\n"},  // the split would replace its model
-        {"x.asm", "x.asm", kUnknown + "75\n"},
+        {"robot.p", "*.p", errorFor(64, 76)},  // a pattern, never a name
+        {"robot", "robot", errorFor(5, 76)},
+        {"poly.bin", "poly.bin", errorFor(75, 76)},  // the split would replace its model
+        {"x.asm", "x.asm", errorFor(75, 76)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
@@ -66,13 +65,14 @@ TEST(Assemble, RefusesDestinationsItCannotWriteAndKeepsTheSet) {
     writeTree(dir.path(), set);
     fs::create_directory(dir / "adir");
     const struct {
-        std::string destination, code;
-    } rows[] = {{"nodir/out.p", "76"}, {"adir", "75"}, {"robot.asm", "75"}, {"bbox.bin", "75"}};
+        std::string destination;
+        int code;
+    } rows[] = {{"nodir/out.p", 76}, {"adir", 75}, {"robot.asm", 75}, {"bbox.bin", 75}};
     Workspace workspace(nativeFileSystem());
     for (const auto& row : rows) {
         FakeUserInterface ui;
         AssembleModel(workspace, ui, dir / "robot.asm", dir / row.destination);
-        EXPECT_EQ(ui.shown + ui.buttons, kUnknown + row.code + "\n-+") << row.destination;
+        EXPECT_EQ(ui.shown + ui.buttons, errorFor(row.code, 53) + "-+") << row.destination;
         EXPECT_EQ(readTree(dir.path()), set);
         EXPECT_EQ(workspace.files.openCount(), 0u);
     }

@@ -8,6 +8,7 @@
 #include "FaultyFileSystem.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
+#include "convert/ErrorReport.h"
 #include "formats/SectionTable.h"
 
 namespace cvx::test {
@@ -49,13 +50,21 @@ Plan planOf(const Bytes& header) {
     return plan;
 }
 
+}  // namespace
+
 std::string errorFor(int code, int expected) {
-    return "Error: " +
-           (code == expected
-                ? "File does not exist!"
-                : "An unkown Error has occured!\r\nError Code: " + std::to_string(code)) +
+    // The wording of each cause is the error report's; what the oracle knows is which code comes,
+    // and that the expected one says the file does not exist.
+    const Cause cause = causeOf(static_cast<ErrorCode>(code));
+    return std::string(cause.title) + ": " +
+           (code == expected ? "File does not exist!"
+                             : (cause.heading ? std::string(cause.heading)
+                                              : std::string("An unkown Error has occured!")) +
+                                   "\r\nError Code: " + std::to_string(code)) +
            "\n";
 }
+
+namespace {
 
 // The index record that a split writes for `plan`, field by field.
 Bytes indexFor(const Plan& plan) {
@@ -141,29 +150,43 @@ bool beginsLikeIndex(const Bytes& file) {
 
 JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
     const std::optional<Bytes> index = fileIn(set, "robot.asm"), out = fileIn(set, "out.p");
-    // A model given as the index, or an index as the model to write, is refused (75).
+    // A file that does not begin as an index, given as the index, or an index as the model to
+    // write, is refused (75); an index cut short, or empty, is 62.
+    const bool notAnIndex = index && !index->empty() && !beginsLikeIndex(*index);
+    const bool anIndex = out && beginsLikeIndex(*out);
+    if (!index || notAnIndex || anIndex || index->size() < 64) {
+        return {errorFor(!index ? 53 : notAnIndex || anIndex ? 75 : 62, 53) + "-+"};
+    }
     auto isModel = [](const Bytes& file) {
         return file.size() >= 128 && planOf(file).code == 0 &&
                std::ssize(file) >= planOf(file).total;
     };
-    const bool aModel = index && !beginsLikeIndex(*index) && isModel(*index);
-    const bool anIndex = out && beginsLikeIndex(*out);
-    if (!index || aModel || anIndex || index->size() < 64) {
-        return {errorFor(!index ? 53 : aModel || anIndex ? 75 : 62, 53) + "-+"};
-    }
+    // A destination that is no model, or another model than the set's, is work of the user's: the
+    // fake answers Yes. The set's own model has header.bin's header but for the type and counts.
+    auto ownModel = [&](const Bytes& model) {
+        const std::optional<Bytes> header = fileIn(set, "header.bin");
+        for (std::size_t i = 0; i < 128; ++i) {
+            const bool word = i >= 8 && i < 52 && (i < 20 || i >= 24) && (i < 28 || i >= 32) &&
+                              (i < 40 || i >= 48);
+            if (!word && (!header || header->size() < 128 || (*header)[i] != model[i])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const std::string replace =
+        out && !out->empty() && (!isModel(*out) || !ownModel(*out)) ? "Replace out.p?\n" : "";
     auto listed = [&](std::size_t i) { return i != 2 || (*index)[17] == 1; };
     for (std::size_t i = 0; i < 10; ++i) {
         if (listed(i) && !fileIn(set, nameOf(i))) {
-            return {"File Missing!: The File '" + nameOf(i) +
+            return {replace + "File Missing!: The File '" + nameOf(i) +
                     "' does not exists! Model can't be assembled!\n-+"};
         }
     }
-    // A destination that is no model is work of the user's: the fake answers Yes.
     const std::string asked =
-        (out && !out->empty() && !isModel(*out) ? "Replace out.p?\n" : "") +
-        std::string(
-            "File Lengths: Should Cindervaxel check, if the Filelengths are correct?\r\n"
-            "Recommended: Yes\n");
+        replace +
+        "File Lengths: Should Cindervaxel check, if the Filelengths are correct?\r\n"
+        "Recommended: Yes\n";
     for (std::size_t i = 0; i < 10 && answer == Answer::Yes; ++i) {
         const std::int64_t must = i == 0 ? 128 : word(*index, 25 + 4 * (i - 1));
         if (listed(i) && std::ssize(set.at(nameOf(i))) != must) {

@@ -38,9 +38,13 @@ public:
     void SetBusy(bool busy) override { buttons += busy ? "-" : "+"; }
 
     std::string shown, details, notes, asked, buttons;
-    bool ended = false;  // a join's JoinResult::LengthDiffers, which ends the program
+    bool ended = false;  // the join found a length that differs (JoinResult::LengthDiffers)
     Answer answer;       // to the question whether to check lengths
 };
+
+// What the error report shows for an error of `code` in an operation that expects `expected`,
+// as FakeUserInterface writes it down.
+std::string errorFor(int code, int expected);
 
 // What split and join must do is worked out here on its own, from the bytes alone, and compared
 // with what they did on the real file system, with file-system call `failAt` failing (0: none).
