@@ -12,8 +12,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "PathDropFilter.h"
@@ -32,7 +30,7 @@ const char* const kTitle = "Cindervaxel V1.0 - File Tool for Vexmoor .p Model Fi
 const char* const kCreditNote = "2026 Cindervaxel team";
 
 constexpr int kClientWidthTwips = 5445;
-constexpr int kClientHeightTwips = 3870;
+constexpr int kClientHeightTwips = 4230;
 
 enum class Kind { Frame, TextField, Button, CheckBox, Label };
 
@@ -70,6 +68,7 @@ const ControlRow kControls[] = {
     {Kind::Button, "cmdAssemble", nullptr, "Assemble!", {1560, 3480, 1335, 375}, 18},
     {Kind::Button, "cmdAbout", nullptr, "About", {3000, 3480, 1215, 375}, 19},
     {Kind::Button, "cmdQuit", nullptr, "Quit", {4320, 3480, 1095, 375}, 20},
+    {Kind::Label, "lblStatus", nullptr, "", {120, 3915, 5205, 255}, 22},
 };
 
 // The three file dialogs.
@@ -132,22 +131,15 @@ std::filesystem::path pathOf(const QString& text) {
     return toPath(text.toStdString());
 }
 
-// Thrown by EndProgram when the process end it was given returns (a test's stand-in), so that
-// the rest of the operation is abandoned as if the process had ended. It is no standard
-// exception: the operations' error handlers let it pass.
-struct ProgramEnded {};
+// A path as the window shows it: with '\\' on Windows.
+QString shown(const std::filesystem::path& path) {
+    return QDir::toNativeSeparators(QString::fromStdString(toText(path)));
+}
 
 }  // namespace
 
-void frmMain::endProcessNow(int status) {
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
-
-frmMain::frmMain(FileChooser chooseFile, ProcessEnd endProcess)
-    : m_chooseFile(std::move(chooseFile)),
-      m_endProcess(std::move(endProcess)),
-      m_workspace(nativeFileSystem()) {
+frmMain::frmMain(FileChooser chooseFile)
+    : m_chooseFile(std::move(chooseFile)), m_workspace(nativeFileSystem()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kTitle));
     setWindowIcon(Pictures::programIcon());
@@ -190,6 +182,7 @@ void frmMain::createControls() {
     control(cmdAssemble, "cmdAssemble");
     control(cmdAbout, "cmdAbout");
     control(cmdQuit, "cmdQuit");
+    control(lblStatus, "lblStatus");
 
     // The settings that no operation reads keep their initial states only.
     findChild<QCheckBox*>(QStringLiteral("chkASM"))->setChecked(true);
@@ -259,14 +252,20 @@ void frmMain::chooseInto(QLineEdit* field, const FileDialogRequest& request) {
     }
 }
 
-void frmMain::runOperation(QPushButton* button, const std::function<void()>& operation) {
+void frmMain::runOperation(QPushButton* button, const std::function<QString()>& operation) {
     m_running = button;
-    try {
-        operation();
-    } catch (const ProgramEnded&) {
-        // The windows are gone already.
-    }
+    lblStatus->clear();
+    lblStatus->setToolTip(QString());
+    const QString done = operation();
     m_running = nullptr;
+    // The whole line in the tip; as much as fits at the foot, its middle left out.
+    const QString line = done.isEmpty() ? QStringLiteral("Nothing was written.") : done;
+    lblStatus->setText(
+        lblStatus->fontMetrics().elidedText(line, Qt::ElideMiddle, lblStatus->width()));
+    lblStatus->setToolTip(line);
+    // Greyed out, the button gave the focus to the next control; a Return must not start another
+    // operation.
+    button->setFocus();
 }
 
 void frmMain::cmdSourceFile_Click() {
@@ -283,16 +282,34 @@ void frmMain::cmdDestP_Click() {
 
 void frmMain::cmdDisassemble_Click() {
     runOperation(cmdDisassemble, [this] {
-        DisassembleModel(m_workspace, *this, pathOf(txtSourceFile->text()), chkFolder->isChecked());
+        const std::optional<SplitDone> done = DisassembleModel(
+            m_workspace, *this, pathOf(txtSourceFile->text()), chkFolder->isChecked());
+        if (!done) {
+            return QString();
+        }
+        const QString folder = shown(done->folder);
+        if (done->written == 0) {
+            return QStringLiteral("Disassembled: the %1 files in %2 hold these bytes already.")
+                .arg(done->files)
+                .arg(folder);
+        }
+        return QStringLiteral("Disassembled: %1 of %2 files written in %3 (%4).")
+            .arg(done->written)
+            .arg(done->files)
+            .arg(folder, shown(done->index));
     });
 }
 
 void frmMain::cmdAssemble_Click() {
     runOperation(cmdAssemble, [this] {
-        if (AssembleModel(m_workspace, *this, pathOf(txtSourceASM->text()),
-                          pathOf(txtDestP->text())) == JoinResult::LengthDiffers) {
-            EndProgram();  // as it always has: the set must be mended first
+        const std::filesystem::path index = pathOf(txtSourceASM->text());
+        const std::filesystem::path destination = pathOf(txtDestP->text());
+        if (AssembleModel(m_workspace, *this, index, destination) != JoinResult::Joined) {
+            return QString();  // a length that differs leaves the window as it is, too
         }
+        return QStringLiteral("Assembled: %1 written from %2.")
+            .arg(QDir::toNativeSeparators(QFileInfo(txtDestP->text()).absoluteFilePath()),
+                 shown(index.filename()));
     });
 }
 
@@ -320,12 +337,24 @@ void frmMain::ShowNote(const std::string& text) {
     box.exec();
 }
 
+Answer frmMain::ask(QMessageBox& box) {
+    // A Cancel button that is never shown takes Escape and the box's close button, so that they
+    // answer neither Yes nor No.
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    cancel->hide();
+    box.setEscapeButton(cancel);
+    const int answer = box.exec();
+    return answer == QMessageBox::Yes  ? Answer::Yes
+           : answer == QMessageBox::No ? Answer::No
+                                       : Answer::Cancel;
+}
+
 Answer frmMain::AskYesNo(const std::string& text, const std::string& title) {
     QMessageBox box(QMessageBox::Question, UiText::display(title), UiText::display(text),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return ask(box);
 }
 
 Answer frmMain::AskToReplace(const ReplaceQuestion& question) {
@@ -334,7 +363,8 @@ Answer frmMain::AskToReplace(const ReplaceQuestion& question) {
         const std::size_t count = question.files.size();
         text = "Disassemble! would replace " + std::to_string(count) +
                (count == 1 ? " file" : " files") + " in " +
-               toText(question.files.front().file.parent_path()) + " that hold other work:\r\n";
+               toText(question.files.front().file.parent_path()) +
+               (count == 1 ? " that holds" : " that hold") + " other work:\r\n";
         // Files for the same reason in a line, which the reason closes.
         for (std::size_t i = 0; i < count; ++i) {
             const WorkInTheWay& file = question.files[i];
@@ -343,11 +373,11 @@ Answer frmMain::AskToReplace(const ReplaceQuestion& question) {
             text += (first ? "\r\n" : ", ") + toText(file.file.filename()) +
                     (last ? ": " + file.why : "");
         }
-        text +=
-            "\r\n\r\nReplace them? No keeps every file as it is: Assemble! the set first, or "
-            "tick \"create own Folder\".";
+        text += std::string("\r\n\r\n") + (count == 1 ? "Replace it?" : "Replace them?") +
+                " No keeps every file as it is: Assemble! the set first" +
+                (question.ownFolder ? "." : ", or tick \"create own Folder\".");
     } else {
-        text = "Assemble! would replace " + toText(question.given) + ":\r\n" +
+        text = "Assemble! would replace " + toText(question.given) + ", which is " +
                question.files.front().why +
                ".\r\n\r\nReplace it? No keeps it: choose another "
                "Destination File.";
@@ -356,13 +386,15 @@ Answer frmMain::AskToReplace(const ReplaceQuestion& question) {
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return ask(box);
 }
 
 const Wording& frmMain::words() const {
-    static constexpr Wording kWindowWording{"Assemble!", "press Disassemble!",
-                                            "untick \"create own Folder\"",
-                                            "choose a file with \"...\""};
+    static constexpr Wording kWindowWording{
+        "Assemble!", "press Disassemble!", "untick \"create own Folder\"",
+        "choose a file with \"...\"",
+        "put the index file (.asm) into the Assembler's Source File and the model to write into "
+        "its Destination File"};
     return kWindowWording;
 }
 
@@ -370,16 +402,6 @@ void frmMain::SetBusy(bool busy) {
     if (m_running != nullptr) {
         m_running->setEnabled(!busy);
     }
-}
-
-void frmMain::EndProgram() {
-    // Every window goes without a step of its own; this window may be deep inside an operation,
-    // so it is hidden, not deleted.
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        window->hide();
-    }
-    m_endProcess(kExitEnded);
-    throw ProgramEnded{};
 }
 
 }  // namespace cvx

@@ -9,7 +9,9 @@
 #include "convert/Workspace.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 
 namespace cvx {
@@ -20,14 +22,7 @@ class frmMain final : public QWidget, public UserInterface {
     Q_OBJECT
 
 public:
-    // Ends the process with the given exit status; the real one does not return.
-    using ProcessEnd = std::function<void(int status)>;
-
-    // Ends the process at once, without any further step of the windows or the event loop.
-    [[noreturn]] static void endProcessNow(int status);
-
-    explicit frmMain(FileChooser chooseFile = chooseWithPlatformDialog,
-                     ProcessEnd endProcess = endProcessNow);
+    explicit frmMain(FileChooser chooseFile = chooseWithPlatformDialog);
     ~frmMain() override;
 
     // Puts the file `path` that the program was started with into the field it belongs in, as an
@@ -41,23 +36,24 @@ public:
     void ShowMessage(const Message& message) override;
     // Shows `text` in a box with the information icon and one OK button.
     void ShowNote(const std::string& text) override;
+    // Escape, or the box's close button, answers Cancel.
     Answer AskYesNo(const std::string& text, const std::string& title) override;
-    // Asks with the question icon whether to replace the files, No being the default.
+    // Asks with the question icon whether to replace the files, No being the default; Escape
+    // answers Cancel.
     Answer AskToReplace(const ReplaceQuestion& question) override;
     const Wording& words() const override;
     // Greys out the button whose operation is running, and enables it again.
     void SetBusy(bool busy) override;
 
 private:
-    // Ends the program at once, as a join that found a length that differs asks: every window
-    // goes, the process ends with status 3.
-    [[noreturn]] void EndProgram();
     void createControls();
     void connectControls();
     void chooseInto(QLineEdit* field, const FileDialogRequest& request);
-    // Runs the operation that `button` starts. When a replaced process end returns instead of
-    // ending the process, the rest of the operation is abandoned here.
-    void runOperation(QPushButton* button, const std::function<void()>& operation);
+    // Runs the operation that `button` starts; it returns what the line at the window's foot
+    // says then (empty: the run wrote nothing). The focus goes back to `button` afterwards.
+    void runOperation(QPushButton* button, const std::function<QString()>& operation);
+    // Shows `box` and returns its answer: Cancel for Escape or the box's close button.
+    static Answer ask(QMessageBox& box);
 
     void cmdSourceFile_Click();
     void cmdSourceASM_Click();
@@ -67,7 +63,6 @@ private:
     void cmdAbout_Click();
 
     FileChooser m_chooseFile;
-    ProcessEnd m_endProcess;
     Workspace m_workspace;
     TwipScale m_scale;
 
@@ -82,6 +77,7 @@ private:
     QPushButton* cmdAssemble = nullptr;
     QPushButton* cmdAbout = nullptr;
     QPushButton* cmdQuit = nullptr;
+    QLabel* lblStatus = nullptr;       // what the last run wrote, at the window's foot
     QPushButton* m_running = nullptr;  // the button of the operation that is running
 };
 

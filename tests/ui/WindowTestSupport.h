@@ -12,7 +12,8 @@ namespace cvx::test {
 
 // While it lives, answers every modal message box from a script, writing each down as
 // "title|text|icon|buttons|default button|what `observe` said", and "|" and the text below the
-// message when there is one. The answer NoButton presses Return: the box's default answer. A box
+// message when there is one. The answer NoButton presses Return: the box's default answer; the
+// answer Cancel presses Escape. A box
 // with no answer left fails
 // the running test at once, naming its text, and is dismissed: a fault fails instead of hanging.
 class BoxScript final : public QObject {
@@ -42,7 +43,9 @@ private:
         box->setProperty("seen", true);
         QStringList buttons;
         for (QAbstractButton* button : box->buttons()) {
-            buttons << button->text().remove('&');
+            if (!button->isHidden()) {
+                buttons << button->text().remove('&');
+            }
         }
         const QString icon = box->icon() == QMessageBox::Critical      ? "error"
                              : box->icon() == QMessageBox::Question    ? "question"
@@ -64,8 +67,8 @@ private:
         }
         const QMessageBox::StandardButton answer = m_answers.front();
         m_answers.pop_front();
-        if (answer == QMessageBox::NoButton) {
-            QTest::keyClick(box, Qt::Key_Return);
+        if (answer == QMessageBox::NoButton || answer == QMessageBox::Cancel) {
+            QTest::keyClick(box, answer == QMessageBox::Cancel ? Qt::Key_Escape : Qt::Key_Return);
         } else {
             QTest::mouseClick(box->button(answer), Qt::LeftButton);
         }
