@@ -554,7 +554,7 @@ const Command kCommands[] = {
 // The options of the commands, each with its one line of help.
 constexpr std::pair<std::string_view, std::string_view> kOptions[] = {
     {"--own-folder", "splits into a folder named after the model"},
-    {"--force", "replaces files that hold other work (edits, no model)"},
+    {"--force", "replaces files that hold other work (edits, another model)"},
     {"--sync", "puts each file on the disk before it takes its name"},
     {"--no-check-lengths", "joins without checking the lengths against the index"},
     {"--watch", "joins again after each save to the set, until Ctrl-C"},
