@@ -303,13 +303,15 @@ void frmMain::cmdDisassemble_Click() {
 void frmMain::cmdAssemble_Click() {
     runOperation(cmdAssemble, [this] {
         const std::filesystem::path index = pathOf(txtSourceASM->text());
-        const std::filesystem::path destination = pathOf(txtDestP->text());
-        if (AssembleModel(m_workspace, *this, index, destination) != JoinResult::Joined) {
+        // Taken as the run takes it, against the folder current at its start.
+        const QString written =
+            QDir::toNativeSeparators(QFileInfo(txtDestP->text()).absoluteFilePath());
+        if (AssembleModel(m_workspace, *this, index, pathOf(txtDestP->text())) !=
+            JoinResult::Joined) {
             return QString();  // a length that differs leaves the window as it is, too
         }
         return QStringLiteral("Assembled: %1 written from %2.")
-            .arg(QDir::toNativeSeparators(QFileInfo(txtDestP->text()).absoluteFilePath()),
-                 shown(index.filename()));
+            .arg(written, shown(index.filename()));
     });
 }
 
