@@ -10,7 +10,7 @@
 namespace cvx {
 
 // How a join ended. The operation reports it; what follows is the front end's: after
-// LengthDiffers the command line exits with status 3 (kExitEnded) and the window stays as it was,
+// LengthDiffers the command line exits with status 3 and the window stays as it was,
 // while a watch says so and waits for the next change, unless the join was Refused at its start.
 enum class JoinResult {
     Joined,         // the model was written
