@@ -48,12 +48,12 @@ JoinWatch::JoinWatch(const fs::path& index, const fs::path& dest, Options option
       m_files(
           std::make_unique<WatchedFiles>(m_index.parent_path(), namesOfTheSet(m_index), kQuiet)) {}
 
-int JoinWatch::run() {
+ExitStatus JoinWatch::run() {
     {
         Workspace workspace(nativeFileSystem());
         CliUserInterface ui(m_err, Answer::Yes, m_options.force);
         if (!checkJoin(workspace, ui, m_index, m_dest)) {
-            return 1;
+            return kExitMessage;
         }
     }
     rebuild({});
@@ -64,10 +64,10 @@ int JoinWatch::run() {
         } catch (const RunError& error) {
             CliUserInterface ui(m_err, Answer::Yes);
             reportError(ui, error, ErrorCode::PathNotFound);
-            return 1;
+            return kExitMessage;
         }
         if (!changed) {
-            return 0;
+            return kExitOk;
         }
         rebuild(*changed);
     }

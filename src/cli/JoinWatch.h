@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "Command.h"
 #include "files/WatchedFiles.h"
 
 namespace cvx {
@@ -35,7 +36,7 @@ public:
     // Joins, then waits and joins again after each change. Returns only after stop(), or when
     // the join is refused at the start or the folder can no longer be watched (the message
     // shown): the exit status.
-    int run();
+    ExitStatus run();
 
     // Makes run() return; may be called from any thread.
     void stop() { m_files->watch().stop(); }

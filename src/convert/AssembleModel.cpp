@@ -242,7 +242,7 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
     // What a model there held in no section goes with it.
     const GivenFile target = GivenFile::at(fileSystem, destination, destination);
     FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(index));
-    fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, index));
+    const fs::path folder = mdlFuncts::GetDir(fileSystem, index);
     SectionIndex::Bytes record;
     readExactly(indexFile, 0, record);
     workspace.model.index = SectionIndex::decode(record);
@@ -252,7 +252,8 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
     const SectionIndex& sectionIndex = workspace.model.index;
     for (const SectionInfo& info : sectionTable()) {
         if (isListed(sectionIndex, info) &&
-            !IsFile(workspace, ui, std::string(info.fileName), fileNumberOf(info.section))) {
+            !IsFile(workspace, ui, folder, std::string(info.fileName),
+                    fileNumberOf(info.section))) {
             return JoinResult::NotJoined;
         }
     }
@@ -307,9 +308,10 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
 
 }  // namespace
 
-bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number) {
+bool IsFile(Workspace& workspace, UserInterface& ui, const fs::path& Folder,
+            const std::string& File, FileNumber number) {
     FileSystem& fileSystem = workspace.fileSystem;
-    const fs::path file = fileSystem.absolute(toPath(File));
+    const fs::path file = Folder / toPath(File);
     if (fileSystem.kindOf(file) == FileKind::Regular) {
         workspace.files.open(number, fileSystem.openRead(file));
         return true;

@@ -10,7 +10,7 @@
 namespace cvx {
 
 // How a join ended. The operation reports it; what follows is the front end's: after
-// LengthDiffers the command line exits with status 3 (kExitEnded) and the window stays as it was,
+// LengthDiffers the command line exits with status 3 and the window stays as it was,
 // while a watch says so and waits for the next change, unless the join was Refused at its start.
 enum class JoinResult {
     Joined,         // the model was written
@@ -24,14 +24,14 @@ enum class JoinResult {
 // Joins the set of section files beside the index file `IndexPath` into the model file
 // `DestPath`, and returns how it ended.
 //
-// Both paths are taken against the current directory as it is when the run starts; the current
-// directory then becomes the index file's directory and stays so. The run is busy (SetBusy) from
-// its start to its end. A section file whose length differs from the index (after the user asked
-// for the check) is told by FilLen, a missing section file by IsFile; every other failure by the
-// error report (ErrorReport.h), with 53 as the code it expects: among them 64 for a pattern where a
-// name belongs, 62 for a file shorter than the bytes it must give, 9 for a negative count, 6 for an
-// overflow, 52 for value3 bytes without a listed value3.bin, 76 or 75 for an unusable destination
-// or a file of the wrong kind.
+// Both paths are taken against the current directory as it is when the run starts, and the
+// section files are opened in the index file's folder; the current directory never changes. The run
+// is busy (SetBusy) from its start to its end. A section file whose length differs from the index
+// (after the user asked for the check) is told by FilLen, a missing section file by IsFile; every
+// other failure by the error report (ErrorReport.h), with 53 as the code it expects: among them 64
+// for a pattern where a name belongs, 62 for a file shorter than the bytes it must give, 9 for a
+// negative count, 6 for an overflow, 52 for value3 bytes without a listed value3.bin, 76 or 75 for
+// an unusable destination or a file of the wrong kind.
 //
 // An existing destination is replaced as a matter of course only when it is empty or the set's
 // own model: one named as the set (robot.p for robot.asm, in any folder), one whose header is
@@ -53,10 +53,11 @@ JoinResult AssembleModel(Workspace& workspace, UserInterface& ui,
 bool checkJoin(Workspace& workspace, UserInterface& ui, const std::filesystem::path& IndexPath,
                const std::filesystem::path& DestPath, bool destinationIsOurs = false);
 
-// Opens the section file `File` (a bare name in the current directory) as `number` and
-// returns true when it exists as a regular file. Otherwise tells the user it is missing, closes
-// all files and returns false. Errors of the open itself are thrown.
-bool IsFile(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number);
+// Opens the section file `File` (a bare name) in the folder `Folder` as `number` and returns
+// true when it exists there as a regular file. Otherwise tells the user it is missing, closes all
+// files and returns false. Errors of the open itself are thrown.
+bool IsFile(Workspace& workspace, UserInterface& ui, const std::filesystem::path& Folder,
+            const std::string& File, FileNumber number);
 
 // Returns true when the section file `File`, open as `number`, is `Must` bytes long. Otherwise
 // tells the user, closes all files and returns false: the join ends with

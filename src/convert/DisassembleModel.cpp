@@ -24,9 +24,9 @@ constexpr FileNumber kOutputFile = 2;  // a file where an output goes, while it 
 const char* const kNotAWholeModel =
     "check that it is a model file, complete and undamaged, and split that";
 
-// Changes into the model's directory. A pattern is refused with code 64, a path that names
-// nothing with code 76, a device with 75 as a file of the wrong kind.
-void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
+// Refuses what names no model file to read: a pattern with code 64, a path that names nothing
+// with code 76, a device with 75 as a file of the wrong kind.
+void requireModelFile(FileSystem& fileSystem, const fs::path& source, const Wording& words) {
     requireFileName(fileSystem, source, source, words);
     const FileKind kind = fileSystem.kindOf(source);
     if (kind == FileKind::None) {
@@ -38,7 +38,6 @@ void enterModelDirectory(FileSystem& fileSystem, const fs::path& source, const W
         throw RunError(ErrorCode::PathFileAccessError, "it is a device, a pipe or a socket", source,
                        "give the model file (.p)");
     }
-    fileSystem.changeDirectory(mdlFuncts::GetDir(fileSystem, source));
 }
 
 // The error of a file that is no model to split, told as what it is where that is plain: an
@@ -115,11 +114,10 @@ void refuseReplacingTheModel(FileSystem& fileSystem, const SplitPlan& plan, cons
     }
 }
 
-// Makes the model's own folder `folder` when it is not there, and enters it; anything else in its
-// way refuses the split rather than sending the files beside the model. `made` tells whether this
-// run made it.
-void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
-                    const Wording& words) {
+// Makes the model's own folder `folder` when it is not there; anything else in its way refuses the
+// split rather than sending the files beside the model. `made` tells whether this run made it.
+void makeOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
+                   const Wording& words) {
     const std::string instead = std::string(words.withoutOwnFolder) + ", or ";
     const FileKind kind = fileSystem.kindOf(folder);
     if (kind == FileKind::Regular || kind == FileKind::Other) {
@@ -140,7 +138,6 @@ void enterOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
             }
             made = true;
         }
-        fileSystem.changeDirectory(folder);
     } catch (const RunError& error) {
         throw error.about(folder, instead + usualRemedy(error.code()));
     }
@@ -223,12 +220,12 @@ std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& u
     fs::path folder;  // where the files go
     try {
         const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
-        enterModelDirectory(fileSystem, source, words);
+        requireModelFile(fileSystem, source, words);
         directory = folder = mdlFuncts::GetDir(fileSystem, source);
         const SplitPlan plan = openModel(workspace, source, words);
         if (CreateOwnFolder) {
             folder = directory / ownFolderOf(fileSystem, source, words);
-            enterOwnFolder(fileSystem, folder, madeFolder, words);
+            makeOwnFolder(fileSystem, folder, madeFolder, words);
         }
         refuseReplacingTheModel(fileSystem, plan, folder, source);
 
@@ -289,12 +286,7 @@ std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& u
         // A folder that this run made goes again; one that something else has filled meanwhile
         // stays, as removing only takes an empty one.
         if (madeFolder) {
-            try {
-                fileSystem.changeDirectory(directory);
-                fileSystem.remove(folder);
-            } catch (const RunError&) {
-                // Left where it is: the run's own error is the one to report.
-            }
+            fileSystem.remove(folder);
             interrupts::forget(folder);
         }
         handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
@@ -308,7 +300,7 @@ std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui
     try {
         FileSystem& fileSystem = workspace.fileSystem;
         const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
-        enterModelDirectory(fileSystem, source, ui.words());
+        requireModelFile(fileSystem, source, ui.words());
         const SplitPlan plan = openModel(workspace, source, ui.words());
         refuseReplacingTheModel(fileSystem, plan, mdlFuncts::GetDir(fileSystem, source), source);
         workspace.files.release(kModelFile);

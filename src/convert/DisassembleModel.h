@@ -12,15 +12,15 @@ namespace cvx {
 
 // Splits the model file `SourcePath` into its section files and its index file `<model>.asm`.
 //
-// The current directory becomes the model's directory and, when `CreateOwnFolder` is set, the
-// model's own folder inside it (ownFolderOf), made when missing; the directory is not restored.
-// The run is busy (SetBusy) from its start to its end. Every failure is
-// reported through `ui.ShowMessage` by the error report (ErrorReport.h), with 76 (no such model
-// file) as the code it expects; below it the file, the cause and the next step. Refused before
-// anything is written: 64 a pattern for a name, 62 a file shorter than its sections, 9 a negative
-// count, 6 an overflow or a ModelType outside 0..255, 5 a file name without ".", 75 an index or a
-// section file given as the model, an own folder that cannot be had or an output that would replace
-// the model itself.
+// The files go into the model's directory or, when `CreateOwnFolder` is set, into the model's own
+// folder inside it (ownFolderOf), made when missing. A relative `SourcePath` is taken against the
+// current directory as it is when the run starts; the current directory never changes. The run is
+// busy (SetBusy) from its start to its end. Every failure is reported through `ui.ShowMessage` by
+// the error report (ErrorReport.h), with 76 (no such model file) as the code it expects; below it
+// the file, the cause and the next step. Refused before anything is written: 64 a pattern for a
+// name, 62 a file shorter than its sections, 9 a negative count, 6 an overflow or a ModelType
+// outside 0..255, 5 a file name without ".", 75 an index or a section file given as the model, an
+// own folder that cannot be had or an output that would replace the model itself.
 //
 // A file already where an output goes that holds exactly its bytes is left untouched. One that
 // holds anything else is work of the user's (the set of another model, or this model's edited
@@ -56,8 +56,7 @@ struct ModelSummary {
 };
 
 // Checks the model file `SourcePath` as DisassembleModel would, refusing what a split refuses
-// with the same message, and returns what it found; nothing when it showed a message. Changes
-// the current directory to the model's directory, as a split does.
+// with the same message, and returns what it found; nothing when it showed a message.
 std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui,
                                          const std::filesystem::path& SourcePath);
 

@@ -13,10 +13,6 @@ namespace cvx {
 // the run ends and writes nothing.
 enum class Answer { Yes, No, Cancel };
 
-// The exit status of the command line when a join found a section file whose length differs from
-// the index (JoinResult::LengthDiffers).
-inline constexpr int kExitEnded = 3;
-
 // What an operation tells the user when a run ends early.
 struct Message {
     std::string text, title;        // as the window shows them: "File does not exist!", "Error"

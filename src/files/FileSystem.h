@@ -51,8 +51,8 @@ public:
 };
 
 // Every file-system action of the core passes through this seam, so that tests can make any one
-// of them fail. Failures throw RunError; paths are resolved against the process's current
-// directory, which the operations change on purpose.
+// of them fail. Failures throw RunError; relative paths are resolved against the process's
+// current directory, which nothing here changes: the operations pass full paths.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -75,7 +75,6 @@ public:
     // Returns `path` taken against the current directory; on Windows a path relative to another
     // drive's current directory ("D:robot.p") against that one, as Windows takes it.
     virtual std::filesystem::path absolute(const std::filesystem::path& path) = 0;
-    virtual void changeDirectory(const std::filesystem::path& path) = 0;
 
     // Creates the directory `path`; throws, code 75, when something of that name exists already.
     virtual void createDirectory(const std::filesystem::path& path) = 0;

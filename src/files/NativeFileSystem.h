@@ -47,7 +47,6 @@ public:
     bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) override;
     std::filesystem::path currentDirectory() override;
     std::filesystem::path absolute(const std::filesystem::path& path) override;
-    void changeDirectory(const std::filesystem::path& path) override;
     void createDirectory(const std::filesystem::path& path) override;
     std::unique_ptr<FileHandle> openRead(const std::filesystem::path& path) override;
     std::unique_ptr<FileHandle> createNew(const std::filesystem::path& path) override;
@@ -63,11 +62,6 @@ public:
 private:
     // The path to hand to the system for `path`: on Windows, the extended form of a long one.
     std::filesystem::path sys(const std::filesystem::path& path);
-
-    // Windows makes no long path the process's current directory, so the current directory of
-    // the operations is kept here there (`m_current`), with the process's own as it was last
-    // seen (`m_process`). Elsewhere the process's own serves, and these stay empty.
-    std::filesystem::path m_current, m_process;
 };
 
 }  // namespace cvx

@@ -54,7 +54,7 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         expected[row.model] = model;
         EXPECT_EQ(ui.shown + ui.buttons, row.shown + "-+");
         EXPECT_EQ(readTree(dir.path()), expected);
-        EXPECT_TRUE(!row.shown.empty() || fs::exists(toPath(row.index)));  // in the set's folder
+        EXPECT_EQ(fs::current_path(), dir.path());  // never changed, whatever the run did
         EXPECT_EQ(workspace.files.openCount(), 0u);
     }
 }
@@ -79,7 +79,7 @@ TEST(Assemble, RefusesDestinationsItCannotWriteAndKeepsTheSet) {
 }
 
 // One workspace, as the window has for its life: each run takes a relative path against the
-// directory current when it starts, which is the index file's directory after a join.
+// current directory, which no run changes.
 TEST(Assemble, RelativePathsFollowTheDirectoryCurrentAtTheStart) {
     const TempDir dir;
     const Bytes model = makeModel(kWorkedExample);
@@ -88,10 +88,10 @@ TEST(Assemble, RelativePathsFollowTheDirectoryCurrentAtTheStart) {
     Workspace workspace(nativeFileSystem());
     FakeUserInterface ui;
     AssembleModel(workspace, ui, "set/robot.asm", "one.p");
-    AssembleModel(workspace, ui, "robot.asm", "two.p");
+    AssembleModel(workspace, ui, "set/robot.asm", "two.p");
     EXPECT_EQ(ui.shown, "");
     EXPECT_EQ(readFile(dir / "one.p"), model);
-    EXPECT_EQ(readFile(dir / "set/two.p"), model);
+    EXPECT_EQ(readFile(dir / "two.p"), model);
 }
 
 #ifndef _WIN32

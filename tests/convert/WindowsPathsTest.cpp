@@ -55,7 +55,7 @@ TEST(WindowsPaths, LongAndDriveRelativePathsWork) {
     Workspace workspace(nativeFileSystem());
     FakeUserInterface ui;
     DisassembleModel(workspace, ui, dir / (deep + "/robot.p"), true);
-    AssembleModel(workspace, ui, dir / (deep + "/robot/robot.asm"), "back.p");
+    AssembleModel(workspace, ui, dir / (deep + "/robot/robot.asm"), dir / (deep + "/robot/back.p"));
     EXPECT_EQ(ui.shown, "");
     EXPECT_EQ(readFile(where / "robot" / "back.p"), model);
 

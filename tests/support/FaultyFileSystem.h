@@ -67,9 +67,6 @@ public:
     fs::path absolute(const fs::path& path) override {
         return enter(E::no_such_file_or_directory, A::ChangeDirectory, 76, ".").absolute(path);
     }
-    void changeDirectory(const fs::path& path) override {
-        enter(E::not_a_directory, A::ChangeDirectory, 76, path).changeDirectory(path);
-    }
     void createDirectory(const fs::path& path) override {
         enter(E::filename_too_long, A::MakeDirectory, 75, path).createDirectory(path);
     }

@@ -62,8 +62,8 @@ inline Bytes makeModel(const Counts& c, std::size_t unowned = 0, std::uint32_t s
 namespace fs = std::filesystem;
 
 // A fresh directory below the system's temporary directory, removed with everything in it when
-// this goes. The operations change the current directory; it is restored first, also because
-// Windows removes no directory that a process is in.
+// this goes. Tests of relative paths change the current directory; it is restored first, also
+// because Windows removes no directory that a process is in.
 class TempDir {
 public:
     TempDir() : m_previous(fs::current_path()) {

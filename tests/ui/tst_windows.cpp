@@ -377,6 +377,26 @@ private slots:
         QCOMPARE(readTree(dir / "tank").size(), 11u);
     }
 
+    // A name typed into a field is taken against the folder the program was started in, however
+    // often it is run: a split into the model's own folder leaves the program where it was.
+    void relativeNames() {
+        const TempDir dir;
+        const Bytes model = makeModel(kWorkedExample);
+        writeFile(dir / "robot.p", model);
+        fs::current_path(dir.path());
+        control<QLineEdit>("txtSourceFile")->setText("robot.p");
+        control<QCheckBox>("chkFolder")->setChecked(true);
+        click("cmdDisassemble");
+        click("cmdDisassemble");
+        QCOMPARE(status(), "Disassembled: the 11 files in " + native(dir / "robot") +
+                               " hold these bytes already.");
+        control<QLineEdit>("txtSourceASM")->setText(QDir::toNativeSeparators("robot/robot.asm"));
+        control<QLineEdit>("txtDestP")->setText("back.p");
+        m_boxes.expect({QMessageBox::Yes});
+        click("cmdAssemble");
+        QCOMPARE(readFile(dir / "back.p"), model);
+    }
+
     // Where the installer made "Cindervaxel command line", advice to run the tool says to open it.
     void advice() {
         const std::string text = "poly.bin: run cindervaxel-cli check on the index\r\nto see";

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/TextOut.h"
 

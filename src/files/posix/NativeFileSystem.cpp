@@ -111,18 +111,6 @@ fs::path NativeFileSystem::absolute(const fs::path& path) {
     return path.is_absolute() ? path : currentDirectory() / path;
 }
 
-void NativeFileSystem::changeDirectory(const fs::path& path) {
-    std::error_code error;
-    if (path.empty()) {
-        error = std::make_error_code(std::errc::no_such_file_or_directory);
-    } else {
-        fs::current_path(path, error);
-    }
-    if (error) {
-        throw systemError(*this, error, FileAction::ChangeDirectory, path);
-    }
-}
-
 // Names match exactly: the path spells the entry as the listing does.
 fs::path NativeFileSystem::listedName(const fs::path& path) {
     return path.filename();

@@ -138,14 +138,8 @@ fs::path NativeFileSystem::sys(const fs::path& path) {
     return extended.native().rfind(LR"(\\?\)", 0) == 0 ? extended : path;
 }
 
-// The current directory of the operations, which follows the process's when something else has
-// moved that.
 fs::path NativeFileSystem::currentDirectory() {
-    const fs::path process = processCurrent();
-    if (process != m_process) {
-        m_current = m_process = process;
-    }
-    return m_current;
+    return processCurrent();
 }
 
 // A path relative to another drive ("D:robot.p") is taken against that drive's current
@@ -159,24 +153,6 @@ fs::path NativeFileSystem::absolute(const fs::path& path) {
     return path.has_root_name() && path.root_name() != current.root_name()
                ? fs::absolute(path, ignored)
                : current / path;
-}
-
-void NativeFileSystem::changeDirectory(const fs::path& path) {
-    const fs::path full = normalised(absolute(path));
-    std::error_code error;
-    if (path.empty() || kindOf(full) != FileKind::Directory) {
-        error = std::make_error_code(kindOf(full) == FileKind::None
-                                         ? std::errc::no_such_file_or_directory
-                                         : std::errc::not_a_directory);
-    } else {
-        fs::current_path(full, error);
-    }
-    // A long path stays the operations' own when the process cannot follow it there.
-    if (error && (path.empty() || full.native().size() < kLongPath)) {
-        throw systemError(*this, error, FileAction::ChangeDirectory, path);
-    }
-    m_current = full;
-    m_process = processCurrent();
 }
 
 // Names match without regard to case, and the system forgives trailing dots and spaces and

@@ -1,0 +1,42 @@
+#include "Command.h"
+
+#include "CliUserInterface.h"
+#include "TextOut.h"
+#include "convert/ErrorReport.h"
+
+namespace cvx {
+
+// Shows the message of `error`, as the operations do, and returns the status for it.
+ExitStatus failed(const Invocation& call, const RunError& error) {
+    CliUserInterface ui(call.err, Answer::Yes);
+    reportError(ui, error, ErrorCode::FileNotFound);
+    return kExitMessage;
+}
+
+// Reads the set of the index `given`, as check and recount take it; on a failure to read, shows
+// the message and gives nothing.
+std::optional<SectionSet> readSet(const Invocation& call, SectionSet::Index index) {
+    try {
+        return SectionSet::read(nativeFileSystem(), call.operands[0], index);
+    } catch (const RunError& error) {
+        failed(call, error);
+        return std::nullopt;
+    }
+}
+
+// Writes `problems` to `err`; a file refused as the index with its code, as every command tells
+// of a missing file or one of the wrong kind.
+void printProblems(const std::vector<Problem>& problems, std::FILE* err, bool refused) {
+    for (const Problem& problem : problems) {
+        writeText(err, "cindervaxel-cli: " + problem.text + "\n");
+    }
+    if (refused) {
+        const std::string& why = problems.front().code;
+        const ErrorCode code = why == "no-index"       ? ErrorCode::FileNotFound
+                               : why == "index-length" ? ErrorCode::InputPastEndOfFile
+                                                       : ErrorCode::PathFileAccessError;
+        writeText(err, "Error Code: " + std::to_string(codeNumber(code)) + "\n");
+    }
+}
+
+}  // namespace cvx
