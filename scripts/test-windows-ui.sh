@@ -339,9 +339,10 @@ keys "$(window '^Select Vexmoor')" Escape
 join_in_window "$main" schwert_zwei.p Tab Tab
 shot installed-advice
 keys "$(window '^Filelength$')" Return
+check "... and a wrong length leaves the window open, writing nothing" \
+    test -n "$(window '^Cindervaxel V1')" -a ! -e "$documents/schwert_zwei.p"
+keys "$main" alt+F4
 wineserver -w
-check "... and a wrong length ends the program, writing nothing" \
-    test ! -e "$documents/schwert_zwei.p"
 rm -f "$documents/schwert_neu.p"  # the user's own file
 
 "$wine" "C:\\Program Files\\Cindervaxel\\Uninstall.exe" /S </dev/null
