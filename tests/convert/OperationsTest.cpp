@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +9,7 @@
 
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
+#include "convert/ErrorReport.h"
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
@@ -57,6 +60,30 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         EXPECT_EQ(fs::current_path(), dir.path());  // never changed, whatever the run did
         EXPECT_EQ(workspace.files.openCount(), 0u);
     }
+}
+
+// A box is titled by its cause and headed by a line of it; only a fault of the program itself
+// keeps the unknown-error text.
+TEST(ErrorReport, EachCauseHasItsTitleAndLine) {
+    std::set<std::string> titles;
+    for (int number = 0; number < 100; ++number) {
+        const auto code = static_cast<ErrorCode>(number);
+        if (usualRemedy(code) == std::string("try again")) {
+            continue;  // no code of the program's
+        }
+        FakeUserInterface ui;
+        reportError(ui, RunError(code, "cause"), ErrorCode::FileNotFound);
+        const bool fault = number == 51 || number == 55;
+        const std::string heading = number == 53 ? "File does not exist!"
+                                    : fault      ? "An unkown Error has occured!"
+                                                 : causeOf(code).heading;
+        EXPECT_EQ(ui.shown, std::string(fault ? "Error" : causeOf(code).title) + ": " + heading +
+                                (number == 53 ? "" : "\r\nError Code: " + std::to_string(number)) +
+                                "\n");
+        EXPECT_TRUE(fault || heading.back() == '.' || number == 53) << number;
+        titles.insert(causeOf(code).title);
+    }
+    EXPECT_EQ(titles.size(), 15u);  // 17 codes, 53 and 76 alike, 51 and 55 alike
 }
 
 TEST(Assemble, RefusesDestinationsItCannotWriteAndKeepsTheSet) {
