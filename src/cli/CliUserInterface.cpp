@@ -9,11 +9,7 @@ void CliUserInterface::ShowMessage(const Message& message) {
     m_messageShown = true;
     // The window's title and text ("An unkown Error has occured!") tell nothing that the detail
     // does not; the code stays, as the window shows it and the manual lists it.
-    std::string text = "cindervaxel-cli: " + message.detail + "\n";
-    if (message.code) {
-        text += "Error Code: " + std::to_string(codeNumber(*message.code)) + "\n";
-    }
-    writeText(m_errors, text);
+    writeError(m_errors, message.detail, message.code);
 }
 
 void CliUserInterface::ShowNote(const std::string& text) {
@@ -31,24 +27,23 @@ Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {
     std::string text;
     if (question.run == ReplaceQuestion::Run::Split) {
         const bool one = question.files.size() == 1;
-        text = "cindervaxel-cli: " + toText(question.given) + ": a split would replace " +
+        text = toText(question.given) + ": a split would replace " +
                std::to_string(question.files.size()) +
                (one ? " file that holds" : " files that hold") +
                " other work: join the set first, " +
                (question.ownFolder ? "" : "split with --own-folder, ") +
-               "or give --force to replace " + (one ? "it" : "them") + "\n";
+               "or give --force to replace " + (one ? "it" : "them");
         for (const WorkInTheWay& file : question.files) {
-            text += "  " + toText(file.file) + ": " + file.why + "\n";
+            text += "\n  " + toText(file.file) + ": " + file.why;
         }
     } else {
         // A join replaces one file: what it is says why it is kept.
-        text = "cindervaxel-cli: " + toText(question.given) + " is " + question.files.front().why +
+        text = toText(question.given) + " is " + question.files.front().why +
                ": a join would replace it; give another model file (.p) to write, or --force to "
-               "replace it\n";
+               "replace it";
     }
     m_messageShown = true;
-    writeText(m_errors, text + "Error Code: " +
-                            std::to_string(codeNumber(ErrorCode::FileAlreadyExists)) + "\n");
+    writeError(m_errors, text, ErrorCode::FileAlreadyExists);
     return Answer::No;
 }
 

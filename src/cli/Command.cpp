@@ -28,14 +28,14 @@ std::optional<SectionSet> readSet(const Invocation& call, SectionSet::Index inde
 // of a missing file or one of the wrong kind.
 void printProblems(const std::vector<Problem>& problems, std::FILE* err, bool refused) {
     for (const Problem& problem : problems) {
-        writeText(err, "cindervaxel-cli: " + problem.text + "\n");
-    }
-    if (refused) {
-        const std::string& why = problems.front().code;
-        const ErrorCode code = why == "no-index"       ? ErrorCode::FileNotFound
-                               : why == "index-length" ? ErrorCode::InputPastEndOfFile
-                                                       : ErrorCode::PathFileAccessError;
-        writeText(err, "Error Code: " + std::to_string(codeNumber(code)) + "\n");
+        std::optional<ErrorCode> code;
+        if (refused && &problem == &problems.back()) {
+            const std::string& why = problems.front().code;
+            code = why == "no-index"       ? ErrorCode::FileNotFound
+                   : why == "index-length" ? ErrorCode::InputPastEndOfFile
+                                           : ErrorCode::PathFileAccessError;
+        }
+        writeError(err, problem.text, code);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "TextOut.h"
 #include "cindervaxel/Version.h"
 #include "files/PathText.h"
+#include "files/SystemErrors.h"
 
 namespace cvx {
 namespace {
@@ -245,9 +246,8 @@ std::variant<const Command*, std::string> parse(const std::vector<std::string>& 
     return &*command;
 }
 
-}  // namespace
-
-int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+// Runs the command that `args` call for; runCommandLine tells whether its output went out.
+int runCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     // As GNU tools do: --help or --version anywhere before "--" answers at once, the first of
     // them given.
     for (const std::string& arg : args) {
@@ -271,6 +271,24 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
         return kExitBadCommandLine;
     }
     return std::get<const Command*>(parsed)->run(call);
+}
+
+}  // namespace
+
+int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    int status = runCommand(args, out, err);
+    // Output cut short is a failure, or a full disk would pass for a command that printed
+    // everything.
+    if (const std::error_code failure = writeFailure(out)) {
+        writeError(err,
+                   "standard output: " + failure.message() +
+                       ": what the command printed is cut short; make room, or send its output "
+                       "elsewhere",
+                   codeForSystemError(nativeFileSystem(), failure, FileAction::Write, {}));
+        status = kExitMessage;
+    }
+    writeFailure(err);  // a failure of standard error has nowhere to be told
+    return status;
 }
 
 }  // namespace cvx

@@ -1,7 +1,9 @@
 #include "AssembleModel.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <memory>
 #include <optional>
 
 #include "ErrorReport.h"
@@ -17,13 +19,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr FileNumber kDestinationFile = 1;
-constexpr FileNumber kIndexFile = 2;
-constexpr FileNumber kFirstSectionFile = 3;  // header.bin; the others follow in section order
+// The files a join has open: the set's section files, by section, and the model it writes. The
+// run closes them when it is done, or they close as it ends, however it ends; the model takes
+// its name only by its commit.
+struct JoinFiles {
+    JoinFiles() = default;
+    JoinFiles(const JoinFiles&) = delete;
+    JoinFiles& operator=(const JoinFiles&) = delete;
+    ~JoinFiles() { close(); }
 
-FileNumber fileNumberOf(Section section) {
-    return static_cast<FileNumber>(kFirstSectionFile + static_cast<int>(indexOf(section)));
-}
+    void close() noexcept {
+        if (output) {
+            output->close();
+        }
+        for (ReadHandle& file : sections) {
+            file.close();
+        }
+    }
+
+    std::array<ReadHandle, kSectionCount> sections;
+    std::unique_ptr<ReplacingFile> output;
+};
 
 // Whether a section's file belongs to the set: an optional one (value3.bin) only when the index
 // says so.
@@ -57,11 +73,10 @@ void refuseDestinationAmongInputs(FileSystem& fileSystem, const fs::path& destin
 // Reads header.bin into the shared state and returns the length of every section that its counts
 // ask for. Each section file must hold at least those bytes (code 62): nothing is ever made up.
 // The bytes of the files beyond those lengths, which the join leaves out, go into `leftOut`.
-SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
-                                    std::string& leftOut) {
-    ModelState& model = workspace.model;
+SectionLengths readHeaderAndMeasure(ModelState& model, const JoinFiles& files,
+                                    const fs::path& index, std::string& leftOut) {
     const std::string recount = runCommand("recount", index);
-    FileHandle& headerFile = workspace.files.get(fileNumberOf(Section::Header));
+    FileHandle& headerFile = *files.sections[indexOf(Section::Header)];
     SectionLengths lengths{};
     try {
         ModelHeader::Bytes headerBytes;
@@ -73,11 +88,11 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
         throw error.about(headerFile.path(), recount);
     }
     for (const SectionInfo& info : sectionTable()) {
-        const FileNumber number = fileNumberOf(info.section);
+        const ReadHandle& opened = files.sections[indexOf(info.section)];
         const std::int64_t needed =
             carriesBytes(model.header, info) ? lengths[indexOf(info.section)] : 0;
-        if (workspace.files.isOpen(number) && workspace.files.get(number).size() > needed) {
-            const std::int64_t size = workspace.files.get(number).size();
+        if (opened && opened->size() > needed) {
+            const std::int64_t size = opened->size();
             leftOut += std::string(leftOut.empty() ? "" : ", ") + std::string(info.fileName) +
                        " (" + std::to_string(size - needed) + " of its " + std::to_string(size) +
                        " bytes)";
@@ -85,14 +100,14 @@ SectionLengths readHeaderAndMeasure(Workspace& workspace, const fs::path& index,
         if (info.section == Section::Header || !carriesBytes(model.header, info)) {
             continue;
         }
-        if (!workspace.files.isOpen(fileNumberOf(info.section))) {
-            // value3 bytes without value3.bin in the set: number 5 is not open (code 52).
+        if (!opened) {
+            // value3 bytes without value3.bin in the set: code 52, as for a file never opened.
             throw RunError(ErrorCode::BadFileNumber,
                            "its NumValue3 " + std::to_string(model.header.NumValue3()) +
                                " asks for value3.bin, which the index leaves out of the set",
                            headerFile.path(), runCommand("recount --add-value3", index));
         }
-        FileHandle& file = workspace.files.get(fileNumberOf(info.section));
+        FileHandle& file = *opened;
         const std::int32_t length = lengths[indexOf(info.section)];
         if (file.size() < length) {
             throw RunError(ErrorCode::InputPastEndOfFile,
@@ -233,7 +248,6 @@ struct Progress {
 JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
                     const fs::path& DestPath, bool destinationIsOurs, Progress& progress) {
     FileSystem& fileSystem = workspace.fileSystem;
-    FileTable& files = workspace.files;
     const fs::path index = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
     const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
     if (!checkGivenFiles(fileSystem, ui, index, destination, destinationIsOurs)) {
@@ -241,29 +255,29 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
     }
     // What a model there held in no section goes with it.
     const GivenFile target = GivenFile::at(fileSystem, destination, destination);
-    FileHandle& indexFile = files.open(kIndexFile, fileSystem.openRead(index));
+    ReadHandle indexFile(fileSystem.openRead(index));
     const fs::path folder = mdlFuncts::GetDir(fileSystem, index);
     SectionIndex::Bytes record;
-    readExactly(indexFile, 0, record);
+    readExactly(*indexFile, 0, record);
     workspace.model.index = SectionIndex::decode(record);
     workspace.model.indexFile = index;
-    files.release(kIndexFile);
+    indexFile.close();
 
     const SectionIndex& sectionIndex = workspace.model.index;
+    JoinFiles files;
     for (const SectionInfo& info : sectionTable()) {
         if (isListed(sectionIndex, info) &&
             !IsFile(workspace, ui, folder, std::string(info.fileName),
-                    fileNumberOf(info.section))) {
+                    files.sections[indexOf(info.section)])) {
             return JoinResult::NotJoined;
         }
     }
-    ReplacingFile& output =
-        files.open(kDestinationFile, ReplacingFile::create(fileSystem, destination));
+    files.output = ReplacingFile::create(fileSystem, destination);
+    ReplacingFile& output = *files.output;
     progress.accepted = true;  // a destination that can be written
 
     const Answer check = ui.AskYesNo(kLengthQuestion, "File Lengths");
     if (check == Answer::Cancel) {
-        files.closeAll();
         return JoinResult::NotJoined;
     }
     if (check == Answer::Yes) {
@@ -271,7 +285,8 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
             if (!isListed(sectionIndex, info)) {
                 continue;
             }
-            if (!FilLen(workspace, ui, std::string(info.fileName), fileNumberOf(info.section),
+            if (!FilLen(workspace, ui, std::string(info.fileName),
+                        *files.sections[indexOf(info.section)],
                         *sectionIndex.expectedLength(info.section))) {
                 return JoinResult::LengthDiffers;
             }
@@ -279,11 +294,11 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
     }
 
     std::string leftOut;
-    const SectionLengths lengths = readHeaderAndMeasure(workspace, index, leftOut);
+    const SectionLengths lengths = readHeaderAndMeasure(workspace.model, files, index, leftOut);
     output.write(workspace.model.header.bytes());
     for (const SectionInfo& info : sectionTable()) {
         if (info.section != Section::Header && carriesBytes(workspace.model.header, info)) {
-            output.copyFrom(files.get(fileNumberOf(info.section)), 0,
+            output.copyFrom(*files.sections[indexOf(info.section)], 0,
                             lengths[indexOf(info.section)]);
         }
     }
@@ -291,7 +306,7 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
     if (workspace.durable) {
         fileSystem.syncFolder(output.path().parent_path());
     }
-    files.closeAll();
+    files.close();
     if (target.kind() == GivenFile::Kind::Model && target.unownedBytes() > 0) {
         const std::string name = toText(destination.filename());
         ui.ShowNote(toText(destination) + " held " + std::to_string(target.unownedBytes()) +
@@ -309,33 +324,31 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
 }  // namespace
 
 bool IsFile(Workspace& workspace, UserInterface& ui, const fs::path& Folder,
-            const std::string& File, FileNumber number) {
+            const std::string& File, ReadHandle& opened) {
     FileSystem& fileSystem = workspace.fileSystem;
     const fs::path file = Folder / toPath(File);
     if (fileSystem.kindOf(file) == FileKind::Regular) {
-        workspace.files.open(number, fileSystem.openRead(file));
+        opened = ReadHandle(fileSystem.openRead(file));
         return true;
     }
     ui.ShowMessage(
         {"The File '" + File + "' does not exists! Model can't be assembled!", "File Missing!",
          detailLine(file, "the index lists it, but it is not beside the index", "put it back"),
          ErrorCode::FileNotFound});
-    workspace.files.closeAll();
     return false;
 }
 
-bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number,
+bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileHandle& file,
             std::int32_t Must) {
-    const std::int64_t size = workspace.files.get(number).size();
+    const std::int64_t size = file.size();
     if (size != Must) {
         ui.ShowMessage({"The Filelength of '" + File + "' does not match!", "Filelength",
-                        detailLine(workspace.files.get(number).path(),
+                        detailLine(file.path(),
                                    "it is " + std::to_string(size) + " bytes, the index records " +
                                        std::to_string(Must),
                                    runCommand("check", workspace.model.indexFile) +
                                        " to see whether a recount mends it"),
                         std::nullopt});
-        workspace.files.closeAll();
         return false;
     }
     return true;
@@ -349,7 +362,7 @@ bool checkJoin(Workspace& workspace, UserInterface& ui, const fs::path& IndexPat
             fileSystem, ui, resolveAgainstCurrentDirectory(fileSystem, IndexPath),
             resolveAgainstCurrentDirectory(fileSystem, DestPath), destinationIsOurs);
     } catch (const std::exception&) {
-        handleOperationError(workspace.files, ui, ErrorCode::FileNotFound);
+        handleOperationError(ui, ErrorCode::FileNotFound);
     }
     return false;
 }
@@ -362,7 +375,7 @@ JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const fs::path
     try {
         result = assemble(workspace, ui, IndexPath, DestPath, destinationIsOurs, progress);
     } catch (const std::exception&) {
-        handleOperationError(workspace.files, ui, ErrorCode::FileNotFound);
+        handleOperationError(ui, ErrorCode::FileNotFound);
         result = progress.accepted ? JoinResult::NotJoined : JoinResult::Refused;
     }
     ui.SetBusy(false);

@@ -5,7 +5,7 @@
 
 #include "UserInterface.h"
 #include "Workspace.h"
-#include "files/FileTable.h"
+#include "files/ReadHandle.h"
 
 namespace cvx {
 
@@ -53,16 +53,16 @@ JoinResult AssembleModel(Workspace& workspace, UserInterface& ui,
 bool checkJoin(Workspace& workspace, UserInterface& ui, const std::filesystem::path& IndexPath,
                const std::filesystem::path& DestPath, bool destinationIsOurs = false);
 
-// Opens the section file `File` (a bare name) in the folder `Folder` as `number` and returns
-// true when it exists there as a regular file. Otherwise tells the user it is missing, closes all
-// files and returns false. Errors of the open itself are thrown.
+// Opens the section file `File` (a bare name) in the folder `Folder` into `opened` and returns
+// true when it exists there as a regular file. Otherwise tells the user it is missing and returns
+// false: the join ends, closing the files it opened. Errors of the open itself are thrown.
 bool IsFile(Workspace& workspace, UserInterface& ui, const std::filesystem::path& Folder,
-            const std::string& File, FileNumber number);
+            const std::string& File, ReadHandle& opened);
 
-// Returns true when the section file `File`, open as `number`, is `Must` bytes long. Otherwise
-// tells the user, closes all files and returns false: the join ends with
-// JoinResult::LengthDiffers.
-bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileNumber number,
+// Returns true when the section file `File`, open as `file`, is `Must` bytes long. Otherwise
+// tells the user and returns false: the join ends with JoinResult::LengthDiffers, closing the
+// files it opened.
+bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileHandle& file,
             std::int32_t Must);
 
 }  // namespace cvx

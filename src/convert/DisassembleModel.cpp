@@ -9,6 +9,7 @@
 #include "SetNames.h"
 #include "files/Interrupts.h"
 #include "files/PathText.h"
+#include "files/ReadHandle.h"
 #include "files/ReplacingFile.h"
 #include "formats/CheckedInt32.h"
 #include "mdlFuncts.h"
@@ -17,9 +18,6 @@ namespace cvx {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr FileNumber kModelFile = 1;
-constexpr FileNumber kOutputFile = 2;  // a file where an output goes, while it is compared
 
 const char* const kNotAWholeModel =
     "check that it is a model file, complete and undamaged, and split that";
@@ -65,15 +63,17 @@ struct SplitPlan {
     std::vector<std::pair<fs::path, Section>> sectionFiles;
 };
 
-// Opens the model as file 1, reads and checks its header, fills the shared index record and names
-// the output files. Every refusal of the model happens here, before anything is made or written.
-// The model stays open.
-SplitPlan openModel(Workspace& workspace, const fs::path& source, const Wording& words) {
+// Opens the model into `opened`, reads and checks its header, fills the shared index record and
+// names the output files. Every refusal of the model happens here, before anything is made or
+// written. The model stays open.
+SplitPlan openModel(Workspace& workspace, const fs::path& source, const Wording& words,
+                    ReadHandle& opened) {
     FileSystem& fileSystem = workspace.fileSystem;
     ModelState& model = workspace.model;
     SplitPlan plan;
 
-    FileHandle& file = workspace.files.open(kModelFile, fileSystem.openRead(source));
+    opened = ReadHandle(fileSystem.openRead(source));
+    FileHandle& file = *opened;
     try {
         const std::int64_t size = file.size();
         if (size < std::int64_t{ModelHeader::kSize}) {
@@ -153,11 +153,10 @@ struct Output {
 // Looks at what lies where the outputs go: a file that holds what the split would write is left
 // as it is; one that holds anything else is work in the way, with the reason it seems to be one.
 // A folder or a device there is refused (code 75).
-std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& plan,
-                                         const fs::path& folder, std::vector<Output>& outputs,
+std::vector<WorkInTheWay> compareOutputs(FileSystem& fileSystem, FileHandle& model,
+                                         const SplitPlan& plan, const fs::path& folder,
+                                         std::vector<Output>& outputs,
                                          std::span<const std::uint8_t> record) {
-    FileSystem& fileSystem = workspace.fileSystem;
-    FileHandle& model = workspace.files.get(kModelFile);
     std::string why = "edited: it differs from " + toText(plan.modelName) + "'s section";
     // Another index is told by its name and kind alone (indexFilesIn would read it, and pass over
     // a read that fails): the reason is only words, and nothing is left unreported.
@@ -180,12 +179,13 @@ std::vector<WorkInTheWay> compareOutputs(Workspace& workspace, const SplitPlan& 
                            "a folder or a device of this name is in the way of a section file",
                            output.path, "move it away");
         }
-        FileHandle& there = workspace.files.open(kOutputFile, fileSystem.openRead(output.path));
+        ReadHandle there(fileSystem.openRead(output.path));
         const SectionExtent extent =
             output.section ? plan.layout[*output.section] : SectionExtent{};
-        output.unchanged = output.section ? holdsExactly(there, model, extent.offset, extent.length)
-                                          : holdsExactly(there, record);
-        workspace.files.release(kOutputFile);
+        output.unchanged = output.section
+                               ? holdsExactly(*there, model, extent.offset, extent.length)
+                               : holdsExactly(*there, record);
+        there.close();
         if (!output.unchanged) {
             inTheWay.push_back(
                 {output.path, output.section
@@ -222,7 +222,8 @@ std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& u
         const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
         requireModelFile(fileSystem, source, words);
         directory = folder = mdlFuncts::GetDir(fileSystem, source);
-        const SplitPlan plan = openModel(workspace, source, words);
+        ReadHandle modelFile;
+        const SplitPlan plan = openModel(workspace, source, words, modelFile);
         if (CreateOwnFolder) {
             folder = directory / ownFolderOf(fileSystem, source, words);
             makeOwnFolder(fileSystem, folder, madeFolder, words);
@@ -235,10 +236,10 @@ std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& u
             outputs.push_back({folder / name, section});
         }
         const std::vector<WorkInTheWay> inTheWay =
-            compareOutputs(workspace, plan, folder, outputs, record);
+            compareOutputs(fileSystem, *modelFile, plan, folder, outputs, record);
         if (!inTheWay.empty() && ui.AskToReplace({ReplaceQuestion::Run::Split, source, inTheWay,
                                                   CreateOwnFolder}) != Answer::Yes) {
-            workspace.files.closeAll();
+            modelFile.close();
             ui.SetBusy(false);
             return std::nullopt;
         }
@@ -246,7 +247,7 @@ std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& u
         // Every file is written whole before the first takes its name: a failure on the way
         // leaves each as it was.
         ReplacingSet written(fileSystem);
-        FileHandle& model = workspace.files.get(kModelFile);
+        FileHandle& model = *modelFile;
         for (const Output& output : outputs) {
             if (output.unchanged) {
                 continue;  // not even rewritten: it keeps its time and its inode
@@ -259,7 +260,7 @@ std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& u
                 file.write(record);
             }
         }
-        workspace.files.release(kModelFile);
+        modelFile.close();
         written.commit(workspace.durable);
         if (workspace.durable) {
             fileSystem.syncFolder(folder);
@@ -282,14 +283,13 @@ std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& u
                         " that belong to no section: a join of this set leaves them out");
         }
     } catch (const std::exception&) {
-        workspace.files.closeAll();
-        // A folder that this run made goes again; one that something else has filled meanwhile
-        // stays, as removing only takes an empty one.
+        // The run's files are closed by now. A folder that this run made goes again; one that
+        // something else has filled meanwhile stays, as removing only takes an empty one.
         if (madeFolder) {
             fileSystem.remove(folder);
             interrupts::forget(folder);
         }
-        handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
+        handleOperationError(ui, ErrorCode::PathNotFound);
     }
     ui.SetBusy(false);
     return done;
@@ -301,12 +301,13 @@ std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui
         FileSystem& fileSystem = workspace.fileSystem;
         const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
         requireModelFile(fileSystem, source, ui.words());
-        const SplitPlan plan = openModel(workspace, source, ui.words());
+        ReadHandle modelFile;
+        const SplitPlan plan = openModel(workspace, source, ui.words(), modelFile);
         refuseReplacingTheModel(fileSystem, plan, mdlFuncts::GetDir(fileSystem, source), source);
-        workspace.files.release(kModelFile);
+        modelFile.close();
         return ModelSummary{source, workspace.model.header, plan.layout, plan.indexFile};
     } catch (const std::exception&) {
-        handleOperationError(workspace.files, ui, ErrorCode::PathNotFound);
+        handleOperationError(ui, ErrorCode::PathNotFound);
     }
     return std::nullopt;
 }

@@ -107,8 +107,7 @@ void reportError(UserInterface& ui, const RunError& error, ErrorCode expected) {
     ui.ShowMessage({text, cause.title, detailLine(error), error.code()});
 }
 
-void handleOperationError(FileTable& files, UserInterface& ui, ErrorCode expected) {
-    files.closeAll();
+void handleOperationError(UserInterface& ui, ErrorCode expected) {
     try {
         throw;
     } catch (const RunError& error) {

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "UserInterface.h"
-#include "files/FileTable.h"
 #include "formats/RunError.h"
 
 namespace cvx {
@@ -47,9 +46,9 @@ std::string detailLine(const RunError& error);
 // detail line below it.
 void reportError(UserInterface& ui, const RunError& error, ErrorCode expected);
 
-// The error handler at the end of an operation; call it only inside a catch block. Closes every
-// open file, then reports the error being handled: a RunError by its code, a failed allocation
+// The error handler at the end of an operation; call it only inside a catch block, when the run's
+// files are closed. Reports the error being handled: a RunError by its code, a failed allocation
 // as code 7 and any other standard exception as code 51.
-void handleOperationError(FileTable& files, UserInterface& ui, ErrorCode expected);
+void handleOperationError(UserInterface& ui, ErrorCode expected);
 
 }  // namespace cvx

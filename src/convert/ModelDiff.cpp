@@ -10,6 +10,7 @@
 #include "GivenFile.h"
 #include "SetNames.h"
 #include "files/PathText.h"
+#include "files/ReadHandle.h"
 #include "formats/CheckedInt32.h"
 #include "formats/ModelLayout.h"
 #include "formats/SectionIndex.h"
@@ -32,23 +33,11 @@ struct Part {
 
 // One side: the model that a model file is, or that a join of a set gives.
 struct Side {
-    Side() = default;
-    Side(Side&&) = default;
-    // The files were only read: closing them loses nothing, so a close error is not reported.
-    ~Side() {
-        for (const auto& file : files) {
-            try {
-                file->close();
-            } catch (const RunError&) {
-            }
-        }
-    }
-
     FileHandle& open(FileSystem& fileSystem, const fs::path& path) {
         return *files.emplace_back(fileSystem.openRead(path));
     }
 
-    std::vector<std::unique_ptr<FileHandle>> files;
+    std::vector<ReadHandle> files;  // closed as the side goes
     ModelHeader header;
     std::array<Part, kSectionCount> parts{};
     Part unowned;  // its offset is where they lie, or would lie, in the model

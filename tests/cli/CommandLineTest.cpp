@@ -91,6 +91,27 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
     EXPECT_EQ(run({"check", "--", "--help"}).status, 1);  // a file of that name
 }
 
+#ifndef _WIN32
+// Output that does not all get written is a failure with its cause, not a run that went well.
+TEST(CommandLine, OutputCutShortIsAFailure) {
+    const TempDir dir;
+    writeFile(dir / "robot.p", makeModel(kWorkedExample, 8));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--version"}, {"info", dir.text("robot.p")}}) {
+        std::FILE* full = std::fopen("/dev/full", "wb");
+        std::FILE* err = std::fopen(dir.text("err").c_str(), "w+b");
+        EXPECT_EQ(runCommandLine(args, full, err), 1);
+        std::fclose(full);
+        std::fclose(err);
+        const Bytes text = readFile(dir / "err");
+        EXPECT_EQ(
+            std::string(text.begin(), text.end()),
+            "cindervaxel-cli: standard output: No space left on device: what the command "
+            "printed is cut short; make room, or send its output elsewhere\nError Code: 61\n");
+    }
+}
+#endif
+
 TEST(CommandLine, InfoSplitAndJoinRunTheOperations) {
     const TempDir dir;
     const Bytes model = makeModel(kWorkedExample, 8);

@@ -92,10 +92,10 @@ std::optional<Bytes> fileIn(const FileTree& tree, const std::string& name) {
 // Judges a run against the outcome without faults: `expected` and `complete`, also after a fault
 // that changes nothing. Failing that, a fault must have been reported, leaving each file as
 // `before` or as in `complete`.
-std::string judge(const FaultyFileSystem& files, const Workspace& workspace,
-                  const FakeUserInterface& ui, const FileTree& before, const FileTree& complete,
-                  const FileTree& after, const std::string& expected, bool split) {
-    const bool open = files.neverClosed != 0 || workspace.files.openCount() != 0;
+std::string judge(const FaultyFileSystem& files, const FakeUserInterface& ui,
+                  const FileTree& before, const FileTree& complete, const FileTree& after,
+                  const std::string& expected, bool split) {
+    const bool open = files.neverClosed != 0;
     std::string problems = open ? "a file left open; " : "";
     const auto& fault = files.injected;
     // Closing a file that was only read loses nothing: a fault there changes nothing at all. One
@@ -286,8 +286,7 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
     }
     asked = asked.size() > 7 ? asked + "?\n" : "";
     const std::string expected = asked + (code != 0 ? errorFor(code, 76) : "") + "-+";
-    std::string problems =
-        judge(files, workspace, ui, before, complete, readTree(dir), expected, true);
+    std::string problems = judge(files, ui, before, complete, readTree(dir), expected, true);
     // An own folder that the run made and then could not fill goes again.
     const fs::path made = dir / "robot";
     if (ownFolder && !older.count(folder) && fs::is_directory(made) && fs::is_empty(made)) {
@@ -311,8 +310,7 @@ Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::
     if (outcome.model) {
         complete["out.p"] = *outcome.model;
     }
-    return {judge(files, workspace, ui, set, complete, readTree(dir), outcome.transcript, false),
-            files.calls};
+    return {judge(files, ui, set, complete, readTree(dir), outcome.transcript, false), files.calls};
 }
 
 }  // namespace cvx::test

@@ -5,8 +5,7 @@
 namespace cvx {
 
 void writeText(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+    writeBytes(stream, text);
 }
 
 }  // namespace cvx

@@ -16,8 +16,7 @@ void writeText(std::FILE* stream, std::string_view text) {
     const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
     DWORD mode = 0;
     if (handle == INVALID_HANDLE_VALUE || ::GetConsoleMode(handle, &mode) == 0) {
-        std::fwrite(text.data(), 1, text.size(), stream);
-        std::fflush(stream);
+        writeBytes(stream, text);
         return;
     }
     const int bytes = static_cast<int>(text.size());
@@ -30,8 +29,13 @@ void writeText(std::FILE* stream, std::string_view text) {
     for (std::size_t done = 0; done < wide.size();) {
         DWORD written = 0;
         if (::WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(wide.size() - done),
-                            &written, nullptr) == 0 ||
-            written == 0) {
+                            &written, nullptr) == 0) {
+            keepWriteFailure(stream, std::error_code(static_cast<int>(::GetLastError()),
+                                                     std::system_category()));
+            return;
+        }
+        if (written == 0) {
+            keepWriteFailure(stream, std::make_error_code(std::errc::io_error));
             return;
         }
         done += written;
