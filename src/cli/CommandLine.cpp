@@ -285,7 +285,8 @@ int runCommandLine(const std::vector<std::string>& args, std::FILE* out, std::FI
                        ": what the command printed is cut short; make room, or send its output "
                        "elsewhere",
                    codeForSystemError(nativeFileSystem(), failure, FileAction::Write, {}));
-        status = kExitMessage;
+        // diff speaks as cmp does: 2 is trouble, 1 would read as "different".
+        status = !args.empty() && args[0] == "diff" ? kExitTrouble : kExitMessage;
     }
     writeFailure(err);  // a failure of standard error has nowhere to be told
     return status;

@@ -96,11 +96,12 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
 TEST(CommandLine, OutputCutShortIsAFailure) {
     const TempDir dir;
     writeFile(dir / "robot.p", makeModel(kWorkedExample, 8));
+    const std::string model = dir.text("robot.p");
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--version"}, {"info", dir.text("robot.p")}}) {
+         {std::vector<std::string>{"--version"}, {"info", model}, {"diff", model, model}}) {
         std::FILE* full = std::fopen("/dev/full", "wb");
         std::FILE* err = std::fopen(dir.text("err").c_str(), "w+b");
-        EXPECT_EQ(runCommandLine(args, full, err), 1);
+        EXPECT_EQ(runCommandLine(args, full, err), args[0] == "diff" ? 2 : 1);  // diff: trouble
         std::fclose(full);
         std::fclose(err);
         const Bytes text = readFile(dir / "err");
