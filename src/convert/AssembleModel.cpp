@@ -8,6 +8,7 @@
 
 #include "ErrorReport.h"
 #include "GivenFile.h"
+#include "JoinedSet.h"
 #include "SetNames.h"
 #include "files/PathText.h"
 #include "files/ReplacingFile.h"
@@ -41,18 +42,6 @@ struct JoinFiles {
     std::unique_ptr<ReplacingFile> output;
 };
 
-// Whether a section's file belongs to the set: an optional one (value3.bin) only when the index
-// says so.
-bool isListed(const SectionIndex& index, const SectionInfo& info) {
-    return !info.optional || index.listsValue3();
-}
-
-// Whether the header gives the section any bytes to read and write: an optional one only for a
-// positive count. Empty sections of the other kinds still take part (as 0-byte files).
-bool carriesBytes(const ModelHeader& header, const SectionInfo& info) {
-    return !info.optional || header.NumValue3() > 0;
-}
-
 const char* const kLengthQuestion =
     "Should Cindervaxel check, if the Filelengths are correct?\r\nRecommended: Yes";
 
@@ -68,55 +57,6 @@ void refuseDestinationAmongInputs(FileSystem& fileSystem, const fs::path& destin
         throw RunError(ErrorCode::PathFileAccessError, "it is one of the files to join",
                        destination, "choose another destination; the set must stay as it is");
     }
-}
-
-// Reads header.bin into the shared state and returns the length of every section that its counts
-// ask for. Each section file must hold at least those bytes (code 62): nothing is ever made up.
-// The bytes of the files beyond those lengths, which the join leaves out, go into `leftOut`.
-SectionLengths readHeaderAndMeasure(ModelState& model, const JoinFiles& files,
-                                    const fs::path& index, std::string& leftOut) {
-    const std::string recount = runCommand("recount", index);
-    FileHandle& headerFile = *files.sections[indexOf(Section::Header)];
-    SectionLengths lengths{};
-    try {
-        ModelHeader::Bytes headerBytes;
-        readExactly(headerFile, 0, headerBytes);
-        model.header = ModelHeader(headerBytes);
-        lengths = sectionLengths(model.header);
-        modelLengthOf(model.header);  // the joined model must stay below 2 GiB
-    } catch (const RunError& error) {
-        throw error.about(headerFile.path(), recount);
-    }
-    for (const SectionInfo& info : sectionTable()) {
-        const ReadHandle& opened = files.sections[indexOf(info.section)];
-        const std::int64_t needed =
-            carriesBytes(model.header, info) ? lengths[indexOf(info.section)] : 0;
-        if (opened && opened->size() > needed) {
-            const std::int64_t size = opened->size();
-            leftOut += std::string(leftOut.empty() ? "" : ", ") + std::string(info.fileName) +
-                       " (" + std::to_string(size - needed) + " of its " + std::to_string(size) +
-                       " bytes)";
-        }
-        if (info.section == Section::Header || !carriesBytes(model.header, info)) {
-            continue;
-        }
-        if (!opened) {
-            // value3 bytes without value3.bin in the set: code 52, as for a file never opened.
-            throw RunError(ErrorCode::BadFileNumber,
-                           "its NumValue3 " + std::to_string(model.header.NumValue3()) +
-                               " asks for value3.bin, which the index leaves out of the set",
-                           headerFile.path(), runCommand("recount --add-value3", index));
-        }
-        FileHandle& file = *opened;
-        const std::int32_t length = lengths[indexOf(info.section)];
-        if (file.size() < length) {
-            throw RunError(ErrorCode::InputPastEndOfFile,
-                           "header.bin's counts need " + std::to_string(length) +
-                               " bytes of it, it has " + std::to_string(file.size()),
-                           file.path(), recount);
-        }
-    }
-    return lengths;
 }
 
 // The name of the set of the index `index`: "robot" of robot.asm.
@@ -266,7 +206,7 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
     const SectionIndex& sectionIndex = workspace.model.index;
     JoinFiles files;
     for (const SectionInfo& info : sectionTable()) {
-        if (isListed(sectionIndex, info) &&
+        if (JoinedSet::lists(sectionIndex, info) &&
             !IsFile(workspace, ui, folder, std::string(info.fileName),
                     files.sections[indexOf(info.section)])) {
             return JoinResult::NotJoined;
@@ -282,7 +222,7 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
     }
     if (check == Answer::Yes) {
         for (const SectionInfo& info : sectionTable()) {
-            if (!isListed(sectionIndex, info)) {
+            if (!JoinedSet::lists(sectionIndex, info)) {
                 continue;
             }
             if (!FilLen(workspace, ui, std::string(info.fileName),
@@ -293,13 +233,14 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
         }
     }
 
-    std::string leftOut;
-    const SectionLengths lengths = readHeaderAndMeasure(workspace.model, files, index, leftOut);
-    output.write(workspace.model.header.bytes());
+    const JoinedSet set =
+        JoinedSet::read(files.sections, folder, index, runCommand("recount", index));
+    workspace.model.header = set.header;
+    output.write(set.header.bytes());
     for (const SectionInfo& info : sectionTable()) {
-        if (info.section != Section::Header && carriesBytes(workspace.model.header, info)) {
-            output.copyFrom(*files.sections[indexOf(info.section)], 0,
-                            lengths[indexOf(info.section)]);
+        const FilePart& part = set.parts[indexOf(info.section)];
+        if (info.section != Section::Header && part.file) {
+            output.copyFrom(*part.file, part.offset, part.length);
         }
     }
     output.commit(workspace.durable);
@@ -313,7 +254,13 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
                     (target.unownedBytes() == 1 ? " byte" : " bytes") + " in no section; the new " +
                     name + " leaves them out, as a join of a set always does");
     }
-    if (!leftOut.empty()) {
+    if (!set.leftOut.empty()) {
+        std::string leftOut;
+        for (const JoinedSet::LeftOut& file : set.leftOut) {
+            leftOut += std::string(leftOut.empty() ? "" : ", ") + std::string(file.info->fileName) +
+                       " (" + std::to_string(file.size - file.used) + " of its " +
+                       std::to_string(file.size) + " bytes)";
+        }
         ui.ShowNote(toText(destination) + " leaves out bytes of " + leftOut +
                     ", as header.bin's counts do not reach them: " + runCommand("recount", index) +
                     " to count them in");
@@ -331,10 +278,10 @@ bool IsFile(Workspace& workspace, UserInterface& ui, const fs::path& Folder,
         opened = ReadHandle(fileSystem.openRead(file));
         return true;
     }
-    ui.ShowMessage(
-        {"The File '" + File + "' does not exists! Model can't be assembled!", "File Missing!",
-         detailLine(file, "the index lists it, but it is not beside the index", "put it back"),
-         ErrorCode::FileNotFound});
+    const RunError missing = JoinedSet::missing(file, "put it back");
+    ui.ShowMessage({"The File '" + File + "' does not exists! Model can't be assembled!",
+                    "File Missing!", detailLine(missing.file(), missing.detail(), missing.remedy()),
+                    missing.code()});
     return false;
 }
 

@@ -8,6 +8,7 @@
 
 #include "ErrorReport.h"
 #include "GivenFile.h"
+#include "JoinedSet.h"
 #include "SetNames.h"
 #include "files/PathText.h"
 #include "files/ReadHandle.h"
@@ -25,22 +26,17 @@ using Bytes = std::span<const std::uint8_t>;
 // reading, small enough that memory stays at a few MiB whatever the size of the models.
 constexpr std::int64_t kBlock = std::int64_t{1} << 20;
 
-// Where a section's bytes lie: `length` bytes of `file` from `offset` on.
-struct Part {
-    FileHandle* file = nullptr;
-    std::int64_t offset = 0, length = 0;
-};
-
 // One side: the model that a model file is, or that a join of a set gives.
 struct Side {
     FileHandle& open(FileSystem& fileSystem, const fs::path& path) {
         return *files.emplace_back(fileSystem.openRead(path));
     }
 
-    std::vector<ReadHandle> files;  // closed as the side goes
+    std::vector<ReadHandle> files;                   // closed as the side goes
+    std::array<ReadHandle, kSectionCount> sections;  // of a set, by section
     ModelHeader header;
-    std::array<Part, kSectionCount> parts{};
-    Part unowned;  // its offset is where they lie, or would lie, in the model
+    std::array<FilePart, kSectionCount> parts{};
+    FilePart unowned;  // its offset is where they lie, or would lie, in the model
 };
 
 Side modelSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given) {
@@ -72,59 +68,27 @@ Side setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given
     SectionIndex::Bytes record;
     readExactly(side.open(fileSystem, path), 0, record);
     const SectionIndex index = SectionIndex::decode(record);
-    const std::string shown = toText(given);
     const std::string check = runCommand("check", given) + " to see what to do";
-    auto nameOf = [&](const SectionInfo& info) {
-        return given.parent_path() / names::sectionFile(info.section);
-    };
-    std::array<FileHandle*, kSectionCount> files{};
     for (const SectionInfo& info : sectionTable()) {
         const fs::path file = path.parent_path() / names::sectionFile(info.section);
-        if (info.optional && !index.listsValue3()) {
+        if (!JoinedSet::lists(index, info)) {
             continue;
         }
         if (fileSystem.kindOf(file) != FileKind::Regular) {
-            throw RunError(ErrorCode::FileNotFound,
-                           "the index lists it, but it is not beside the index", nameOf(info),
-                           "put it back beside " + shown);
+            throw JoinedSet::missing(given.parent_path() / names::sectionFile(info.section),
+                                     "put it back beside " + toText(given));
         }
-        files[indexOf(info.section)] = &side.open(fileSystem, file);
+        side.sections[indexOf(info.section)] = ReadHandle(fileSystem.openRead(file));
     }
-    const fs::path header = nameOf(sectionInfo(Section::Header));
-    SectionLengths lengths{};
-    try {
-        ModelHeader::Bytes bytes;
-        readExactly(*files[0], 0, bytes);
-        side.header = ModelHeader(bytes);
-        lengths = sectionLengths(side.header);
-        side.unowned.offset =
-            ModelLayout::compute(side.header, modelLengthOf(side.header)).frontEnd();
-    } catch (const RunError& error) {
-        throw RunError(error.code(), error.detail(), header, check);
+    const JoinedSet set = JoinedSet::read(side.sections, given.parent_path(), given, check);
+    for (const JoinedSet::LeftOut& file : set.leftOut) {
+        notes.push_back(toText(file.file) + " is " + std::to_string(file.size) +
+                        " bytes; header.bin's counts give " + std::to_string(file.used) +
+                        ", and the rest is left out, as a join leaves it out: " + check);
     }
-    for (const SectionInfo& info : sectionTable()) {
-        const std::int32_t length = lengths[indexOf(info.section)];
-        FileHandle* file = files[indexOf(info.section)];
-        if (!file && length > 0) {
-            throw RunError(ErrorCode::BadFileNumber,
-                           "its NumValue3 " + std::to_string(side.header.NumValue3()) +
-                               " asks for value3.bin, which the index leaves out of the set",
-                           header, runCommand("recount --add-value3", given));
-        }
-        const std::int64_t size = file ? file->size() : 0;
-        if (size < length) {
-            throw RunError(ErrorCode::InputPastEndOfFile,
-                           "header.bin's counts need " + std::to_string(length) +
-                               " bytes of it, it has " + std::to_string(size),
-                           nameOf(info), check);
-        }
-        if (size > length) {
-            notes.push_back(toText(nameOf(info)) + " is " + std::to_string(size) +
-                            " bytes; header.bin's counts give " + std::to_string(length) +
-                            ", and the rest is left out, as a join leaves it out: " + check);
-        }
-        side.parts[indexOf(info.section)] = {file, 0, length};
-    }
+    side.header = set.header;
+    side.parts = set.parts;
+    side.unowned.offset = set.frontEnd;
     return side;
 }
 
@@ -173,7 +137,7 @@ bool same(Bytes a, Bytes b) {
 
 // Reads the elements [first, first + count) of `part` into `buffer`: `size` bytes each, the last
 // element of the part as many as are left.
-Bytes load(const Part& part, std::int64_t size, std::int64_t first, std::int64_t count,
+Bytes load(const FilePart& part, std::int64_t size, std::int64_t first, std::int64_t count,
            std::uint8_t* buffer) {
     const std::int64_t from = first * size, to = std::min((first + count) * size, part.length);
     const std::span<std::uint8_t> bytes(buffer, static_cast<std::size_t>(to - from));
@@ -191,7 +155,7 @@ Bytes element(Bytes bytes, std::int64_t at, std::int64_t size) {
 // ..., count - 1 in turn (step 1 or -1), a block at a time, and calls `differs(k)` for each pair
 // that is not the same, until it returns false.
 template <typename Differs>
-void compareElements(const Part& a, const Part& b, std::int64_t size, std::int64_t firstA,
+void compareElements(const FilePart& a, const FilePart& b, std::int64_t size, std::int64_t firstA,
                      std::int64_t firstB, int step, std::int64_t count, Buffers& buffers,
                      Differs differs) {
     const std::int64_t perBlock = kBlock / size;
@@ -224,7 +188,7 @@ void addTo(std::vector<ModelDiff::Run>& runs, std::int64_t position) {
     }
 }
 
-ModelDiff::Section compareSection(const SectionInfo& info, const Part& a, const Part& b,
+ModelDiff::Section compareSection(const SectionInfo& info, const FilePart& a, const FilePart& b,
                                   Buffers& buffers) {
     const std::int32_t size = info.perCount > 0 ? info.perCount : info.fixed;
     ModelDiff::Section result{info.section, size, a.length, b.length, {}, {}, {}};
@@ -293,7 +257,7 @@ ModelDiff ModelDiff::compare(FileSystem& fileSystem, const fs::path& a, const fs
         }
     }
 
-    const Part &unownedA = sideA.unowned, &unownedB = sideB.unowned;
+    const FilePart &unownedA = sideA.unowned, &unownedB = sideB.unowned;
     Unowned& unowned = diff.m_unowned;
     unowned = {static_cast<std::int32_t>(unownedA.offset),
                static_cast<std::int32_t>(unownedA.length),
