@@ -9,6 +9,7 @@
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
 #include "convert/ErrorReport.h"
+#include "convert/GivenFile.h"
 #include "formats/SectionTable.h"
 
 namespace cvx::test {
@@ -265,6 +266,10 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
                : type < 0 || type > 255         ? 6
                                                 : 0;
     code = code != 0 && beginsLikeIndex(model) ? 75 : code;  // an index given as the model
+    // A picture, an archive, a program or a text given as the model, as its first bytes make it.
+    code = code != 0 && !GivenFile::at(nativeFileSystem(), dir / "robot.p", {}).content().empty()
+               ? 75
+               : code;
     const std::string folder = ownFolder ? "robot/" : "";
     FileTree complete = before;
     std::string asked = "Replace";  // the files already there that the split would change
