@@ -6,15 +6,8 @@
 #include <memory>
 #include <span>
 
-#include "ErrorReport.h"
-#include "GivenFile.h"
-#include "JoinedSet.h"
-#include "SetNames.h"
-#include "files/PathText.h"
+#include "ModelSource.h"
 #include "files/ReadHandle.h"
-#include "formats/CheckedInt32.h"
-#include "formats/ModelLayout.h"
-#include "formats/SectionIndex.h"
 
 namespace cvx {
 namespace {
@@ -25,105 +18,6 @@ using Bytes = std::span<const std::uint8_t>;
 // Bytes read at a time from each side: large enough that the comparison runs at the speed of
 // reading, small enough that memory stays at a few MiB whatever the size of the models.
 constexpr std::int64_t kBlock = std::int64_t{1} << 20;
-
-// One side: the model that a model file is, or that a join of a set gives.
-struct Side {
-    FileHandle& open(FileSystem& fileSystem, const fs::path& path) {
-        return *files.emplace_back(fileSystem.openRead(path));
-    }
-
-    std::vector<ReadHandle> files;                   // closed as the side goes
-    std::array<ReadHandle, kSectionCount> sections;  // of a set, by section
-    ModelHeader header;
-    std::array<FilePart, kSectionCount> parts{};
-    FilePart unowned;  // its offset is where they lie, or would lie, in the model
-};
-
-Side modelSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given) {
-    Side side;
-    FileHandle& file = side.open(fileSystem, path);
-    try {
-        ModelHeader::Bytes header;
-        readExactly(file, 0, header);
-        side.header = ModelHeader(header);
-        const ModelLayout layout =
-            ModelLayout::compute(side.header, checked::narrow(file.size(), "its length"));
-        for (const SectionInfo& info : sectionTable()) {
-            side.parts[indexOf(info.section)] = {&file, layout[info.section].offset,
-                                                 layout[info.section].length};
-        }
-        side.unowned = {&file, layout.frontEnd(), layout.unownedBytes()};
-    } catch (const RunError& error) {
-        throw RunError(error.code(), error.detail(), given,
-                       "check that it is a model file or an index file, complete and undamaged");
-    }
-    return side;
-}
-
-// The set of the index `path` as a join takes it: each section as long as header.bin's counts
-// say, from the start of its file. What a join would refuse is refused here too.
-Side setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given,
-             std::vector<std::string>& notes) {
-    Side side;
-    SectionIndex::Bytes record;
-    readExactly(side.open(fileSystem, path), 0, record);
-    const SectionIndex index = SectionIndex::decode(record);
-    const std::string check = runCommand("check", given) + " to see what to do";
-    for (const SectionInfo& info : sectionTable()) {
-        const fs::path file = path.parent_path() / names::sectionFile(info.section);
-        if (!JoinedSet::lists(index, info)) {
-            continue;
-        }
-        if (fileSystem.kindOf(file) != FileKind::Regular) {
-            throw JoinedSet::missing(given.parent_path() / names::sectionFile(info.section),
-                                     "put it back beside " + toText(given));
-        }
-        side.sections[indexOf(info.section)] = ReadHandle(fileSystem.openRead(file));
-    }
-    const JoinedSet set = JoinedSet::read(side.sections, given.parent_path(), given, check);
-    for (const JoinedSet::LeftOut& file : set.leftOut) {
-        notes.push_back(toText(file.file) + " is " + std::to_string(file.size) +
-                        " bytes; header.bin's counts give " + std::to_string(file.used) +
-                        ", and the rest is left out, as a join leaves it out: " + check);
-    }
-    side.header = set.header;
-    side.parts = set.parts;
-    side.unowned.offset = set.frontEnd;
-    return side;
-}
-
-// The model that the file `given` is or stands for; trouble when it is neither model nor index.
-Side sideOf(FileSystem& fileSystem, const fs::path& given, std::vector<std::string>& notes) {
-    const fs::path path = resolveAgainstCurrentDirectory(fileSystem, given);
-    requireFileName(fileSystem, path, given, kCommandLineWording);
-    const GivenFile file = GivenFile::at(fileSystem, path, given);
-    using Kind = GivenFile::Kind;
-    switch (file.kind()) {
-        case Kind::Index:
-            return setSide(fileSystem, path, given, notes);
-        case Kind::Missing:
-            throw RunError(ErrorCode::FileNotFound, "there is no such file", given,
-                           file.nearHint(fileSystem, "check the path"));
-        case Kind::Folder:
-        case Kind::Special:
-        case Kind::IndexOfOtherLength:
-            throw RunError(ErrorCode::PathFileAccessError, "it" + file.seemsToBe(), given,
-                           file.kind() == Kind::IndexOfOtherLength
-                               ? runCommand("recount --new-index", given) + " to write it anew"
-                               : "give a model file (.p) or an index file (.asm)");
-        case Kind::SectionFile:
-            throw file.refusal("a model file or an index file", file.indexHint(fileSystem));
-        case Kind::Other:
-            if (!file.content().empty()) {
-                throw file.refusal("a model file or an index file",
-                                   "give a model file (.p) or an index file (.asm)");
-            }
-            break;  // reading it as a model says what is wrong with it
-        case Kind::Model:
-            break;
-    }
-    return modelSide(fileSystem, path, given);
-}
 
 // One buffer of a block for each side, for every comparison.
 struct Buffers {
@@ -225,8 +119,8 @@ ModelDiff::Section compareSection(const SectionInfo& info, const FilePart& a, co
 
 ModelDiff ModelDiff::compare(FileSystem& fileSystem, const fs::path& a, const fs::path& b) {
     ModelDiff diff;
-    const Side sideA = sideOf(fileSystem, a, diff.m_notes);
-    const Side sideB = sideOf(fileSystem, b, diff.m_notes);
+    const ModelSource sideA = ModelSource::open(fileSystem, a, diff.m_notes);
+    const ModelSource sideB = ModelSource::open(fileSystem, b, diff.m_notes);
 
     const ModelHeader& headerA = sideA.header;
     const ModelHeader& headerB = sideB.header;

@@ -1,0 +1,108 @@
+#include "ModelSource.h"
+
+#include "ErrorReport.h"
+#include "GivenFile.h"
+#include "SetNames.h"
+#include "files/PathText.h"
+#include "formats/CheckedInt32.h"
+#include "formats/ModelLayout.h"
+#include "formats/SectionIndex.h"
+
+namespace cvx {
+namespace {
+
+namespace fs = std::filesystem;
+
+FileHandle& openFile(ModelSource& source, FileSystem& fileSystem, const fs::path& path) {
+    return *source.files.emplace_back(fileSystem.openRead(path));
+}
+
+ModelSource modelSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given) {
+    ModelSource side;
+    FileHandle& file = openFile(side, fileSystem, path);
+    try {
+        ModelHeader::Bytes header;
+        readExactly(file, 0, header);
+        side.header = ModelHeader(header);
+        const ModelLayout layout =
+            ModelLayout::compute(side.header, checked::narrow(file.size(), "its length"));
+        for (const SectionInfo& info : sectionTable()) {
+            side.parts[indexOf(info.section)] = {&file, layout[info.section].offset,
+                                                 layout[info.section].length};
+        }
+        side.unowned = {&file, layout.frontEnd(), layout.unownedBytes()};
+    } catch (const RunError& error) {
+        throw RunError(error.code(), error.detail(), given,
+                       "check that it is a model file or an index file, complete and undamaged");
+    }
+    return side;
+}
+
+// The set of the index `path` as a join takes it: each section as long as header.bin's counts
+// say, from the start of its file. What a join would refuse is refused here too.
+ModelSource setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given,
+                    std::vector<std::string>& notes) {
+    ModelSource side;
+    SectionIndex::Bytes record;
+    readExactly(openFile(side, fileSystem, path), 0, record);
+    const SectionIndex index = SectionIndex::decode(record);
+    const std::string check = runCommand("check", given) + " to see what to do";
+    for (const SectionInfo& info : sectionTable()) {
+        const fs::path file = path.parent_path() / names::sectionFile(info.section);
+        if (!JoinedSet::lists(index, info)) {
+            continue;
+        }
+        if (fileSystem.kindOf(file) != FileKind::Regular) {
+            throw JoinedSet::missing(given.parent_path() / names::sectionFile(info.section),
+                                     "put it back beside " + toText(given));
+        }
+        side.sections[indexOf(info.section)] = ReadHandle(fileSystem.openRead(file));
+    }
+    const JoinedSet set = JoinedSet::read(side.sections, given.parent_path(), given, check);
+    for (const JoinedSet::LeftOut& file : set.leftOut) {
+        notes.push_back(toText(file.file) + " is " + std::to_string(file.size) +
+                        " bytes; header.bin's counts give " + std::to_string(file.used) +
+                        ", and the rest is left out, as a join leaves it out: " + check);
+    }
+    side.header = set.header;
+    side.parts = set.parts;
+    side.unowned.offset = set.frontEnd;
+    return side;
+}
+
+}  // namespace
+
+ModelSource ModelSource::open(FileSystem& fileSystem, const fs::path& given,
+                              std::vector<std::string>& notes) {
+    const fs::path path = resolveAgainstCurrentDirectory(fileSystem, given);
+    requireFileName(fileSystem, path, given, kCommandLineWording);
+    const GivenFile file = GivenFile::at(fileSystem, path, given);
+    using Kind = GivenFile::Kind;
+    switch (file.kind()) {
+        case Kind::Index:
+            return setSide(fileSystem, path, given, notes);
+        case Kind::Missing:
+            throw RunError(ErrorCode::FileNotFound, "there is no such file", given,
+                           file.nearHint(fileSystem, "check the path"));
+        case Kind::Folder:
+        case Kind::Special:
+        case Kind::IndexOfOtherLength:
+            throw RunError(ErrorCode::PathFileAccessError, "it" + file.seemsToBe(), given,
+                           file.kind() == Kind::IndexOfOtherLength
+                               ? runCommand("recount --new-index", given) + " to write it anew"
+                               : "give a model file (.p) or an index file (.asm)");
+        case Kind::SectionFile:
+            throw file.refusal("a model file or an index file", file.indexHint(fileSystem));
+        case Kind::Other:
+            if (!file.content().empty()) {
+                throw file.refusal("a model file or an index file",
+                                   "give a model file (.p) or an index file (.asm)");
+            }
+            break;  // reading it as a model says what is wrong with it
+        case Kind::Model:
+            break;
+    }
+    return modelSide(fileSystem, path, given);
+}
+
+}  // namespace cvx
