@@ -17,7 +17,7 @@ void CliUserInterface::ShowNote(const std::string& text) {
 }
 
 Answer CliUserInterface::AskYesNo(const std::string&, const std::string&) {
-    return m_answer;
+    return Answer::No;
 }
 
 Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {

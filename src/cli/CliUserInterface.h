@@ -3,23 +3,24 @@
 #include <cstdio>
 #include <string>
 
-#include "convert/UserInterface.h"
+#include "session/UserInterface.h"
 
 namespace cvx {
 
 // The user interface of the command-line tool: messages go to standard error, a line with the
-// file, the cause and the next step, then the error's code; questions are answered from the
-// command line.
+// file, the cause and the next step, then the error's code. It asks nothing: what the window asks
+// (whether to check lengths) the command line says with an option before the run, and work in the
+// way is replaced only with --force.
 class CliUserInterface final : public UserInterface {
 public:
-    // `lengthCheckAnswer` answers the question whether to check lengths; `force` lets a run
-    // replace work in its way.
-    CliUserInterface(std::FILE* errors, Answer lengthCheckAnswer, bool force = false)
-        : m_errors(errors), m_answer(lengthCheckAnswer), m_force(force) {}
+    // `force` lets a run replace work in its way.
+    explicit CliUserInterface(std::FILE* errors, bool force = false)
+        : m_errors(errors), m_force(force) {}
 
     void ShowMessage(const Message& message) override;
     // Writes "cindervaxel-cli: note: text".
     void ShowNote(const std::string& text) override;
+    // Never asked (the command line says whether to check lengths): No.
     Answer AskYesNo(const std::string& text, const std::string& title) override;
     // Yes with --force; otherwise says what is in the way and what to do, and answers No.
     Answer AskToReplace(const ReplaceQuestion& question) override;
@@ -29,7 +30,6 @@ public:
 
 private:
     std::FILE* m_errors;
-    Answer m_answer;
     bool m_force;
     bool m_messageShown = false;
 };

@@ -1,15 +1,13 @@
 #include "Command.h"
 
-#include "CliUserInterface.h"
 #include "TextOut.h"
 #include "convert/ErrorReport.h"
 
 namespace cvx {
 
-// Shows the message of `error`, as the operations do, and returns the status for it.
+// Shows the message of `error` and returns the status for it.
 ExitStatus failed(const Invocation& call, const RunError& error) {
-    CliUserInterface ui(call.err, Answer::Yes);
-    reportError(ui, error, ErrorCode::FileNotFound);
+    writeError(call.err, detailLine(error), error.code());
     return kExitMessage;
 }
 

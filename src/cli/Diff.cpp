@@ -141,7 +141,7 @@ ExitStatus runDiff(const Invocation& call) {
         failed(call, error);
         return kExitTrouble;
     }
-    CliUserInterface ui(call.err, Answer::Yes);
+    CliUserInterface ui(call.err);
     for (const std::string& note : diff->notes()) {
         ui.ShowNote(note);
     }

@@ -1,4 +1,3 @@
-#include "CliUserInterface.h"
 #include "Command.h"
 #include "JsonText.h"
 #include "TextOut.h"
@@ -70,10 +69,11 @@ void printSummary(const Json& summary, std::FILE* out) {
 
 ExitStatus runInfo(const Invocation& call) {
     Workspace workspace(nativeFileSystem());
-    CliUserInterface ui(call.err, Answer::Yes);
-    const std::optional<ModelSummary> summary = inspectModel(workspace, ui, call.operands[0]);
-    if (!summary) {
-        return kExitMessage;
+    std::optional<ModelSummary> summary;
+    try {
+        summary = inspectModel(workspace, call.operands[0]);
+    } catch (const RunError& error) {
+        return failed(call, error);
     }
     const Json document = summaryJson(*summary);
     if (call.has("--json")) {

@@ -1,7 +1,7 @@
 #include "CliUserInterface.h"
 #include "Command.h"
 #include "JoinWatch.h"
-#include "convert/AssembleModel.h"
+#include "session/Session.h"
 
 namespace cvx {
 namespace {
@@ -27,9 +27,9 @@ ExitStatus runJoin(const Invocation& call) {
     }
     Workspace workspace(nativeFileSystem());
     workspace.durable = call.has("--sync");
-    CliUserInterface ui(call.err, call.has("--no-check-lengths") ? Answer::No : Answer::Yes,
-                        call.has("--force"));
-    if (AssembleModel(workspace, ui, call.operands[0], call.operands[1]) ==
+    CliUserInterface ui(call.err, call.has("--force"));
+    if (join(workspace, ui, call.operands[0], call.operands[1],
+             call.has("--no-check-lengths") ? LengthCheck::Skip : LengthCheck::Check) ==
         JoinResult::LengthDiffers) {
         return kExitLengthDiffers;  // a set to mend first, told apart from other failures
     }

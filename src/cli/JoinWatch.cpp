@@ -5,12 +5,12 @@
 
 #include "CliUserInterface.h"
 #include "TextOut.h"
-#include "convert/AssembleModel.h"
 #include "convert/ErrorReport.h"
 #include "convert/SectionSet.h"
 #include "convert/SetNames.h"
 #include "files/PathText.h"
 #include "formats/SectionTable.h"
+#include "session/Session.h"
 
 namespace cvx {
 namespace {
@@ -51,7 +51,7 @@ JoinWatch::JoinWatch(const fs::path& index, const fs::path& dest, Options option
 ExitStatus JoinWatch::run() {
     {
         Workspace workspace(nativeFileSystem());
-        CliUserInterface ui(m_err, Answer::Yes, m_options.force);
+        CliUserInterface ui(m_err, m_options.force);
         if (!checkJoin(workspace, ui, m_index, m_dest)) {
             return kExitMessage;
         }
@@ -62,8 +62,7 @@ ExitStatus JoinWatch::run() {
         try {
             changed = m_files->next(FolderWatch::kForever);
         } catch (const RunError& error) {
-            CliUserInterface ui(m_err, Answer::Yes);
-            reportError(ui, error, ErrorCode::PathNotFound);
+            writeError(m_err, detailLine(error), error.code());
             return kExitMessage;
         }
         if (!changed) {
@@ -116,14 +115,15 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
         }
     } catch (const RunError& error) {
         line(what + ": not joined, " + kept);
-        CliUserInterface ui(m_err, Answer::Yes);
-        reportError(ui, error, ErrorCode::FileNotFound);
+        writeError(m_err, detailLine(error), error.code());
         return;
     }
     Workspace workspace(fileSystem);
     workspace.durable = m_options.sync;
-    CliUserInterface ui(m_err, m_options.checkLengths ? Answer::Yes : Answer::No, m_options.force);
-    if (AssembleModel(workspace, ui, m_index, m_dest, m_wroteDest) != JoinResult::Joined) {
+    CliUserInterface ui(m_err, m_options.force);
+    if (join(workspace, ui, m_index, m_dest,
+             m_options.checkLengths ? LengthCheck::Check : LengthCheck::Skip,
+             m_wroteDest) != JoinResult::Joined) {
         line(what + ": not joined, " + kept);
         return;
     }

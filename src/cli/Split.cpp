@@ -3,9 +3,9 @@
 #include "CliUserInterface.h"
 #include "Command.h"
 #include "TextOut.h"
-#include "convert/DisassembleModel.h"
 #include "convert/mdlFuncts.h"
 #include "files/PathText.h"
+#include "session/Session.h"
 
 namespace cvx {
 namespace {
@@ -54,8 +54,8 @@ ExitStatus runSplit(const Invocation& call) {
     for (const fs::path& path : paths) {
         Workspace workspace(fileSystem);
         workspace.durable = call.has("--sync");
-        CliUserInterface ui(call.err, Answer::Yes, call.has("--force"));
-        DisassembleModel(workspace, ui, path, ownFolder);
+        CliUserInterface ui(call.err, call.has("--force"));
+        split(workspace, ui, path, ownFolder);
         status = ui.messageShown() ? kExitMessage : status;
     }
     return status;

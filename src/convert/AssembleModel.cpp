@@ -42,9 +42,6 @@ struct JoinFiles {
     std::unique_ptr<ReplacingFile> output;
 };
 
-const char* const kLengthQuestion =
-    "Should Cindervaxel check, if the Filelengths are correct?\r\nRecommended: Yes";
-
 // The input files must survive the run: a destination that is one of them is refused.
 void refuseDestinationAmongInputs(FileSystem& fileSystem, const fs::path& destination,
                                   const fs::path& index) {
@@ -110,26 +107,30 @@ std::optional<std::string> anotherModel(FileSystem& fileSystem, const GivenFile&
     return why;
 }
 
-// Checks the index and the destination, as the join takes them; asks before a file of the user's
-// would be replaced. Returns true when the join may go on; otherwise tells why (or the user kept
-// the destination).
-bool checkGivenFiles(FileSystem& fileSystem, UserInterface& ui, const fs::path& index,
-                     const fs::path& destination, bool destinationIsOurs) {
+// Checks the index and the destination, as the join takes them, into `plan`; throws what
+// refuses them.
+void checkGivenFiles(FileSystem& fileSystem, const Wording& words, JoinPlan& plan,
+                     bool destinationIsOurs) {
     using Kind = GivenFile::Kind;
-    const Wording& words = ui.words();
+    const fs::path &index = plan.index, &destination = plan.destination;
     requireFileName(fileSystem, index, index, words);
     requireFileName(fileSystem, destination, destination, words);
     const GivenFile given = GivenFile::at(fileSystem, index, index);
     if (!given.isFile()) {
-        ui.ShowMessage(
-            {kFileDoesNotExist, causeOf(ErrorCode::FileNotFound).title,
-             given.line(given.kind() == Kind::Missing ? given.indexHint(fileSystem, words)
-                                                      : "give the index file (.asm) of the set"),
-             given.kind() == Kind::Missing ? ErrorCode::FileNotFound
-                                           : ErrorCode::PathFileAccessError});
-        return false;
+        const ErrorCode code = given.kind() == Kind::Missing ? ErrorCode::FileNotFound
+                                                             : ErrorCode::PathFileAccessError;
+        plan.refusal = Failure{
+            Failure::Kind::Error,
+            RunError(
+                code,
+                given.kind() == Kind::Missing ? "there is no such file" : "it" + given.seemsToBe(),
+                index,
+                given.kind() == Kind::Missing ? given.indexHint(fileSystem, words)
+                                              : "give the index file (.asm) of the set"),
+            code,
+            {}};
+        return;
     }
-
     // A slip of the keyboard is refused before anything is opened for writing: the model where
     // the index belongs, or the index where the model to write belongs, or both.
     const GivenFile target = GivenFile::at(fileSystem, destination, destination);
@@ -173,68 +174,103 @@ bool checkGivenFiles(FileSystem& fileSystem, UserInterface& ui, const fs::path& 
                        : target.content() + " of " + std::to_string(target.size()) +
                              " bytes, no model file";
     }
-    return !inTheWay ||
-           ui.AskToReplace({ReplaceQuestion::Run::Join, destination, {{destination, *inTheWay}}}) ==
-               Answer::Yes;
-}
-
-// How far a run got: until the destination is taken, a failure is a refusal of what was given,
-// which no change to the set mends.
-struct Progress {
-    bool accepted = false;
-};
-
-// The run itself: NotJoined or Refused when it ended early with its message shown.
-JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
-                    const fs::path& DestPath, bool destinationIsOurs, Progress& progress) {
-    FileSystem& fileSystem = workspace.fileSystem;
-    const fs::path index = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
-    const fs::path destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
-    if (!checkGivenFiles(fileSystem, ui, index, destination, destinationIsOurs)) {
-        return JoinResult::Refused;
+    if (inTheWay) {
+        plan.inTheWay = WorkInTheWay{destination, *inTheWay};
     }
     // What a model there held in no section goes with it.
-    const GivenFile target = GivenFile::at(fileSystem, destination, destination);
-    ReadHandle indexFile(fileSystem.openRead(index));
-    const fs::path folder = mdlFuncts::GetDir(fileSystem, index);
+    plan.replacedUnowned = target.kind() == Kind::Model ? target.unownedBytes() : 0;
+}
+
+}  // namespace
+
+bool IsFile(FileSystem& fileSystem, const fs::path& Folder, const std::string& File) {
+    return fileSystem.kindOf(Folder / toPath(File)) == FileKind::Regular;
+}
+
+bool FilLen(FileHandle& file, std::int32_t Must) {
+    return file.size() == Must;
+}
+
+JoinPlan planJoin(FileSystem& fileSystem, const fs::path& IndexPath, const fs::path& DestPath,
+                  const Wording& words, bool destinationIsOurs) {
+    JoinPlan plan;
+    try {
+        plan.index = resolveAgainstCurrentDirectory(fileSystem, IndexPath);
+        plan.destination = resolveAgainstCurrentDirectory(fileSystem, DestPath);
+        checkGivenFiles(fileSystem, words, plan, destinationIsOurs);
+        if (plan.refusal) {
+            return plan;
+        }
+        plan.folder = mdlFuncts::GetDir(fileSystem, plan.index);
+        SectionIndex::Bytes record;
+        readExactly(*ReadHandle(fileSystem.openRead(plan.index)), 0, record);
+        const SectionIndex index = SectionIndex::decode(record);
+        for (const SectionInfo& info : sectionTable()) {
+            if (JoinedSet::lists(index, info) &&
+                !IsFile(fileSystem, plan.folder, std::string(info.fileName))) {
+                plan.refusal =
+                    Failure{Failure::Kind::SectionMissing,
+                            JoinedSet::missing(plan.folder / names::sectionFile(info.section),
+                                               "put it back"),
+                            ErrorCode::FileNotFound, std::string(info.fileName)};
+                break;
+            }
+        }
+    } catch (const std::exception&) {
+        plan.refusal = currentFailure(ErrorCode::FileNotFound);
+    }
+    return plan;
+}
+
+namespace {
+
+// The run of `plan` into `outcome`; throws what fails. `accepted` tells whether the destination
+// could be made: a failure before that is a refusal of what was given, which no change to the
+// set mends.
+void assemble(Workspace& workspace, const JoinPlan& plan, bool checkLengths, JoinOutcome& outcome,
+              bool& accepted) {
+    FileSystem& fileSystem = workspace.fileSystem;
+    ReadHandle indexFile(fileSystem.openRead(plan.index));
     SectionIndex::Bytes record;
     readExactly(*indexFile, 0, record);
     workspace.model.index = SectionIndex::decode(record);
-    workspace.model.indexFile = index;
+    workspace.model.indexFile = plan.index;
     indexFile.close();
 
     const SectionIndex& sectionIndex = workspace.model.index;
     JoinFiles files;
     for (const SectionInfo& info : sectionTable()) {
-        if (JoinedSet::lists(sectionIndex, info) &&
-            !IsFile(workspace, ui, folder, std::string(info.fileName),
-                    files.sections[indexOf(info.section)])) {
-            return JoinResult::NotJoined;
+        if (JoinedSet::lists(sectionIndex, info)) {
+            files.sections[indexOf(info.section)] =
+                ReadHandle(fileSystem.openRead(plan.folder / names::sectionFile(info.section)));
         }
     }
-    files.output = ReplacingFile::create(fileSystem, destination);
+    files.output = ReplacingFile::create(fileSystem, plan.destination);
     ReplacingFile& output = *files.output;
-    progress.accepted = true;  // a destination that can be written
+    accepted = true;
 
-    const Answer check = ui.AskYesNo(kLengthQuestion, "File Lengths");
-    if (check == Answer::Cancel) {
-        return JoinResult::NotJoined;
-    }
-    if (check == Answer::Yes) {
+    if (checkLengths) {
         for (const SectionInfo& info : sectionTable()) {
-            if (!JoinedSet::lists(sectionIndex, info)) {
-                continue;
-            }
-            if (!FilLen(workspace, ui, std::string(info.fileName),
-                        *files.sections[indexOf(info.section)],
-                        *sectionIndex.expectedLength(info.section))) {
-                return JoinResult::LengthDiffers;
+            const ReadHandle& file = files.sections[indexOf(info.section)];
+            const std::int32_t must = sectionIndex.expectedLength(info.section).value_or(0);
+            if (file && !FilLen(*file, must)) {
+                outcome.result = JoinResult::LengthDiffers;
+                outcome.failure =
+                    Failure{Failure::Kind::LengthDiffers,
+                            RunError(ErrorCode::InputPastEndOfFile,
+                                     "it is " + std::to_string(file->size()) +
+                                         " bytes, the index records " + std::to_string(must),
+                                     file->path(),
+                                     runCommand("check", plan.index) +
+                                         " to see whether a recount mends it"),
+                            ErrorCode::FileNotFound, std::string(info.fileName)};
+                return;
             }
         }
     }
 
     const JoinedSet set =
-        JoinedSet::read(files.sections, folder, index, runCommand("recount", index));
+        JoinedSet::read(files.sections, plan.folder, plan.index, runCommand("recount", plan.index));
     workspace.model.header = set.header;
     output.write(set.header.bytes());
     for (const SectionInfo& info : sectionTable()) {
@@ -248,85 +284,30 @@ JoinResult assemble(Workspace& workspace, UserInterface& ui, const fs::path& Ind
         fileSystem.syncFolder(output.path().parent_path());
     }
     files.close();
-    if (target.kind() == GivenFile::Kind::Model && target.unownedBytes() > 0) {
-        const std::string name = toText(destination.filename());
-        ui.ShowNote(toText(destination) + " held " + std::to_string(target.unownedBytes()) +
-                    (target.unownedBytes() == 1 ? " byte" : " bytes") + " in no section; the new " +
-                    name + " leaves them out, as a join of a set always does");
-    }
-    if (!set.leftOut.empty()) {
-        std::string leftOut;
-        for (const JoinedSet::LeftOut& file : set.leftOut) {
-            leftOut += std::string(leftOut.empty() ? "" : ", ") + std::string(file.info->fileName) +
-                       " (" + std::to_string(file.size - file.used) + " of its " +
-                       std::to_string(file.size) + " bytes)";
-        }
-        ui.ShowNote(toText(destination) + " leaves out bytes of " + leftOut +
-                    ", as header.bin's counts do not reach them: " + runCommand("recount", index) +
-                    " to count them in");
-    }
-    return JoinResult::Joined;
+    outcome.result = JoinResult::Joined;
+    outcome.droppedUnowned = plan.replacedUnowned;
+    outcome.leftOut = set.leftOut;
 }
 
 }  // namespace
 
-bool IsFile(Workspace& workspace, UserInterface& ui, const fs::path& Folder,
-            const std::string& File, ReadHandle& opened) {
-    FileSystem& fileSystem = workspace.fileSystem;
-    const fs::path file = Folder / toPath(File);
-    if (fileSystem.kindOf(file) == FileKind::Regular) {
-        opened = ReadHandle(fileSystem.openRead(file));
-        return true;
+JoinOutcome AssembleModel(Workspace& workspace, const JoinPlan& plan, bool checkLengths) {
+    JoinOutcome outcome;
+    if (plan.refusal) {
+        // A set that lacks a file may be whole by the next try; what was given will not change.
+        outcome.result = plan.refusal->kind == Failure::Kind::SectionMissing ? JoinResult::NotJoined
+                                                                             : JoinResult::Refused;
+        outcome.failure = plan.refusal;
+        return outcome;
     }
-    const RunError missing = JoinedSet::missing(file, "put it back");
-    ui.ShowMessage({"The File '" + File + "' does not exists! Model can't be assembled!",
-                    "File Missing!", detailLine(missing.file(), missing.detail(), missing.remedy()),
-                    missing.code()});
-    return false;
-}
-
-bool FilLen(Workspace& workspace, UserInterface& ui, const std::string& File, FileHandle& file,
-            std::int32_t Must) {
-    const std::int64_t size = file.size();
-    if (size != Must) {
-        ui.ShowMessage({"The Filelength of '" + File + "' does not match!", "Filelength",
-                        detailLine(file.path(),
-                                   "it is " + std::to_string(size) + " bytes, the index records " +
-                                       std::to_string(Must),
-                                   runCommand("check", workspace.model.indexFile) +
-                                       " to see whether a recount mends it"),
-                        std::nullopt});
-        return false;
-    }
-    return true;
-}
-
-bool checkJoin(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
-               const fs::path& DestPath, bool destinationIsOurs) {
+    bool accepted = false;
     try {
-        FileSystem& fileSystem = workspace.fileSystem;
-        return checkGivenFiles(
-            fileSystem, ui, resolveAgainstCurrentDirectory(fileSystem, IndexPath),
-            resolveAgainstCurrentDirectory(fileSystem, DestPath), destinationIsOurs);
+        assemble(workspace, plan, checkLengths, outcome, accepted);
     } catch (const std::exception&) {
-        handleOperationError(ui, ErrorCode::FileNotFound);
+        outcome.result = accepted ? JoinResult::NotJoined : JoinResult::Refused;
+        outcome.failure = currentFailure(ErrorCode::FileNotFound);
     }
-    return false;
-}
-
-JoinResult AssembleModel(Workspace& workspace, UserInterface& ui, const fs::path& IndexPath,
-                         const fs::path& DestPath, bool destinationIsOurs) {
-    ui.SetBusy(true);
-    JoinResult result = JoinResult::NotJoined;
-    Progress progress;
-    try {
-        result = assemble(workspace, ui, IndexPath, DestPath, destinationIsOurs, progress);
-    } catch (const std::exception&) {
-        handleOperationError(ui, ErrorCode::FileNotFound);
-        result = progress.accepted ? JoinResult::NotJoined : JoinResult::Refused;
-    }
-    ui.SetBusy(false);
-    return result;
+    return outcome;
 }
 
 }  // namespace cvx

@@ -55,25 +55,15 @@ RunError notAModel(FileSystem& fileSystem, const RunError& error, const fs::path
     return error.about(source, kNotAWholeModel);
 }
 
-// The model as read and checked, and the files a split of it writes.
-struct SplitPlan {
-    fs::path modelName;  // as the folder lists it
-    ModelLayout layout;
-    fs::path indexFile;
-    std::vector<std::pair<fs::path, Section>> sectionFiles;
-};
-
-// Opens the model into `opened`, reads and checks its header, fills the shared index record and
-// names the output files. Every refusal of the model happens here, before anything is made or
-// written. The model stays open.
-SplitPlan openModel(Workspace& workspace, const fs::path& source, const Wording& words,
-                    ReadHandle& opened) {
+// Opens the model into `plan.model`, reads and checks its header, fills the shared index record
+// and names the output files, in no folder yet. Every refusal of the model itself happens here.
+void openModel(Workspace& workspace, const fs::path& source, const Wording& words,
+               SplitPlan& plan) {
     FileSystem& fileSystem = workspace.fileSystem;
     ModelState& model = workspace.model;
-    SplitPlan plan;
 
-    opened = ReadHandle(fileSystem.openRead(source));
-    FileHandle& file = *opened;
+    plan.model = ReadHandle(fileSystem.openRead(source));
+    FileHandle& file = *plan.model;
     try {
         const std::int64_t size = file.size();
         if (size < std::int64_t{ModelHeader::kSize}) {
@@ -92,20 +82,21 @@ SplitPlan openModel(Workspace& workspace, const fs::path& source, const Wording&
 
     plan.modelName = mdlFuncts::fileNameOf(fileSystem, source);
     plan.indexFile = names::indexOf(plan.modelName);
+    plan.record = model.index.encode();
+    plan.outputs = {{plan.indexFile, std::nullopt}};
     for (const SectionInfo& info : sectionTable()) {
         if (!info.optional || plan.layout.hasValue3()) {
-            plan.sectionFiles.emplace_back(names::sectionFile(info.section), info.section);
+            plan.outputs.push_back({names::sectionFile(info.section), info.section});
         }
     }
-    return plan;
 }
 
 // Refuses, with code 75, a split whose outputs in `folder` would replace the model.
 void refuseReplacingTheModel(FileSystem& fileSystem, const SplitPlan& plan, const fs::path& folder,
                              const fs::path& source) {
-    bool collides = fileSystem.sameFile(folder / plan.indexFile, source);
-    for (const auto& output : plan.sectionFiles) {
-        collides = collides || fileSystem.sameFile(folder / output.first, source);
+    bool collides = false;
+    for (const SplitOutput& output : plan.outputs) {
+        collides = collides || fileSystem.sameFile(folder / output.path.filename(), source);
     }
     if (collides) {
         throw RunError(ErrorCode::PathFileAccessError,
@@ -114,49 +105,40 @@ void refuseReplacingTheModel(FileSystem& fileSystem, const SplitPlan& plan, cons
     }
 }
 
-// Makes the model's own folder `folder` when it is not there; anything else in its way refuses the
-// split rather than sending the files beside the model. `made` tells whether this run made it.
-void makeOwnFolder(FileSystem& fileSystem, const fs::path& folder, bool& made,
-                   const Wording& words) {
-    const std::string instead = std::string(words.withoutOwnFolder) + ", or ";
+// Refuses anything but a folder or nothing where the model's own folder goes, rather than
+// sending the files beside the model. Returns whether the run must make the folder.
+bool checkOwnFolder(FileSystem& fileSystem, const fs::path& folder, const Wording& words) {
     const FileKind kind = fileSystem.kindOf(folder);
     if (kind == FileKind::Regular || kind == FileKind::Other) {
         throw RunError(ErrorCode::PathFileAccessError,
                        "a file of this name is in the way of the model's own folder", folder,
-                       instead + "move or rename that file");
+                       std::string(words.withoutOwnFolder) + ", or move or rename that file");
     }
-    try {
-        if (kind == FileKind::None) {
-            // An interrupt before the split is done takes the folder away again.
-            const interrupts::Held held;
-            interrupts::keep(folder);
-            try {
-                fileSystem.createDirectory(folder);
-            } catch (...) {
-                interrupts::forget(folder);
-                throw;
-            }
-            made = true;
-        }
-    } catch (const RunError& error) {
-        throw error.about(folder, instead + usualRemedy(error.code()));
-    }
+    return kind == FileKind::None;
 }
 
-// One file that a split writes: the index (no section) or a section file.
-struct Output {
-    fs::path path;
-    std::optional<Section> section;
-    bool unchanged = false;  // it holds what the split would write already
-};
+// Makes the model's own folder `folder`; an interrupt before the split is done takes it away
+// again.
+// `instead` is the front end's words for a split without it.
+void makeOwnFolder(FileSystem& fileSystem, const fs::path& folder, const std::string& instead) {
+    const interrupts::Held held;
+    interrupts::keep(folder);
+    try {
+        fileSystem.createDirectory(folder);
+    } catch (const RunError& error) {
+        interrupts::forget(folder);
+        throw error.about(folder, instead + ", or " + usualRemedy(error.code()));
+    } catch (...) {
+        interrupts::forget(folder);
+        throw;
+    }
+}
 
 // Looks at what lies where the outputs go: a file that holds what the split would write is left
 // as it is; one that holds anything else is work in the way, with the reason it seems to be one.
 // A folder or a device there is refused (code 75).
-std::vector<WorkInTheWay> compareOutputs(FileSystem& fileSystem, FileHandle& model,
-                                         const SplitPlan& plan, const fs::path& folder,
-                                         std::vector<Output>& outputs,
-                                         std::span<const std::uint8_t> record) {
+void compareOutputs(FileSystem& fileSystem, SplitPlan& plan) {
+    const fs::path& folder = plan.folder;
     std::string why = "edited: it differs from " + toText(plan.modelName) + "'s section";
     // Another index is told by its name and kind alone (indexFilesIn would read it, and pass over
     // a read that fails): the reason is only words, and nothing is left unreported.
@@ -168,8 +150,7 @@ std::vector<WorkInTheWay> compareOutputs(FileSystem& fileSystem, FileHandle& mod
             break;
         }
     }
-    std::vector<WorkInTheWay> inTheWay;
-    for (Output& output : outputs) {
+    for (SplitOutput& output : plan.outputs) {
         const FileKind kind = fileSystem.kindOf(output.path);
         if (kind == FileKind::None) {
             continue;
@@ -183,18 +164,17 @@ std::vector<WorkInTheWay> compareOutputs(FileSystem& fileSystem, FileHandle& mod
         const SectionExtent extent =
             output.section ? plan.layout[*output.section] : SectionExtent{};
         output.unchanged = output.section
-                               ? holdsExactly(*there, model, extent.offset, extent.length)
-                               : holdsExactly(*there, record);
+                               ? holdsExactly(*there, *plan.model, extent.offset, extent.length)
+                               : holdsExactly(*there, plan.record);
         there.close();
         if (!output.unchanged) {
-            inTheWay.push_back(
+            plan.inTheWay.push_back(
                 {output.path, output.section
                                   ? why
                                   : "edited: it differs from the index that a split of " +
                                         toText(plan.modelName) + " writes"});
         }
     }
-    return inTheWay;
 }
 
 }  // namespace
@@ -209,107 +189,105 @@ fs::path ownFolderOf(FileSystem& fileSystem, const fs::path& source, const Wordi
     return *folder;
 }
 
-std::optional<SplitDone> DisassembleModel(Workspace& workspace, UserInterface& ui,
-                                          const fs::path& SourcePath, bool CreateOwnFolder) {
-    ui.SetBusy(true);
-    std::optional<SplitDone> done;
+SplitPlan planSplit(Workspace& workspace, const fs::path& SourcePath, bool CreateOwnFolder,
+                    const Wording& words) {
     FileSystem& fileSystem = workspace.fileSystem;
-    const Wording& words = ui.words();
-    fs::path directory;  // the model's
-    bool madeFolder = false;
-    fs::path folder;  // where the files go
+    SplitPlan plan;
     try {
-        const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
-        requireModelFile(fileSystem, source, words);
-        directory = folder = mdlFuncts::GetDir(fileSystem, source);
-        ReadHandle modelFile;
-        const SplitPlan plan = openModel(workspace, source, words, modelFile);
+        plan.source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
+        requireModelFile(fileSystem, plan.source, words);
+        plan.directory = plan.folder = mdlFuncts::GetDir(fileSystem, plan.source);
+        openModel(workspace, plan.source, words, plan);
         if (CreateOwnFolder) {
-            folder = directory / ownFolderOf(fileSystem, source, words);
-            makeOwnFolder(fileSystem, folder, madeFolder, words);
+            plan.folder = plan.directory / ownFolderOf(fileSystem, plan.source, words);
+            plan.makeFolder = checkOwnFolder(fileSystem, plan.folder, words);
+            plan.withoutOwnFolder = words.withoutOwnFolder;
         }
-        refuseReplacingTheModel(fileSystem, plan, folder, source);
+        refuseReplacingTheModel(fileSystem, plan, plan.folder, plan.source);
+        for (SplitOutput& output : plan.outputs) {
+            output.path = plan.folder / output.path;
+        }
+        if (!plan.makeFolder) {
+            compareOutputs(fileSystem, plan);
+        }
+    } catch (const std::exception&) {
+        plan.model.close();
+        plan.refusal = currentFailure(ErrorCode::PathNotFound);
+    }
+    return plan;
+}
 
-        const SectionIndex::Bytes record = workspace.model.index.encode();
-        std::vector<Output> outputs = {{folder / plan.indexFile, std::nullopt}};
-        for (const auto& [name, section] : plan.sectionFiles) {
-            outputs.push_back({folder / name, section});
-        }
-        const std::vector<WorkInTheWay> inTheWay =
-            compareOutputs(fileSystem, *modelFile, plan, folder, outputs, record);
-        if (!inTheWay.empty() && ui.AskToReplace({ReplaceQuestion::Run::Split, source, inTheWay,
-                                                  CreateOwnFolder}) != Answer::Yes) {
-            modelFile.close();
-            ui.SetBusy(false);
-            return std::nullopt;
-        }
+namespace {
 
-        // Every file is written whole before the first takes its name: a failure on the way
-        // leaves each as it was.
-        ReplacingSet written(fileSystem);
-        FileHandle& model = *modelFile;
-        for (const Output& output : outputs) {
-            if (output.unchanged) {
-                continue;  // not even rewritten: it keeps its time and its inode
-            }
-            ReplacingFile& file = written.add(output.path);
-            if (output.section) {
-                const SectionExtent extent = plan.layout[*output.section];
-                file.copyFrom(model, extent.offset, extent.length);
-            } else {
-                file.write(record);
-            }
+// The run of `plan`; throws what fails. `made` tells whether it made the own folder.
+SplitDone disassemble(Workspace& workspace, SplitPlan& plan, bool& made) {
+    FileSystem& fileSystem = workspace.fileSystem;
+    if (plan.makeFolder) {
+        makeOwnFolder(fileSystem, plan.folder, plan.withoutOwnFolder);
+        made = true;
+    }
+    // Every file is written whole before the first takes its name: a failure on the way leaves
+    // each as it was.
+    ReplacingSet written(fileSystem);
+    for (const SplitOutput& output : plan.outputs) {
+        if (output.unchanged) {
+            continue;  // not even rewritten: it keeps its time and its inode
         }
-        modelFile.close();
-        written.commit(workspace.durable);
-        if (workspace.durable) {
-            fileSystem.syncFolder(folder);
-            if (madeFolder) {
-                fileSystem.syncFolder(directory);  // the folder's own entry
-            }
+        ReplacingFile& file = written.add(output.path);
+        if (output.section) {
+            const SectionExtent extent = plan.layout[*output.section];
+            file.copyFrom(*plan.model, extent.offset, extent.length);
+        } else {
+            file.write(plan.record);
         }
-        if (madeFolder) {
-            interrupts::forget(folder);
+    }
+    plan.model.close();
+    written.commit(workspace.durable);
+    if (workspace.durable) {
+        fileSystem.syncFolder(plan.folder);
+        if (made) {
+            fileSystem.syncFolder(plan.directory);  // the folder's own entry
         }
-        done = SplitDone{folder, plan.indexFile, outputs.size(),
-                         static_cast<std::size_t>(std::count_if(
-                             outputs.begin(), outputs.end(),
-                             [](const Output& output) { return !output.unchanged; }))};
-        if (plan.layout.unownedBytes() > 0) {
-            const std::int32_t first = plan.layout.frontEnd();
-            ui.ShowNote(toText(source) + " has " + std::to_string(plan.layout.unownedBytes()) +
-                        " bytes at offsets " + std::to_string(first) + " to " +
-                        std::to_string(first + plan.layout.unownedBytes() - 1) +
-                        " that belong to no section: a join of this set leaves them out");
-        }
+    }
+    if (made) {
+        interrupts::forget(plan.folder);
+    }
+    return SplitDone{plan.folder, plan.indexFile, plan.outputs.size(),
+                     static_cast<std::size_t>(std::count_if(
+                         plan.outputs.begin(), plan.outputs.end(),
+                         [](const SplitOutput& output) { return !output.unchanged; }))};
+}
+
+}  // namespace
+
+SplitOutcome DisassembleModel(Workspace& workspace, SplitPlan& plan) {
+    if (plan.refusal) {
+        return {std::nullopt, plan.refusal};
+    }
+    bool made = false;
+    try {
+        return {disassemble(workspace, plan, made), std::nullopt};
     } catch (const std::exception&) {
         // The run's files are closed by now. A folder that this run made goes again; one that
         // something else has filled meanwhile stays, as removing only takes an empty one.
-        if (madeFolder) {
-            fileSystem.remove(folder);
-            interrupts::forget(folder);
+        plan.model.close();
+        if (made) {
+            workspace.fileSystem.remove(plan.folder);
+            interrupts::forget(plan.folder);
         }
-        handleOperationError(ui, ErrorCode::PathNotFound);
+        return {std::nullopt, currentFailure(ErrorCode::PathNotFound)};
     }
-    ui.SetBusy(false);
-    return done;
 }
 
-std::optional<ModelSummary> inspectModel(Workspace& workspace, UserInterface& ui,
-                                         const fs::path& SourcePath) {
-    try {
-        FileSystem& fileSystem = workspace.fileSystem;
-        const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
-        requireModelFile(fileSystem, source, ui.words());
-        ReadHandle modelFile;
-        const SplitPlan plan = openModel(workspace, source, ui.words(), modelFile);
-        refuseReplacingTheModel(fileSystem, plan, mdlFuncts::GetDir(fileSystem, source), source);
-        modelFile.close();
-        return ModelSummary{source, workspace.model.header, plan.layout, plan.indexFile};
-    } catch (const std::exception&) {
-        handleOperationError(ui, ErrorCode::PathNotFound);
-    }
-    return std::nullopt;
+ModelSummary inspectModel(Workspace& workspace, const fs::path& SourcePath, const Wording& words) {
+    FileSystem& fileSystem = workspace.fileSystem;
+    const fs::path source = resolveAgainstCurrentDirectory(fileSystem, SourcePath);
+    requireModelFile(fileSystem, source, words);
+    SplitPlan plan;
+    openModel(workspace, source, words, plan);
+    refuseReplacingTheModel(fileSystem, plan, mdlFuncts::GetDir(fileSystem, source), source);
+    plan.model.close();
+    return ModelSummary{source, workspace.model.header, plan.layout, plan.indexFile};
 }
 
 }  // namespace cvx

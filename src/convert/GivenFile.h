@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "UserInterface.h"
+#include "Outcome.h"
 #include "files/FileSystem.h"
 #include "formats/ModelHeader.h"
 

@@ -17,11 +17,10 @@
 #include "PathDropFilter.h"
 #include "Pictures.h"
 #include "UiText.h"
-#include "convert/AssembleModel.h"
-#include "convert/DisassembleModel.h"
 #include "convert/SetNames.h"
 #include "files/PathText.h"
 #include "frmAbout.h"
+#include "session/Session.h"
 
 namespace cvx {
 namespace {
@@ -282,8 +281,8 @@ void frmMain::cmdDestP_Click() {
 
 void frmMain::cmdDisassemble_Click() {
     runOperation(cmdDisassemble, [this] {
-        const std::optional<SplitDone> done = DisassembleModel(
-            m_workspace, *this, pathOf(txtSourceFile->text()), chkFolder->isChecked());
+        const std::optional<SplitDone> done =
+            split(m_workspace, *this, pathOf(txtSourceFile->text()), chkFolder->isChecked());
         if (!done) {
             return QString();
         }
@@ -306,7 +305,7 @@ void frmMain::cmdAssemble_Click() {
         // Taken as the run takes it, against the folder current at its start.
         const QString written =
             QDir::toNativeSeparators(QFileInfo(txtDestP->text()).absoluteFilePath());
-        if (AssembleModel(m_workspace, *this, index, pathOf(txtDestP->text())) !=
+        if (join(m_workspace, *this, index, pathOf(txtDestP->text()), LengthCheck::Ask) !=
             JoinResult::Joined) {
             return QString();  // a length that differs leaves the window as it is, too
         }

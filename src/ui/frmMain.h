@@ -5,8 +5,8 @@
 
 #include "FileDialogRequest.h"
 #include "TwipScale.h"
-#include "convert/UserInterface.h"
 #include "convert/Workspace.h"
+#include "session/UserInterface.h"
 
 class QCheckBox;
 class QLabel;

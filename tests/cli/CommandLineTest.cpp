@@ -222,7 +222,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
          "/dev/null is a device, a pipe or a socket",
          "set\nError Code: 75"},
         {{"join", "/dev/null", at("out.p")},
-         "/dev/null is a device, a pipe",
+         "/dev/null: it is a device, a pipe",
          "set\nError Code: 75"},
         {{"split", "/dev/null"}, "/dev/null: it is a device", "(.p)\nError Code: 75"},
 #endif

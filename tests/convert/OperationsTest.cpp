@@ -7,9 +7,9 @@
 #include <unistd.h>
 #endif
 
-#include "convert/AssembleModel.h"
-#include "convert/DisassembleModel.h"
 #include "convert/ErrorReport.h"
+#include "session/Messages.h"
+#include "session/Session.h"
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
@@ -52,7 +52,7 @@ TEST(Disassemble, NamesTheSetAfterTheModelOrRefusesItsPath) {
         Workspace workspace(nativeFileSystem());
         FakeUserInterface ui;
         const bool typed = row.path[0] == '=';
-        DisassembleModel(workspace, ui, typed ? toPath(row.path.substr(1)) : dir / row.path, false);
+        split(workspace, ui, typed ? toPath(row.path.substr(1)) : dir / row.path, false);
         FileTree expected = row.shown.empty() ? setOf(model, row.folder, row.index) : FileTree{};
         expected[row.model] = model;
         EXPECT_EQ(ui.shown + ui.buttons, row.shown + "-+");
@@ -71,7 +71,7 @@ TEST(ErrorReport, EachCauseHasItsTitleAndLine) {
             continue;  // no code of the program's
         }
         FakeUserInterface ui;
-        reportError(ui, RunError(code, "cause"), ErrorCode::FileNotFound);
+        report(ui, {Failure::Kind::Error, RunError(code, "cause"), ErrorCode::FileNotFound, {}});
         const bool fault = number == 51 || number == 55;
         const std::string heading = number == 53 ? "File does not exist!"
                                     : fault      ? "An unkown Error has occured!"
@@ -97,7 +97,7 @@ TEST(Assemble, RefusesDestinationsItCannotWriteAndKeepsTheSet) {
     Workspace workspace(nativeFileSystem());
     for (const auto& row : rows) {
         FakeUserInterface ui;
-        AssembleModel(workspace, ui, dir / "robot.asm", dir / row.destination);
+        join(workspace, ui, dir / "robot.asm", dir / row.destination, LengthCheck::Ask);
         EXPECT_EQ(ui.shown + ui.buttons, errorFor(row.code, 53) + "-+") << row.destination;
         EXPECT_EQ(readTree(dir.path()), set);
     }
@@ -112,8 +112,8 @@ TEST(Assemble, RelativePathsFollowTheDirectoryCurrentAtTheStart) {
     fs::current_path(dir.path());
     Workspace workspace(nativeFileSystem());
     FakeUserInterface ui;
-    AssembleModel(workspace, ui, "set/robot.asm", "one.p");
-    AssembleModel(workspace, ui, "set/robot.asm", "two.p");
+    join(workspace, ui, "set/robot.asm", "one.p", LengthCheck::Ask);
+    join(workspace, ui, "set/robot.asm", "two.p", LengthCheck::Ask);
     EXPECT_EQ(ui.shown, "");
     EXPECT_EQ(readFile(dir / "one.p"), model);
     EXPECT_EQ(readFile(dir / "two.p"), model);
@@ -138,7 +138,7 @@ TEST(Assemble, FollowsLinksAndKeepsPermissions) {
     FakeUserInterface ui;
     for (const std::string& destination :
          {std::string("out.p"), std::string("new.p"), kLong + "xx.p"}) {
-        AssembleModel(workspace, ui, dir / "set/robot.asm", dir / destination);
+        join(workspace, ui, dir / "set/robot.asm", dir / destination, LengthCheck::Ask);
     }
     EXPECT_EQ(ui.shown, "");
     EXPECT_TRUE(fs::is_symlink(dir / "out.p") && fs::is_symlink(dir / "new.p"));

@@ -2,9 +2,8 @@
 
 #include <functional>
 
-#include "convert/AssembleModel.h"
-#include "convert/DisassembleModel.h"
 #include "files/ReplacingFile.h"
+#include "session/Session.h"
 #include "support/PowerCuts.h"
 #include "support/SplitJoinOracle.h"
 
@@ -27,12 +26,10 @@ TEST(PowerCuts, WithSyncEveryFileIsOldOrComplete) {
         Run run;
     } rows[] = {
         {"split over an older set", overOlder,
-         [&](Workspace& w, const TempDir& dir) {
-             DisassembleModel(w, ui, dir / "robot.p", false);
-         }},
+         [&](Workspace& w, const TempDir& dir) { split(w, ui, dir / "robot.p", false); }},
         {"join over an older model", set,
          [&](Workspace& w, const TempDir& dir) {
-             AssembleModel(w, ui, dir / "robot.asm", dir / "out.p");
+             join(w, ui, dir / "robot.asm", dir / "out.p", LengthCheck::Ask);
          }},
         {"a replacement", set,
          [](Workspace& w, const TempDir& dir) {

@@ -6,9 +6,8 @@
 
 #include <algorithm>
 
-#include "convert/AssembleModel.h"
-#include "convert/DisassembleModel.h"
 #include "convert/mdlFuncts.h"
+#include "session/Session.h"
 #include "support/SplitJoinOracle.h"
 
 namespace cvx::test {
@@ -54,8 +53,9 @@ TEST(WindowsPaths, LongAndDriveRelativePathsWork) {
     ASSERT_GT(dir.text(deep + "/robot.p").size(), 300u);
     Workspace workspace(nativeFileSystem());
     FakeUserInterface ui;
-    DisassembleModel(workspace, ui, dir / (deep + "/robot.p"), true);
-    AssembleModel(workspace, ui, dir / (deep + "/robot/robot.asm"), dir / (deep + "/robot/back.p"));
+    split(workspace, ui, dir / (deep + "/robot.p"), true);
+    join(workspace, ui, dir / (deep + "/robot/robot.asm"), dir / (deep + "/robot/back.p"),
+         LengthCheck::Ask);
     EXPECT_EQ(ui.shown, "");
     EXPECT_EQ(readFile(where / "robot" / "back.p"), model);
 
@@ -63,7 +63,7 @@ TEST(WindowsPaths, LongAndDriveRelativePathsWork) {
     const std::wstring drive = dir.path().root_name().native();
     ASSERT_TRUE(::SetEnvironmentVariableW((L"=" + drive).c_str(), dir.path().c_str()));
     fs::current_path(drive == L"Z:" ? L"C:\\" : L"Z:\\");
-    DisassembleModel(workspace, ui, fs::path(drive + L"near.p"), false);
+    split(workspace, ui, fs::path(drive + L"near.p"), false);
     EXPECT_EQ(ui.shown, "");
     EXPECT_TRUE(fs::exists(dir / "near.asm"));
 }

@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "FaultyFileSystem.h"
-#include "convert/AssembleModel.h"
-#include "convert/DisassembleModel.h"
-#include "convert/ErrorReport.h"
 #include "convert/GivenFile.h"
 #include "formats/SectionTable.h"
+#include "session/Messages.h"
+#include "session/Session.h"
 
 namespace cvx::test {
 namespace {
@@ -222,7 +221,7 @@ FileTree splitOf(const Bytes& model) {
     writeFile(dir / "robot.p", model);
     Workspace workspace(nativeFileSystem());
     FakeUserInterface ui;
-    DisassembleModel(workspace, ui, dir / "robot.p", false);
+    split(workspace, ui, dir / "robot.p", false);
     FileTree set = readTree(dir.path());
     set.erase("robot.p");
     return set;
@@ -257,7 +256,7 @@ Verdict checkSplit(const fs::path& dir, const Bytes& model, const FileTree& olde
     Workspace workspace(files);
     workspace.durable = durable;
     fs::current_path(dir);
-    DisassembleModel(workspace, ui, ownFolder ? fs::path("robot.p") : dir / "robot.p", ownFolder);
+    split(workspace, ui, ownFolder ? fs::path("robot.p") : dir / "robot.p", ownFolder);
 
     const Plan plan = planOf(model);
     const std::int32_t type = plan.counts.ModelType;
@@ -308,8 +307,8 @@ Verdict checkJoin(const fs::path& dir, const FileTree& set, Answer answer, std::
     Workspace workspace(files);
     workspace.durable = durable;
     FakeUserInterface ui(answer);
-    ui.ended =
-        AssembleModel(workspace, ui, dir / "robot.asm", dir / "out.p") == JoinResult::LengthDiffers;
+    ui.ended = join(workspace, ui, dir / "robot.asm", dir / "out.p", LengthCheck::Ask) ==
+               JoinResult::LengthDiffers;
     const JoinOutcome outcome = expectedJoin(set, answer);
     FileTree complete = set;
     if (outcome.model) {

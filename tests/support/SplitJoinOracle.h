@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ModelFiles.h"
-#include "convert/UserInterface.h"
+#include "session/UserInterface.h"
 
 namespace cvx::test {
 

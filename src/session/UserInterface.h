@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/RunError.h"
+#include "convert/Outcome.h"
 
 namespace cvx {
 
@@ -13,34 +13,11 @@ namespace cvx {
 // the run ends and writes nothing.
 enum class Answer { Yes, No, Cancel };
 
-// What an operation tells the user when a run ends early.
+// What the user is told when a run ends early.
 struct Message {
     std::string text, title;        // as the window shows them: "File does not exist!", "Error"
     std::string detail;             // the file, the cause and the next step, in a line
     std::optional<ErrorCode> code;  // the code of the error, when it has one
-};
-
-// How a front end names what the user does, for the next steps that messages advise: the command
-// line's commands and options, or the window's buttons and settings.
-struct Wording {
-    const char* join;              // "a set is joined with ..."
-    const char* splitIt;           // "... first, and give the index file (.asm) that it writes"
-    const char* withoutOwnFolder;  // "rename the model, or ..."
-    const char* chooseFile;        // what to do instead of typing a pattern
-    const char* swapped;           // what to do when the index and the model to write are swapped
-};
-
-inline constexpr Wording kCommandLineWording{
-    "join", "split it", "split it without --own-folder", "give the name of one file",
-    "give the index file (.asm) first and the model file (.p) to write second"};
-
-// A file that a run would replace although it holds something else than the run would write,
-// and why it seems to be work of the user's.
-struct WorkInTheWay {
-    std::filesystem::path file;
-    // A split's: "edited: it differs from robot.p's section"; a join's, what the file is:
-    // "another model: its header is not robot's".
-    std::string why;
 };
 
 // A run that would replace work of the user's: a split over the files of a set (another model's,
@@ -52,8 +29,9 @@ struct ReplaceQuestion {
     bool ownFolder = false;  // a split into the model's own folder
 };
 
-// All that the operations know of the user interface. The main window implements it with message
-// boxes; the command-line tool with standard error; tests with a recording fake.
+// What a front end does between an operation's plan and its run, and after it: asks the questions
+// that the plan raises and tells the outcome. The main window implements it with message boxes;
+// the command-line tool with standard error; tests with a recording fake.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
