@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "JsonText.h"
 #include "TextOut.h"
+#include "session/ErrorReport.h"
 
 namespace cvx {
 namespace {
@@ -14,8 +15,8 @@ Json problemJson(const Problem& problem) {
             {"file", problem.file},
             {"onDisk", lengthJson(problem.onDisk)},
             {"wanted", problem.wanted},
-            {"remedy", problem.remedy},
-            {"message", problem.text}};
+            {"remedy", wordsOf(problem.remedy)},
+            {"message", lineOf(problem)}};
 }
 
 }  // namespace
@@ -65,7 +66,7 @@ ExitStatus runCheck(const Invocation& call) {
     }
     for (const Problem& problem : problems) {
         writeText(call.out, format("%s%s\n", &problem == &problems.front() ? "\n" : "",
-                                   problem.text.c_str()));
+                                   lineOf(problem).c_str()));
     }
     for (const std::string& note : set->notes()) {
         writeText(call.out, "\nNote: " + note + "\n");

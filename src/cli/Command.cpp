@@ -1,7 +1,7 @@
 #include "Command.h"
 
 #include "TextOut.h"
-#include "convert/ErrorReport.h"
+#include "session/ErrorReport.h"
 
 namespace cvx {
 
@@ -33,7 +33,7 @@ void printProblems(const std::vector<Problem>& problems, std::FILE* err, bool re
                    : why == "index-length" ? ErrorCode::InputPastEndOfFile
                                            : ErrorCode::PathFileAccessError;
         }
-        writeError(err, problem.text, code);
+        writeError(err, lineOf(problem), code);
     }
 }
 

@@ -3,9 +3,24 @@
 #include "JsonText.h"
 #include "TextOut.h"
 #include "convert/ModelDiff.h"
+#include "files/PathText.h"
+#include "session/ErrorReport.h"
 
 namespace cvx {
 namespace {
+
+// What a side that is a set leaves out, as a join leaves it out: a note for each section file with
+// bytes past the length that header.bin's counts give.
+std::vector<std::string> notesOf(const ModelDiff& diff) {
+    std::vector<std::string> notes;
+    for (const JoinedSet::LeftOut& file : diff.leftOut()) {
+        notes.push_back(toText(file.file) + " is " + std::to_string(file.size) +
+                        " bytes; header.bin's counts give " + std::to_string(file.used) +
+                        ", and the rest is left out, as a join leaves it out: " +
+                        wordsOf(Remedy::run("check", file.index, " to see what to do")));
+    }
+    return notes;
+}
 
 // Runs as "[first, last], ..." in JSON.
 Json runsJson(const std::vector<ModelDiff::Run>& runs) {
@@ -71,7 +86,7 @@ Json diffJson(const ModelDiff& diff, const std::vector<std::string>& names) {
              {{"a", {{"offset", unowned.offsetA}, {"length", unowned.lengthA}}},
               {"b", {{"offset", unowned.offsetB}, {"length", unowned.lengthB}}},
               {"differ", unowned.differ}}},
-            {"notes", diff.notes()}};
+            {"notes", notesOf(diff)}};
 }
 
 // The differences for people, one line each, and a closing line.
@@ -142,7 +157,7 @@ ExitStatus runDiff(const Invocation& call) {
         return kExitTrouble;
     }
     CliUserInterface ui(call.err);
-    for (const std::string& note : diff->notes()) {
+    for (const std::string& note : notesOf(*diff)) {
         ui.ShowNote(note);
     }
     if (call.has("--json")) {

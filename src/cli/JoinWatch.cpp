@@ -5,11 +5,11 @@
 
 #include "CliUserInterface.h"
 #include "TextOut.h"
-#include "convert/ErrorReport.h"
 #include "convert/SectionSet.h"
 #include "convert/SetNames.h"
 #include "files/PathText.h"
 #include "formats/SectionTable.h"
+#include "session/ErrorReport.h"
 #include "session/Session.h"
 
 namespace cvx {
@@ -87,7 +87,7 @@ void JoinWatch::rebuild(const std::vector<fs::path>& changed) {
     const auto refused = [&](const std::string& why, const std::vector<Problem>& problems) {
         line(what + ": " + why + ", " + kept);
         for (const Problem& problem : problems) {
-            writeText(m_err, problem.text + "\n");
+            writeText(m_err, lineOf(problem) + "\n");
         }
     };
     const auto started = Clock::now();

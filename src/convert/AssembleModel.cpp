@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 
-#include "ErrorReport.h"
 #include "GivenFile.h"
 #include "JoinedSet.h"
 #include "SetNames.h"
@@ -141,8 +140,8 @@ void checkGivenFiles(FileSystem& fileSystem, const Wording& words, JoinPlan& pla
                        index, words.swapped);
     }
     // An index cut short, or damaged beyond its signature, is written anew from the set.
-    const std::string anew = runCommand("recount --new-index", index) +
-                             " to write it anew from header.bin and the section files";
+    const Remedy anew = Remedy::run("recount --new-index", index,
+                                    " to write it anew from header.bin and the section files");
     const bool headerBeside =
         fileSystem.kindOf(index.parent_path() / names::sectionFile(Section::Header)) ==
         FileKind::Regular;
@@ -255,22 +254,22 @@ void assemble(Workspace& workspace, const JoinPlan& plan, bool checkLengths, Joi
             const std::int32_t must = sectionIndex.expectedLength(info.section).value_or(0);
             if (file && !FilLen(*file, must)) {
                 outcome.result = JoinResult::LengthDiffers;
-                outcome.failure =
-                    Failure{Failure::Kind::LengthDiffers,
-                            RunError(ErrorCode::InputPastEndOfFile,
-                                     "it is " + std::to_string(file->size()) +
-                                         " bytes, the index records " + std::to_string(must),
-                                     file->path(),
-                                     runCommand("check", plan.index) +
-                                         " to see whether a recount mends it"),
-                            ErrorCode::FileNotFound, std::string(info.fileName)};
+                outcome.failure = Failure{
+                    Failure::Kind::LengthDiffers,
+                    RunError(
+                        ErrorCode::InputPastEndOfFile,
+                        "it is " + std::to_string(file->size()) + " bytes, the index records " +
+                            std::to_string(must),
+                        file->path(),
+                        Remedy::run("check", plan.index, " to see whether a recount mends it")),
+                    ErrorCode::FileNotFound, std::string(info.fileName)};
                 return;
             }
         }
     }
 
-    const JoinedSet set =
-        JoinedSet::read(files.sections, plan.folder, plan.index, runCommand("recount", plan.index));
+    const JoinedSet set = JoinedSet::read(files.sections, plan.folder, plan.index,
+                                          Remedy::run("recount", plan.index));
     workspace.model.header = set.header;
     output.write(set.header.bytes());
     for (const SectionInfo& info : sectionTable()) {

@@ -4,7 +4,6 @@
 #include <span>
 #include <vector>
 
-#include "ErrorReport.h"
 #include "GivenFile.h"
 #include "SetNames.h"
 #include "files/Interrupts.h"

@@ -211,10 +211,6 @@ std::string GivenFile::seemsToBe() const {
     return {};
 }
 
-std::string GivenFile::line(const std::string& remedy) const {
-    return toText(m_given) + seemsToBe() + ": " + remedy;
-}
-
 std::string GivenFile::indexHint(FileSystem& fileSystem, const Wording& words) const {
     const bool folder = m_kind == Kind::Folder;
     const std::filesystem::path dir = folder ? m_path : m_path.parent_path();
@@ -262,8 +258,7 @@ std::string GivenFile::nearHint(FileSystem& fileSystem, const std::string& other
     return otherwise;
 }
 
-RunError GivenFile::refusal(const std::string& wanted, const std::string& remedy,
-                            ErrorCode code) const {
+RunError GivenFile::refusal(const std::string& wanted, const Remedy& remedy, ErrorCode code) const {
     const std::string what = seemsToBe();
     return RunError(code, (what[0] == ':' ? what.substr(2) : "it" + what) + ", not " + wanted,
                     m_given, remedy);

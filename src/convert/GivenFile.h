@@ -60,10 +60,6 @@ public:
     // fit its 1140 bytes)".
     std::string seemsToBe() const;
 
-    // The line that tells of this file, as a message's detail: "robot.p is a model file (...):
-    // `remedy`".
-    std::string line(const std::string& remedy) const;
-
     // The index file the user may have meant, beside this one or, for a model, in its own folder,
     // named after it or close to its name ("did you mean robot.asm?"); or what to do when there is
     // none, in the words of the front end.
@@ -75,7 +71,7 @@ public:
 
     // Returns a refusal of this file as `wanted` ("an index file"), with `remedy`; the code is 75
     // unless `code` is given.
-    RunError refusal(const std::string& wanted, const std::string& remedy,
+    RunError refusal(const std::string& wanted, const Remedy& remedy,
                      ErrorCode code = ErrorCode::PathFileAccessError) const;
 
 private:

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "ErrorReport.h"
 #include "SetNames.h"
 #include "formats/ModelLayout.h"
 
@@ -14,14 +13,13 @@ bool JoinedSet::lists(const SectionIndex& index, const SectionInfo& info) {
     return !info.optional || index.listsValue3();
 }
 
-RunError JoinedSet::missing(const fs::path& file, std::string remedy) {
+RunError JoinedSet::missing(const fs::path& file, Remedy remedy) {
     return RunError(ErrorCode::FileNotFound, "the index lists it, but it is not beside the index",
                     file, std::move(remedy));
 }
 
 JoinedSet JoinedSet::read(const std::array<ReadHandle, kSectionCount>& files,
-                          const fs::path& folder, const fs::path& index,
-                          const std::string& repair) {
+                          const fs::path& folder, const fs::path& index, const Remedy& repair) {
     JoinedSet set;
     const fs::path header = folder / names::sectionFile(Section::Header);
     SectionLengths lengths{};
@@ -42,7 +40,7 @@ JoinedSet JoinedSet::read(const std::array<ReadHandle, kSectionCount>& files,
             throw RunError(ErrorCode::BadFileNumber,
                            "its NumValue3 " + std::to_string(set.header.NumValue3()) +
                                " asks for value3.bin, which the index leaves out of the set",
-                           header, runCommand("recount --add-value3", index));
+                           header, Remedy::run("recount --add-value3", index));
         }
         const fs::path name = folder / names::sectionFile(info.section);
         const std::int64_t size = file ? file->size() : 0;
@@ -53,7 +51,7 @@ JoinedSet JoinedSet::read(const std::array<ReadHandle, kSectionCount>& files,
                            name, repair);
         }
         if (size > length) {
-            set.leftOut.push_back({&info, name, size, length});
+            set.leftOut.push_back({&info, name, index, size, length});
         }
         if (!info.optional || length > 0) {
             set.parts[indexOf(info.section)] = {file ? &*file : nullptr, 0, length};

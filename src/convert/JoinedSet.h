@@ -29,6 +29,7 @@ struct JoinedSet {
     struct LeftOut {
         const SectionInfo* info = nullptr;
         std::filesystem::path file;
+        std::filesystem::path index;  // the set's, as given
         std::int64_t size = 0, used = 0;
     };
 
@@ -38,7 +39,7 @@ struct JoinedSet {
 
     // Returns the refusal of a file that the index lists but that is not there (code 53), with
     // `remedy` as the next step.
-    static RunError missing(const std::filesystem::path& file, std::string remedy);
+    static RunError missing(const std::filesystem::path& file, Remedy remedy);
 
     // Reads header.bin from `files` (the set's files by section, open where the index lists them)
     // and measures the sections. Messages name the files as lying in `folder` and `index` as the
@@ -47,7 +48,7 @@ struct JoinedSet {
     // leaves out of the set. Asks each open file its size once.
     static JoinedSet read(const std::array<ReadHandle, kSectionCount>& files,
                           const std::filesystem::path& folder, const std::filesystem::path& index,
-                          const std::string& repair);
+                          const Remedy& repair);
 
     ModelHeader header;
     // No file for a section that the join copies nothing of: value3.bin while NumValue3 is 0.

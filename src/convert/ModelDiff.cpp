@@ -119,8 +119,8 @@ ModelDiff::Section compareSection(const SectionInfo& info, const FilePart& a, co
 
 ModelDiff ModelDiff::compare(FileSystem& fileSystem, const fs::path& a, const fs::path& b) {
     ModelDiff diff;
-    const ModelSource sideA = ModelSource::open(fileSystem, a, diff.m_notes);
-    const ModelSource sideB = ModelSource::open(fileSystem, b, diff.m_notes);
+    const ModelSource sideA = ModelSource::open(fileSystem, a, diff.m_leftOut);
+    const ModelSource sideB = ModelSource::open(fileSystem, b, diff.m_leftOut);
 
     const ModelHeader& headerA = sideA.header;
     const ModelHeader& headerB = sideB.header;

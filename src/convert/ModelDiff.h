@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "JoinedSet.h"
 #include "files/FileSystem.h"
 #include "formats/SectionTable.h"
 
@@ -66,16 +67,16 @@ public:
     const std::vector<Run>& headerBytes() const { return m_header; }
     const std::vector<Section>& sections() const { return m_sections; }
     const Unowned& unowned() const { return m_unowned; }
-    // What the comparison leaves out of a set, as a join does: bytes of a section file past
-    // the length that header.bin's counts give ("poly.bin: ... run cindervaxel-cli check ...").
-    const std::vector<std::string>& notes() const { return m_notes; }
+    // What the comparison leaves out of a set, as a join does: section files with bytes past
+    // the length that header.bin's counts give.
+    const std::vector<JoinedSet::LeftOut>& leftOut() const { return m_leftOut; }
 
 private:
     std::vector<Count> m_counts;
     std::vector<Run> m_header;
     std::vector<Section> m_sections;
     Unowned m_unowned;
-    std::vector<std::string> m_notes;
+    std::vector<JoinedSet::LeftOut> m_leftOut;
 };
 
 }  // namespace cvx

@@ -1,6 +1,5 @@
 #include "ModelSource.h"
 
-#include "ErrorReport.h"
 #include "GivenFile.h"
 #include "SetNames.h"
 #include "files/PathText.h"
@@ -41,12 +40,12 @@ ModelSource modelSide(FileSystem& fileSystem, const fs::path& path, const fs::pa
 // The set of the index `path` as a join takes it: each section as long as header.bin's counts
 // say, from the start of its file. What a join would refuse is refused here too.
 ModelSource setSide(FileSystem& fileSystem, const fs::path& path, const fs::path& given,
-                    std::vector<std::string>& notes) {
+                    std::vector<JoinedSet::LeftOut>& leftOut) {
     ModelSource side;
     SectionIndex::Bytes record;
     readExactly(openFile(side, fileSystem, path), 0, record);
     const SectionIndex index = SectionIndex::decode(record);
-    const std::string check = runCommand("check", given) + " to see what to do";
+    const Remedy check = Remedy::run("check", given, " to see what to do");
     for (const SectionInfo& info : sectionTable()) {
         const fs::path file = path.parent_path() / names::sectionFile(info.section);
         if (!JoinedSet::lists(index, info)) {
@@ -59,11 +58,7 @@ ModelSource setSide(FileSystem& fileSystem, const fs::path& path, const fs::path
         side.sections[indexOf(info.section)] = ReadHandle(fileSystem.openRead(file));
     }
     const JoinedSet set = JoinedSet::read(side.sections, given.parent_path(), given, check);
-    for (const JoinedSet::LeftOut& file : set.leftOut) {
-        notes.push_back(toText(file.file) + " is " + std::to_string(file.size) +
-                        " bytes; header.bin's counts give " + std::to_string(file.used) +
-                        ", and the rest is left out, as a join leaves it out: " + check);
-    }
+    leftOut.insert(leftOut.end(), set.leftOut.begin(), set.leftOut.end());
     side.header = set.header;
     side.parts = set.parts;
     side.unowned.offset = set.frontEnd;
@@ -73,14 +68,14 @@ ModelSource setSide(FileSystem& fileSystem, const fs::path& path, const fs::path
 }  // namespace
 
 ModelSource ModelSource::open(FileSystem& fileSystem, const fs::path& given,
-                              std::vector<std::string>& notes) {
+                              std::vector<JoinedSet::LeftOut>& leftOut) {
     const fs::path path = resolveAgainstCurrentDirectory(fileSystem, given);
     requireFileName(fileSystem, path, given, kCommandLineWording);
     const GivenFile file = GivenFile::at(fileSystem, path, given);
     using Kind = GivenFile::Kind;
     switch (file.kind()) {
         case Kind::Index:
-            return setSide(fileSystem, path, given, notes);
+            return setSide(fileSystem, path, given, leftOut);
         case Kind::Missing:
             throw RunError(ErrorCode::FileNotFound, "there is no such file", given,
                            file.nearHint(fileSystem, "check the path"));
@@ -89,8 +84,8 @@ ModelSource ModelSource::open(FileSystem& fileSystem, const fs::path& given,
         case Kind::IndexOfOtherLength:
             throw RunError(ErrorCode::PathFileAccessError, "it" + file.seemsToBe(), given,
                            file.kind() == Kind::IndexOfOtherLength
-                               ? runCommand("recount --new-index", given) + " to write it anew"
-                               : "give a model file (.p) or an index file (.asm)");
+                               ? Remedy::run("recount --new-index", given, " to write it anew")
+                               : Remedy("give a model file (.p) or an index file (.asm)"));
         case Kind::SectionFile:
             throw file.refusal("a model file or an index file", file.indexHint(fileSystem));
         case Kind::Other:

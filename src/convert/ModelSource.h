@@ -21,9 +21,10 @@ struct ModelSource {
     // missing (53, with a file of a near name offered), is a pattern (64), is damaged (62, 9 or
     // 6), or is a set that a join would refuse: a listed file missing (53), shorter than
     // header.bin's counts need (62), or value3 bytes that the index leaves out (52). Adds to
-    // `notes` what a set's files hold beyond header.bin's counts, which the model leaves out.
+    // `leftOut` the section files that hold bytes beyond header.bin's counts, which the model
+    // leaves out.
     static ModelSource open(FileSystem& fileSystem, const std::filesystem::path& given,
-                            std::vector<std::string>& notes);
+                            std::vector<JoinedSet::LeftOut>& leftOut);
 
     std::vector<ReadHandle> files;                   // closed as the source goes
     std::array<ReadHandle, kSectionCount> sections;  // of a set, by section

@@ -4,7 +4,6 @@
 #include <limits>
 #include <tuple>
 
-#include "ErrorReport.h"
 #include "GivenFile.h"
 #include "SetNames.h"
 #include "files/PathText.h"
@@ -22,10 +21,8 @@ std::string bytes(std::int64_t count) {
 }
 
 Problem problem(std::string code, const std::string& file, std::optional<std::int64_t> onDisk,
-                std::vector<std::int64_t> wanted, const std::string& cause, std::string remedy) {
-    Problem problem{std::move(code), file, onDisk, std::move(wanted), std::move(remedy), {}};
-    problem.text = file + cause + ": " + problem.remedy;
-    return problem;
+                std::vector<std::int64_t> wanted, const std::string& cause, Remedy remedy) {
+    return {std::move(code), file, onDisk, std::move(wanted), cause, std::move(remedy)};
 }
 
 // Why the file `path` (typed as `given`) cannot be taken as an index; nothing when it can. With
@@ -55,9 +52,10 @@ std::optional<Problem> refusalOf(FileSystem& fileSystem, const std::filesystem::
                    shown, file.isFile() ? std::optional(file.size()) : std::nullopt,
                    {std::int64_t{SectionIndex::kSize}},
                    file.seemsToBe() + (indexLike ? "" : ", not an index file"),
-                   rewritable ? runCommand("recount --new-index", given) +
-                                    " to write it anew from header.bin and the section files"
-                              : hint);
+                   rewritable
+                       ? Remedy::run("recount --new-index", given,
+                                     " to write it anew from header.bin and the section files")
+                       : Remedy(hint));
 }
 
 // The counts that a section's length follows, as a modder reads them: "NumVerts 2 and NumPolys 1
@@ -244,7 +242,7 @@ std::optional<CountValues> SectionSet::countFiles(bool withValue3,
     auto size = [&](const SectionInfo& info) { return m_sizes[indexOf(info.section)]; };
     // A file that is missing, or whose length is wrong for `why`; `wanted` would do.
     auto wrong = [&](const SectionInfo& info, std::string code, std::vector<std::int64_t> wanted,
-                     const std::string& why, const std::string& remedy) {
+                     const std::string& why, const Remedy& remedy) {
         problems.push_back(
             size(info) ? problem(std::move(code), nameOf(info.section), size(info),
                                  std::move(wanted), " is " + bytes(*size(info)) + why, remedy)

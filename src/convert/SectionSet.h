@@ -22,8 +22,8 @@ struct Problem {
     std::string file;                    // as named beside the index, or the path given
     std::optional<std::int64_t> onDisk;  // its length; nothing when it is not there
     std::vector<std::int64_t> wanted;    // lengths that would do, when there are such
-    std::string remedy;                  // what to do about it
-    std::string text;
+    std::string cause;                   // what is wrong, after the file's name
+    Remedy remedy;                       // what to do about it
 };
 
 // A set of section files as it lies on disk beside its index file, found the way a join finds

@@ -1,6 +1,6 @@
 #include "Messages.h"
 
-#include "convert/ErrorReport.h"
+#include "ErrorReport.h"
 
 namespace cvx {
 

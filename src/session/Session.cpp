@@ -1,7 +1,7 @@
 #include "Session.h"
 
+#include "ErrorReport.h"
 #include "Messages.h"
-#include "convert/ErrorReport.h"
 #include "files/PathText.h"
 
 namespace cvx {
@@ -43,7 +43,7 @@ void tellNotes(UserInterface& ui, const JoinPlan& plan, const JoinOutcome& outco
         }
         ui.ShowNote(toText(plan.destination) + " leaves out bytes of " + leftOut +
                     ", as header.bin's counts do not reach them: " +
-                    runCommand("recount", plan.index) + " to count them in");
+                    wordsOf(Remedy::run("recount", plan.index, " to count them in")));
     }
 }
 

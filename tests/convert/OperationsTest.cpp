@@ -7,7 +7,7 @@
 #include <unistd.h>
 #endif
 
-#include "convert/ErrorReport.h"
+#include "session/ErrorReport.h"
 #include "session/Messages.h"
 #include "session/Session.h"
 #include "support/SplitJoinOracle.h"
