@@ -13,6 +13,11 @@ bool JoinedSet::lists(const SectionIndex& index, const SectionInfo& info) {
     return !info.optional || index.listsValue3();
 }
 
+std::string JoinedSet::value3Unlisted(std::int32_t count, const std::string& index) {
+    return "NumValue3 " + std::to_string(count) + " asks for value3.bin, which " + index +
+           " leaves out of the set";
+}
+
 RunError JoinedSet::missing(const fs::path& file, Remedy remedy) {
     return RunError(ErrorCode::FileNotFound, "the index lists it, but it is not beside the index",
                     file, std::move(remedy));
@@ -38,9 +43,8 @@ JoinedSet JoinedSet::read(const std::array<ReadHandle, kSectionCount>& files,
         const ReadHandle& file = files[indexOf(info.section)];
         if (!file && length > 0) {
             throw RunError(ErrorCode::BadFileNumber,
-                           "its NumValue3 " + std::to_string(set.header.NumValue3()) +
-                               " asks for value3.bin, which the index leaves out of the set",
-                           header, Remedy::run("recount --add-value3", index));
+                           "its " + value3Unlisted(set.header.NumValue3(), "the index"), header,
+                           Remedy::run("recount --add-value3", index));
         }
         const fs::path name = folder / names::sectionFile(info.section);
         const std::int64_t size = file ? file->size() : 0;

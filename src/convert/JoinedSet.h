@@ -37,6 +37,11 @@ struct JoinedSet {
     // only when the index lists it.
     static bool lists(const SectionIndex& index, const SectionInfo& info);
 
+    // Returns why a join refuses header.bin whose NumValue3 `count` is above 0 while `index` (the
+    // index file's name, or "the index") leaves value3.bin out of the set: "NumValue3 3 asks for
+    // value3.bin, which the index leaves out of the set". Join and check say it alike.
+    static std::string value3Unlisted(std::int32_t count, const std::string& index);
+
     // Returns the refusal of a file that the index lists but that is not there (code 53), with
     // `remedy` as the next step.
     static RunError missing(const std::filesystem::path& file, Remedy remedy);

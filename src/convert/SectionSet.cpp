@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "GivenFile.h"
+#include "JoinedSet.h"
 #include "SetNames.h"
 #include "files/PathText.h"
 #include "files/ReplacingFile.h"
@@ -333,11 +334,10 @@ SectionSet::Recount SectionSet::recount(Value3 value3) const {
     const bool listed = m_newIndex ? old && old->NumValue3() != 0 : m_index.listsValue3();
     const bool withValue3 = value3 == Value3::Add || (value3 == Value3::AsIndexed && listed);
     if (value3 == Value3::AsIndexed && !listed && old && old->NumValue3() > 0) {
-        result.problems.push_back(problem(
-            "value3-not-in-set", nameOf(Section::Header), m_sizes[indexOf(Section::Header)], {},
-            "'s NumValue3 " + std::to_string(old->NumValue3()) + " asks for value3.bin, which " +
-                m_indexName + " leaves out of the set",
-            "run recount --add-value3 to take it in, or --drop-value3 to leave it out"));
+        result.problems.push_back(
+            problem("value3-not-in-set", nameOf(Section::Header), m_sizes[indexOf(Section::Header)],
+                    {}, "'s " + JoinedSet::value3Unlisted(old->NumValue3(), m_indexName),
+                    "run recount --add-value3 to take it in, or --drop-value3 to leave it out"));
     }
     const std::optional<CountValues> counts = countFiles(withValue3, result.problems);
     if (!counts) {
