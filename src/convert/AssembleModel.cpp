@@ -223,11 +223,8 @@ JoinPlan planJoin(FileSystem& fileSystem, const fs::path& IndexPath, const fs::p
 
 namespace {
 
-// The run of `plan` into `outcome`; throws what fails. `accepted` tells whether the destination
-// could be made: a failure before that is a refusal of what was given, which no change to the
-// set mends.
-void assemble(Workspace& workspace, const JoinPlan& plan, bool checkLengths, JoinOutcome& outcome,
-              bool& accepted) {
+// The run of `plan` into `outcome`; throws what fails.
+void assemble(Workspace& workspace, const JoinPlan& plan, bool checkLengths, JoinOutcome& outcome) {
     FileSystem& fileSystem = workspace.fileSystem;
     ReadHandle indexFile(fileSystem.openRead(plan.index));
     SectionIndex::Bytes record;
@@ -246,7 +243,6 @@ void assemble(Workspace& workspace, const JoinPlan& plan, bool checkLengths, Joi
     }
     files.output = ReplacingFile::create(fileSystem, plan.destination);
     ReplacingFile& output = *files.output;
-    accepted = true;
 
     if (checkLengths) {
         for (const SectionInfo& info : sectionTable()) {
@@ -299,11 +295,10 @@ JoinOutcome AssembleModel(Workspace& workspace, const JoinPlan& plan, bool check
         outcome.failure = plan.refusal;
         return outcome;
     }
-    bool accepted = false;
     try {
-        assemble(workspace, plan, checkLengths, outcome, accepted);
+        assemble(workspace, plan, checkLengths, outcome);
     } catch (const std::exception&) {
-        outcome.result = accepted ? JoinResult::NotJoined : JoinResult::Refused;
+        outcome.result = JoinResult::NotJoined;
         outcome.failure = currentFailure(ErrorCode::FileNotFound);
     }
     return outcome;

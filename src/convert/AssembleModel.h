@@ -59,7 +59,7 @@ struct JoinOutcome {
 // (LengthDiffers with the first that differs), reads the set as header.bin's counts give it and
 // writes the model. Errors: 62 for a file shorter than the bytes it must give, 9 for a negative
 // count, 6 for an overflow, 52 for value3 bytes without a listed value3.bin, and the codes of
-// failing reads and writes; a destination that cannot be written is Refused. The destination is
+// failing reads and writes, each NotJoined. The destination is
 // replaced in one step once the whole model is written; after any failure it is exactly as it
 // was.
 JoinOutcome AssembleModel(Workspace& workspace, const JoinPlan& plan, bool checkLengths);
