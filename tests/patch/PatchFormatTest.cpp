@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "PatchFuzzer.h"
 #include "formats/ModelPatch.h"
 #include "formats/RunError.h"
 #include "support/ModelFiles.h"
@@ -87,6 +88,17 @@ TEST(PatchFormat, RefusesDamagedPatches) {
             EXPECT_EQ(error.file(), "p.cvxpatch");
         }
     }
+}
+
+// The patch fuzzing corpus through its fuzz target, which aborts on a finding.
+TEST(PatchFormat, TheFuzzCorpusPasses) {
+    int inputs = 0;
+    for (const auto& entry : fs::directory_iterator(toPath(CINDERVAXEL_PATCH_CORPUS))) {
+        const Bytes input = readFile(entry.path());
+        fuzzPatch(input.data(), input.size());
+        ++inputs;
+    }
+    EXPECT_GE(inputs, 10);
 }
 
 }  // namespace
