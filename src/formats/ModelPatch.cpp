@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 //
 // All numbers are unsigned little-endian. The file ends in the XXH3-64 of all bytes before it.
 constexpr std::string_view kSignature = "CVXPATCH";
-constexpr std::size_t kFixedSize = 64, kChecksumSize = 8;
+constexpr std::size_t kChecksumSize = 8;
 constexpr std::size_t kHunkSize = 20;  // the numbers of a run, before its hashes and bytes
 
 const std::string kGetAgain = "get the patch again, or make it anew with cindervaxel-cli patch";
@@ -317,7 +317,7 @@ ModelPatch ModelPatch::decode(std::span<const std::uint8_t> bytes, const fs::pat
     const std::uint64_t unowned = in.number(4, "the unowned bytes");
     in.require(unowned <= 1, "the unowned bytes' flag is " + std::to_string(unowned));
     if (unowned == 1) {
-        Unowned& bytesAfter = patch.unowned.emplace();
+        Unowned& bytesAfter = patch.unowned.emplace(Unowned{});
         bytesAfter.lengthBefore = in.length("the unowned bytes");
         bytesAfter.hashBefore = in.number(8, "the unowned bytes");
         const std::int32_t length = in.length("the unowned bytes");
