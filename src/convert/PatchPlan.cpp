@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -378,71 +379,94 @@ void PatchPlan::settle(const ModelSource& original) {
 }
 
 std::vector<std::string> PatchPlan::run(const ModelSource& original, const Sink& sink) const {
-    StreamHash originalHash, resultHash;
+    // A patch not known to meet another original may give the result it was made to give: its
+    // hash tells. Of several, only the original's hash tells whether each was made from it.
+    const bool single = m_patches.size() == 1 && !m_other[0];
+    std::optional<StreamHash> originalHash, resultHash;
+    if (single) {
+        resultHash.emplace();
+    } else if (std::find(m_other.begin(), m_other.end(), false) != m_other.end()) {
+        originalHash.emplace();
+    }
     std::int64_t written = 0;
+    const Sink* out = &sink;
     auto emit = [&](std::span<const std::uint8_t> bytes) {
-        if (bytes.empty()) {
+        if (bytes.empty() || !out) {
             return;
         }
-        resultHash.add(bytes);
-        sink(bytes);
+        if (resultHash) {
+            resultHash->add(bytes);
+        }
+        (*out)(bytes);
         written += std::ssize(bytes);
     };
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kBlock);
-    // Reads the bytes [from, to) of `part` into the original's hash, and out when `out`.
-    auto pass = [&](const FilePart& part, std::int64_t from, std::int64_t to, bool out) {
+    // Reads the bytes [from, to) of `part`, into the original's hash when it is taken, and out
+    // when `out`.
+    auto pass = [&](const FilePart& part, std::int64_t from, std::int64_t to, bool send) {
         for (std::int64_t at = from; at < to; at += kBlock) {
             const std::span<std::uint8_t> bytes(
                 buffer.get(), static_cast<std::size_t>(std::min(kBlock, to - at)));
             readExactly(*part.file, part.offset + at, bytes);
-            originalHash.add(bytes);
-            if (out) {
+            if (originalHash) {
+                originalHash->add(bytes);
+            }
+            if (send) {
                 emit(bytes);
             }
         }
     };
-    originalHash.add(original.header.bytes());
-    emit(m_header.bytes());
-    for (const SectionInfo& info : sectionTable()) {
-        if (info.section == Section::Header) {
-            continue;
+    auto walk = [&] {
+        if (originalHash) {
+            originalHash->add(original.header.bytes());
         }
-        if (info.section == Section::Bbox) {  // the bytes in no section lie in front of bbox
-            pass(original.unowned, 0, original.unowned.length, !m_unowned);
-            if (m_unowned) {
-                emit(*m_unowned);
+        emit(m_header.bytes());
+        for (const SectionInfo& info : sectionTable()) {
+            if (info.section == Section::Header) {
+                continue;
             }
+            if (info.section == Section::Bbox) {  // the bytes in no section lie in front of bbox
+                pass(original.unowned, 0, original.unowned.length, !m_unowned);
+                if (m_unowned) {
+                    emit(*m_unowned);
+                }
+            }
+            const FilePart& part = original.parts[indexOf(info.section)];
+            const std::int64_t size = elementSize(info);
+            std::int64_t done = 0;
+            for (const Piece& piece : m_pieces[indexOf(info.section)]) {
+                const std::int64_t from = piece.position * size;
+                const std::int64_t to = std::min(from + piece.removed * size, part.length);
+                pass(part, done, from, true);
+                pass(part, from, to, false);
+                emit(piece.bytes);
+                done = to;
+            }
+            pass(part, done, part.length, true);
         }
-        const FilePart& part = original.parts[indexOf(info.section)];
-        const std::int64_t size = elementSize(info);
-        std::int64_t done = 0;
-        for (const Piece& piece : m_pieces[indexOf(info.section)]) {
-            const std::int64_t from = piece.position * size;
-            const std::int64_t to = std::min(from + piece.removed * size, part.length);
-            pass(part, done, from, true);
-            pass(part, from, to, false);
-            emit(piece.bytes);
-            done = to;
-        }
-        pass(part, done, part.length, true);
-    }
+    };
+    walk();
     if (written != m_length) {
         throw RunError(ErrorCode::InternalError, "the result came out " + std::to_string(written) +
                                                      " bytes long, not " +
                                                      std::to_string(m_length));
     }
-    std::vector<std::string> notes;
-    const Hash128 originalDigest = originalHash.digest();
-    for (std::size_t i = 0; i < m_patches.size(); ++i) {
-        const ModelPatch& patch = m_patches[i].patch;
-        const bool made = originalDigest == patch.originalHash;
-        if (made && m_patches.size() == 1 && resultHash.digest() != patch.resultHash) {
+    if (single && resultHash->digest() != m_patches[0].patch.resultHash) {
+        // Another original, or a damaged patch: the original's hash tells, read once more.
+        originalHash.emplace();
+        out = nullptr;
+        walk();
+        if (originalHash->digest() == m_patches[0].patch.originalHash) {
             throw RunError(ErrorCode::PathFileAccessError,
                            "applied to the model it was made from, it does not give the model "
                            "it was made to give: it is damaged",
-                           m_patches[i].file, "make the patch anew");
+                           m_patches[0].file, "make the patch anew");
         }
-        if (!made && !m_other[i]) {
+    }
+    std::vector<std::string> notes;
+    for (std::size_t i = 0; i < m_patches.size(); ++i) {
+        if (!m_other[i] && originalHash &&
+            originalHash->digest() != m_patches[i].patch.originalHash) {
             notes.push_back(toText(m_patches[i].file) +
                             " was made from another original than this one, though all its " +
                             std::to_string(m_runs[i]) + " runs stand in their place in it");
