@@ -4,7 +4,7 @@
 # Extra packages may be named as arguments.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev nlohmann-json3-dev help2man "$@")
+packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev nlohmann-json3-dev libxxhash-dev help2man "$@")
 
 missing=()
 for package in "${packages[@]}"; do

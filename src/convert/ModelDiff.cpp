@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <tuple>
 
 #include "ModelSource.h"
 #include "files/ReadHandle.h"
@@ -29,13 +30,38 @@ bool same(Bytes a, Bytes b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
 
-// Reads the elements [first, first + count) of `part` into `buffer`: `size` bytes each, the last
+// One side of a part being compared, and the hash of its model, which takes the part's bytes in
+// order: those of each block read from where it left off, the rest once the comparison is done.
+struct Side {
+    const FilePart& part;
+    StreamHash& hash;
+    std::int64_t hashed = 0;  // bytes of the part in the hash
+
+    void hashRead(std::int64_t from, Bytes bytes) {
+        const std::int64_t to = from + static_cast<std::int64_t>(bytes.size());
+        if (from <= hashed && to > hashed) {
+            hash.add(bytes.subspan(static_cast<std::size_t>(hashed - from)));
+            hashed = to;
+        }
+    }
+    void hashRest(std::uint8_t* buffer) {
+        while (hashed < part.length) {
+            const std::span<std::uint8_t> bytes(
+                buffer, static_cast<std::size_t>(std::min(kBlock, part.length - hashed)));
+            readExactly(*part.file, part.offset + hashed, bytes);
+            hashRead(hashed, bytes);
+        }
+    }
+};
+
+// Reads the elements [first, first + count) of `side` into `buffer`: `size` bytes each, the last
 // element of the part as many as are left.
-Bytes load(const FilePart& part, std::int64_t size, std::int64_t first, std::int64_t count,
+Bytes load(Side& side, std::int64_t size, std::int64_t first, std::int64_t count,
            std::uint8_t* buffer) {
-    const std::int64_t from = first * size, to = std::min((first + count) * size, part.length);
+    const std::int64_t from = first * size, to = std::min((first + count) * size, side.part.length);
     const std::span<std::uint8_t> bytes(buffer, static_cast<std::size_t>(to - from));
-    readExactly(*part.file, part.offset + from, bytes);
+    readExactly(*side.part.file, side.part.offset + from, bytes);
+    side.hashRead(from, bytes);
     return bytes;
 }
 
@@ -49,9 +75,8 @@ Bytes element(Bytes bytes, std::int64_t at, std::int64_t size) {
 // ..., count - 1 in turn (step 1 or -1), a block at a time, and calls `differs(k)` for each pair
 // that is not the same, until it returns false.
 template <typename Differs>
-void compareElements(const FilePart& a, const FilePart& b, std::int64_t size, std::int64_t firstA,
-                     std::int64_t firstB, int step, std::int64_t count, Buffers& buffers,
-                     Differs differs) {
+void compareElements(Side& a, Side& b, std::int64_t size, std::int64_t firstA, std::int64_t firstB,
+                     int step, std::int64_t count, Buffers& buffers, Differs differs) {
     const std::int64_t perBlock = kBlock / size;
     for (std::int64_t k0 = 0; k0 < count; k0 += perBlock) {
         const std::int64_t n = std::min(perBlock, count - k0);
@@ -82,18 +107,19 @@ void addTo(std::vector<ModelDiff::Run>& runs, std::int64_t position) {
     }
 }
 
-ModelDiff::Section compareSection(const SectionInfo& info, const FilePart& a, const FilePart& b,
-                                  Buffers& buffers) {
-    const std::int32_t size = info.perCount > 0 ? info.perCount : info.fixed;
-    ModelDiff::Section result{info.section, size, a.length, b.length, {}, {}, {}};
-    const std::int64_t countA = (a.length + size - 1) / size, countB = (b.length + size - 1) / size;
-    // The elements that both begin with, then those that both end with, of the rest.
-    std::int64_t lead = std::min(countA, countB);
+ModelDiff::Section compareSection(const SectionInfo& info, Side a, Side b, Buffers& buffers) {
+    const std::int32_t size = elementSize(info);
+    ModelDiff::Section result{info.section, size, a.part.length, b.part.length, {}, {}, {}};
+    const std::int64_t countA = elementCount(info, a.part.length);
+    const std::int64_t countB = elementCount(info, b.part.length);
+    // The elements that both begin with, then those that both end with, of the rest. Where both
+    // sides have as many elements, those between are all of them.
+    std::int64_t lead = countA == countB ? 0 : std::min(countA, countB);
     compareElements(a, b, size, 0, 0, 1, lead, buffers, [&](std::int64_t k) {
         lead = k;
         return false;
     });
-    std::int64_t trail = std::min(countA, countB) - lead;
+    std::int64_t trail = countA == countB ? 0 : std::min(countA, countB) - lead;
     compareElements(a, b, size, countA - 1, countB - 1, -1, trail, buffers, [&](std::int64_t k) {
         trail = k;
         return false;
@@ -112,16 +138,24 @@ ModelDiff::Section compareSection(const SectionInfo& info, const FilePart& a, co
     if (restA > aligned) {
         result.removed.emplace_back(lead + aligned, restA - aligned);
     }
+    a.hashRest(buffers.a.get());
+    b.hashRest(buffers.b.get());
     return result;
 }
 
 }  // namespace
 
 ModelDiff ModelDiff::compare(FileSystem& fileSystem, const fs::path& a, const fs::path& b) {
-    ModelDiff diff;
-    const ModelSource sideA = ModelSource::open(fileSystem, a, diff.m_leftOut);
-    const ModelSource sideB = ModelSource::open(fileSystem, b, diff.m_leftOut);
+    std::vector<JoinedSet::LeftOut> leftOut;
+    const ModelSource sideA = ModelSource::open(fileSystem, a, leftOut);
+    const ModelSource sideB = ModelSource::open(fileSystem, b, leftOut);
+    ModelDiff diff = compare(sideA, sideB);
+    diff.m_leftOut = std::move(leftOut);
+    return diff;
+}
 
+ModelDiff ModelDiff::compare(const ModelSource& sideA, const ModelSource& sideB) {
+    ModelDiff diff;
     const ModelHeader& headerA = sideA.header;
     const ModelHeader& headerB = sideB.header;
     for (const CountWord& word : kCountTable) {
@@ -139,30 +173,49 @@ ModelDiff ModelDiff::compare(FileSystem& fileSystem, const fs::path& a, const fs
         }
     }
 
+    StreamHash hashA, hashB;
+    hashA.add(headerA.bytes());
+    hashB.add(headerB.bytes());
     Buffers buffers;
+    // The unowned bytes lie between the front sections and those from the end: compared in
+    // their place, so that both models are hashed in order.
+    auto compareUnowned = [&] {
+        Side a{sideA.unowned, hashA}, b{sideB.unowned, hashB};
+        Unowned& unowned = diff.m_unowned;
+        unowned = {static_cast<std::int32_t>(a.part.offset),
+                   static_cast<std::int32_t>(a.part.length),
+                   static_cast<std::int32_t>(b.part.offset),
+                   static_cast<std::int32_t>(b.part.length), a.part.length != b.part.length};
+        if (!unowned.differ) {
+            compareElements(a, b, 1, 0, 0, 1, a.part.length, buffers, [&](std::int64_t) {
+                unowned.differ = true;
+                return true;
+            });
+        }
+        a.hashRest(buffers.a.get());
+        b.hashRest(buffers.b.get());
+    };
     for (const SectionInfo& info : sectionTable()) {
         const std::size_t i = indexOf(info.section);
         if (info.section == cvx::Section::Header) {
             continue;
         }
-        Section section = compareSection(info, sideA.parts[i], sideB.parts[i], buffers);
+        if (info.section == cvx::Section::Bbox) {
+            compareUnowned();
+        }
+        Section section =
+            compareSection(info, {sideA.parts[i], hashA}, {sideB.parts[i], hashB}, buffers);
         if (!section.changed.empty() || !section.inserted.empty() || !section.removed.empty()) {
             diff.m_sections.push_back(std::move(section));
         }
     }
-
-    const FilePart &unownedA = sideA.unowned, &unownedB = sideB.unowned;
-    Unowned& unowned = diff.m_unowned;
-    unowned = {static_cast<std::int32_t>(unownedA.offset),
-               static_cast<std::int32_t>(unownedA.length),
-               static_cast<std::int32_t>(unownedB.offset),
-               static_cast<std::int32_t>(unownedB.length), unownedA.length != unownedB.length};
-    if (!unowned.differ) {
-        compareElements(unownedA, unownedB, 1, 0, 0, 1, unownedA.length, buffers,
-                        [&](std::int64_t) {
-                            unowned.differ = true;
-                            return false;
-                        });
+    for (auto [side, hash, model] :
+         {std::tuple(&sideA, &hashA, &diff.m_modelA), std::tuple(&sideB, &hashB, &diff.m_modelB)}) {
+        model->hash = hash->digest();
+        model->length = side->unowned.length;
+        for (const FilePart& part : side->parts) {
+            model->length += part.length;
+        }
     }
     return diff;
 }

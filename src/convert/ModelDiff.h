@@ -8,9 +8,12 @@
 
 #include "JoinedSet.h"
 #include "files/FileSystem.h"
+#include "formats/ContentHash.h"
 #include "formats/SectionTable.h"
 
 namespace cvx {
+
+struct ModelSource;
 
 // What changed between two models, section by section and element by element. Each side is a
 // model file or an index file standing for its set: the model that a join of the set gives,
@@ -20,7 +23,9 @@ namespace cvx {
 // set apart; of the elements between, those at the same place on both sides are compared one by
 // one, and what one side has more of is inserted (only B has it) or removed (only A has it).
 // Positions count elements from 0. The files are read in blocks of 1 MiB per side, never whole,
-// and each byte about once, so the time is linear in the models' size and memory stays small.
+// and each byte about once, so the time is linear in the models' size and memory stays small;
+// the models' hashes come from the same reads where they go front to back, which they do
+// throughout in a section of the same length on both sides.
 class ModelDiff {
 public:
     // A run of elements: its first position and how many, or with `changed`, first and last.
@@ -58,6 +63,8 @@ public:
     // that the index leaves out (52). Read errors throw the code of the failure.
     static ModelDiff compare(FileSystem& fileSystem, const std::filesystem::path& a,
                              const std::filesystem::path& b);
+    // Compares the models of two open sources. Throws RunError when a file cannot be read.
+    static ModelDiff compare(const ModelSource& a, const ModelSource& b);
 
     bool same() const {
         return m_counts.empty() && m_header.empty() && m_sections.empty() && !m_unowned.differ;
@@ -71,12 +78,22 @@ public:
     // the length that header.bin's counts give.
     const std::vector<JoinedSet::LeftOut>& leftOut() const { return m_leftOut; }
 
+    // Each side's model: its length in bytes and its XXH3-128, both of the model file or of the
+    // model that a join of the set gives.
+    struct Model {
+        std::int64_t length = 0;
+        Hash128 hash;
+    };
+    const Model& modelA() const { return m_modelA; }
+    const Model& modelB() const { return m_modelB; }
+
 private:
     std::vector<Count> m_counts;
     std::vector<Run> m_header;
     std::vector<Section> m_sections;
     Unowned m_unowned;
     std::vector<JoinedSet::LeftOut> m_leftOut;
+    Model m_modelA, m_modelB;
 };
 
 }  // namespace cvx

@@ -100,4 +100,12 @@ ModelSource ModelSource::open(FileSystem& fileSystem, const fs::path& given,
     return modelSide(fileSystem, path, given);
 }
 
+std::vector<std::uint8_t> readPart(const FilePart& part, std::int64_t from, std::int64_t to) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(to - from));
+    if (!bytes.empty()) {
+        readExactly(*part.file, part.offset + from, bytes);
+    }
+    return bytes;
+}
+
 }  // namespace cvx

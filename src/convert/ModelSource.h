@@ -33,4 +33,7 @@ struct ModelSource {
     FilePart unowned;  // bytes in no section; its offset is where they lie, or would lie
 };
 
+// Returns the bytes [from, to) of `part`. Throws RunError when they cannot be read.
+std::vector<std::uint8_t> readPart(const FilePart& part, std::int64_t from, std::int64_t to);
+
 }  // namespace cvx

@@ -1,5 +1,8 @@
 #include "SectionTable.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "CheckedInt32.h"
 #include "RunError.h"
 
@@ -107,6 +110,48 @@ std::int64_t modelLengthFor(const CountValues& counts) {
 std::int32_t modelLengthOf(const ModelHeader& header) {
     sectionLengths(header);  // each length checked on its own first
     return checked::narrow(modelLengthFor(header.counts()), "ModelLength");
+}
+
+std::optional<CountValues> countsForLengths(
+    const std::array<std::int64_t, kSectionCount>& lengths) {
+    std::array<std::optional<std::int64_t>, kCountWords> told{};
+    // A count is its section's units less the other counts that the section follows, which the
+    // first round may not know yet (NumExtra needs NumVerts).
+    for (int round = 0; round < 2; ++round) {
+        for (const SectionInfo& info : kTable) {
+            const std::int64_t units = (lengths[indexOf(info.section)] - info.fixed) /
+                                       std::max(info.perCount, std::int32_t{1});
+            if (!info.solves || told[indexOf(*info.solves)]) {
+                continue;
+            }
+            std::int64_t others = 0;
+            bool known = true;
+            for (const std::optional<Count>& count : info.counts) {
+                if (count && count != info.solves) {
+                    known = known && told[indexOf(*count)];
+                    others += told[indexOf(*count)].value_or(0);
+                }
+            }
+            if (known) {
+                told[indexOf(*info.solves)] = units - others;
+            }
+        }
+    }
+    CountValues counts{};
+    for (const CountWord& word : kCountTable) {
+        counts[indexOf(word.count)] = told[indexOf(word.count)].value_or(-1);
+    }
+    // Every section, those that told a count too, must have the length that the counts give.
+    const bool fits = std::all_of(kTable.begin(), kTable.end(), [&](const SectionInfo& info) {
+        return lengthFor(info, counts) == lengths[indexOf(info.section)];
+    });
+    const bool counted = std::all_of(counts.begin(), counts.end(), [](std::int64_t c) {
+        return c >= 0 && c <= std::numeric_limits<std::int32_t>::max();
+    });
+    if (!fits || !counted) {
+        return std::nullopt;
+    }
+    return counts;
 }
 
 }  // namespace cvx

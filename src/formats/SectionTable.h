@@ -77,4 +77,20 @@ std::int64_t modelLengthFor(const CountValues& counts);
 // negative count, code 6 when a length or the sum leaves the signed 32-bit range.
 std::int32_t modelLengthOf(const ModelHeader& header);
 
+// Returns the size in bytes of the section's elements, the records that diff and patches count:
+// `perCount`, or the whole section for one of fixed size. A section with both (fiftysix.bin)
+// ends in a shorter element of `fixed` bytes.
+constexpr std::int32_t elementSize(const SectionInfo& info) {
+    return info.perCount > 0 ? info.perCount : info.fixed;
+}
+
+// Returns how many elements `length` bytes of the section are, a shorter last one included.
+constexpr std::int64_t elementCount(const SectionInfo& info, std::int64_t length) {
+    return (length + elementSize(info) - 1) / elementSize(info);
+}
+
+// Returns the counts that give every section exactly the length in bytes of `lengths` (by
+// section), each count taken from the section that `solves` names; nothing when none do.
+std::optional<CountValues> countsForLengths(const std::array<std::int64_t, kSectionCount>& lengths);
+
 }  // namespace cvx

@@ -1,0 +1,478 @@
+#include "PatchPlan.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include "MakePatch.h"
+#include "files/PathText.h"
+#include "formats/CheckedInt32.h"
+
+namespace cvx {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t kBlock = std::int64_t{1} << 20;
+
+const std::string kMakeAnew =
+    "apply it to the model it was made from, or make the patch anew from this one";
+
+bool same(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// The hashes a run is found by: of the elements it replaces and of at most `keep` neighbours each
+// side; `front` of them are of neighbours in front.
+struct Pattern {
+    std::vector<std::uint64_t> hashes;
+    std::int64_t front = 0;
+};
+
+Pattern patternOf(const ModelPatch::Hunk& hunk, std::size_t keep) {
+    const std::size_t front = std::min(keep, hunk.before.size());
+    const std::size_t back = std::min(keep, hunk.after.size());
+    Pattern pattern{{hunk.before.end() - static_cast<std::ptrdiff_t>(front), hunk.before.end()},
+                    static_cast<std::int64_t>(front)};
+    pattern.hashes.insert(pattern.hashes.end(), hunk.old.begin(), hunk.old.end());
+    pattern.hashes.insert(pattern.hashes.end(), hunk.after.begin(),
+                          hunk.after.begin() + static_cast<std::ptrdiff_t>(back));
+    return pattern;
+}
+
+std::string elementsText(const ModelPatch::Hunk& hunk) {
+    return hunk.removed <= 1 ? "element " + std::to_string(hunk.position)
+                             : "elements " + std::to_string(hunk.position) + " to " +
+                                   std::to_string(hunk.end() - 1);
+}
+
+// Where the runs of `edit` apply in the section `part` of the original: each at its place (moved
+// as the run before it was), or else where its neighbours and the elements it replaces stand in
+// that order, the nearest such place taken; where that is nowhere, with one neighbour each side,
+// then, for a run that replaces elements, with none. Throws code 9, naming `file`, for a run
+// found nowhere.
+std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
+                                 const ModelPatch::SectionEdit& edit, const fs::path& file) {
+    const std::int64_t count = elementCount(info, part.length);
+    std::vector<std::int64_t> at(edit.hunks.size(), -1), expected(edit.hunks.size());
+    for (const std::size_t keep :
+         {std::size_t{ModelPatch::kMostNeighbours}, std::size_t{1}, std::size_t{0}}) {
+        std::vector<Pattern> patterns;
+        std::unordered_multimap<std::uint64_t, std::size_t> byLast;  // the runs to look for
+        std::size_t ring = 1;
+        std::int64_t shift = 0;
+        for (std::size_t i = 0; i < edit.hunks.size(); ++i) {
+            const ModelPatch::Hunk& hunk = edit.hunks[i];
+            const Pattern& pattern = patterns.emplace_back(patternOf(hunk, keep));
+            const auto length = std::ssize(pattern.hashes);
+            const std::int64_t first = hunk.position + shift - pattern.front;
+            expected[i] = hunk.position + shift;
+            if (at[i] >= 0) {
+                shift = at[i] - hunk.position;
+            } else if (length == 0 && hunk.before.empty() && hunk.after.empty()) {
+                at[i] = std::min(expected[i], count);  // into a section that had no elements
+            } else if (length > 0 && first >= 0 && first + length <= count &&
+                       elementHashes(part, info, first, length) == pattern.hashes) {
+                at[i] = expected[i];
+                shift = at[i] - hunk.position;
+            } else if (length > 0) {
+                byLast.emplace(pattern.hashes.back(), i);
+                ring = std::max(ring, pattern.hashes.size());
+            }
+        }
+        if (byLast.empty()) {
+            continue;
+        }
+        // The runs not at their place: the section read through once, each element's hash kept
+        // in a ring long enough for the longest run, and compared where it ends a run's hashes.
+        std::vector<std::uint64_t> last(ring);
+        const std::int64_t perBlock = kBlock / elementSize(info);
+        for (std::int64_t k0 = 0; k0 < count; k0 += perBlock) {
+            const std::vector<std::uint64_t> hashes =
+                elementHashes(part, info, k0, std::min(perBlock, count - k0));
+            for (std::size_t k = 0; k < hashes.size(); ++k) {
+                const std::int64_t j = k0 + static_cast<std::int64_t>(k);
+                last[static_cast<std::size_t>(j) % ring] = hashes[k];
+                const auto [from, to] = byLast.equal_range(hashes[k]);
+                for (auto it = from; it != to; ++it) {
+                    const std::size_t i = it->second;
+                    const Pattern& pattern = patterns[i];
+                    const auto length = std::ssize(pattern.hashes);
+                    bool match = j + 1 >= length;
+                    for (std::int64_t p = 0; match && p < length; ++p) {
+                        match = last[static_cast<std::size_t>(j - length + 1 + p) % ring] ==
+                                pattern.hashes[static_cast<std::size_t>(p)];
+                    }
+                    const std::int64_t place = j - length + 1 + pattern.front;
+                    if (match && (at[i] < 0 ||
+                                  std::abs(place - expected[i]) < std::abs(at[i] - expected[i]))) {
+                        at[i] = place;
+                    }
+                }
+            }
+        }
+    }
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        const ModelPatch::Hunk& hunk = edit.hunks[i];
+        const std::string where = std::string(info.fileName) + ": its run at " + elementsText(hunk);
+        if (at[i] < 0) {
+            throw RunError(ErrorCode::SubscriptOutOfRange,
+                           where + " is found nowhere in the original: the elements it replaces " +
+                               "stand with their neighbours neither there nor anywhere else",
+                           file, kMakeAnew);
+        }
+        if (i > 0 && (at[i] < at[i - 1] + edit.hunks[i - 1].removed ||
+                      (at[i] == at[i - 1] && hunk.removed == 0))) {
+            throw RunError(ErrorCode::SubscriptOutOfRange,
+                           where + " is found at element " + std::to_string(at[i]) +
+                               " of the original, in front of the run before it",
+                           file, kMakeAnew);
+        }
+    }
+    return at;
+}
+
+}  // namespace
+
+PatchPlan PatchPlan::make(const ModelSource& original, std::vector<Named> patches, Prefer prefer) {
+    PatchPlan plan;
+    plan.m_patches = std::move(patches);
+    const std::size_t n = plan.m_patches.size();
+    plan.m_moved.assign(n, 0);
+    plan.m_runs.assign(n, 0);
+    plan.m_repeats.assign(n, 0);
+    plan.m_other.assign(n, false);
+    plan.planHeader(original, prefer);
+    plan.planUnowned(original, prefer);
+    for (const SectionInfo& info : sectionTable()) {
+        if (info.section != Section::Header) {
+            plan.planSection(original, info, prefer);
+        }
+    }
+    plan.settle(original);
+    return plan;
+}
+
+PatchPlan PatchPlan::merge(const ModelSource& base, const ModelSource& a, const fs::path& aFile,
+                           const ModelSource& b, const fs::path& bFile, Prefer prefer) {
+    std::vector<Named> patches;
+    patches.push_back({aFile, makePatch(base, a)});
+    patches.push_back({bFile, makePatch(base, b)});
+    return make(base, std::move(patches), prefer);
+}
+
+bool PatchPlan::conflict(std::size_t earlier, std::size_t later, const std::string& what,
+                         Prefer prefer) {
+    const std::string both = toText(m_patches[earlier].file) + " and " +
+                             toText(m_patches[later].file) + " change " + what + " differently";
+    if (prefer == Prefer::None) {
+        throw RunError(ErrorCode::InvalidArgument, both, m_patches[later].file,
+                       "prefer the first or the last of them, or leave one out");
+    }
+    const std::size_t winner = prefer == Prefer::First ? earlier : later;
+    m_notes.push_back(both + "; the change of " + toText(m_patches[winner].file) + " is taken");
+    return winner == later;
+}
+
+void PatchPlan::planHeader(const ModelSource& original, Prefer prefer) {
+    ModelHeader::Bytes bytes = original.header.bytes();
+    std::array<std::size_t, ModelHeader::kSize> from{};  // the patch that set each byte, + 1
+    for (std::size_t i = 0; i < m_patches.size(); ++i) {
+        for (const ModelPatch::HeaderRun& run : m_patches[i].patch.header) {
+            const auto first = original.header.bytes().begin() + run.offset;
+            const std::span<const std::uint8_t> now(first, first + std::ssize(run.before));
+            const std::string what = "header.bin bytes " + std::to_string(run.offset) + " to " +
+                                     std::to_string(run.offset + std::ssize(run.before) - 1);
+            if (same(now, run.after)) {
+                m_other[i] = true;  // an original with the change made already
+                continue;
+            }
+            if (!same(now, run.before)) {
+                throw RunError(ErrorCode::SubscriptOutOfRange,
+                               what + " of the original are not those it was made from",
+                               m_patches[i].file, kMakeAnew);
+            }
+            for (std::size_t k = 0; k < run.after.size(); ++k) {
+                const std::size_t at = static_cast<std::size_t>(run.offset) + k;
+                if (from[at] == 0 || bytes[at] == run.after[k] ||
+                    conflict(from[at] - 1, i, "header.bin byte " + std::to_string(at), prefer)) {
+                    bytes[at] = run.after[k];
+                    from[at] = i + 1;
+                }
+            }
+        }
+    }
+    m_header = ModelHeader(bytes);
+}
+
+void PatchPlan::planUnowned(const ModelSource& original, Prefer prefer) {
+    std::optional<std::vector<std::uint8_t>> now;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < m_patches.size(); ++i) {
+        const std::optional<ModelPatch::Unowned>& unowned = m_patches[i].patch.unowned;
+        if (!unowned) {
+            continue;
+        }
+        if (!now) {
+            now = readPart(original.unowned, 0, original.unowned.length);
+        }
+        if (same(*now, unowned->after)) {
+            m_other[i] = true;
+            continue;
+        }
+        if (std::ssize(*now) != unowned->lengthBefore || hash64(*now) != unowned->hashBefore) {
+            throw RunError(ErrorCode::SubscriptOutOfRange,
+                           "the original's " + std::to_string(now->size()) +
+                               " bytes in no section are not those it was made from",
+                           m_patches[i].file, kMakeAnew);
+        }
+        if (!m_unowned || same(*m_unowned, unowned->after) ||
+            conflict(from, i, "the bytes in no section", prefer)) {
+            m_unowned = std::span<const std::uint8_t>(unowned->after);
+            from = i;
+        }
+    }
+}
+
+void PatchPlan::planSection(const ModelSource& original, const SectionInfo& info, Prefer prefer) {
+    const FilePart& part = original.parts[indexOf(info.section)];
+    const std::int64_t size = elementSize(info);
+    // Each patch's runs where they apply, those that change elements one element each, so that
+    // patches that change neighbouring elements of one run combine. Inserted elements sort in
+    // front of a run replacing elements at the same place.
+    using Key = std::pair<std::int64_t, bool>;
+    std::map<Key, Piece> taken;
+    for (std::size_t i = 0; i < m_patches.size(); ++i) {
+        const auto& sections = m_patches[i].patch.sections;
+        const auto edit = std::find_if(sections.begin(), sections.end(),
+                                       [&](const auto& e) { return e.section == info.section; });
+        if (edit == sections.end()) {
+            continue;
+        }
+        const std::vector<std::int64_t> at = locate(part, info, *edit, m_patches[i].file);
+        for (std::size_t h = 0; h < at.size(); ++h) {
+            const ModelPatch::Hunk& hunk = edit->hunks[h];
+            m_runs[i] += 1;
+            m_moved[i] += at[h] != hunk.position;
+            const bool single = hunk.removed == hunk.inserted;
+            const std::span<const std::uint8_t> bytes(hunk.bytes);
+            for (std::int64_t e = 0; e < (single ? hunk.removed : 1); ++e) {
+                const auto offset = static_cast<std::size_t>(e * size);
+                const Piece piece{at[h] + e, single ? 1 : hunk.removed,
+                                  single ? bytes.subspan(offset, std::min(bytes.size() - offset,
+                                                                          std::size_t(size)))
+                                         : bytes,
+                                  i};
+                // The pieces taken already that touch this one: those whose elements it
+                // replaces too, or among which it inserts.
+                auto touches = [&](const Piece& other) {
+                    const std::int64_t a = piece.position, b = other.position;
+                    if (piece.removed == 0 || other.removed == 0) {
+                        return piece.removed == other.removed
+                                   ? a == b
+                                   : (piece.removed == 0 ? b < a && a < b + other.removed
+                                                         : a < b && b < a + piece.removed);
+                    }
+                    return a < b + other.removed && b < a + piece.removed;
+                };
+                auto it = taken.lower_bound({piece.position, false});
+                if (it != taken.begin()) {
+                    --it;
+                }
+                std::vector<std::map<Key, Piece>::iterator> touched;
+                for (; it != taken.end() &&
+                       it->first.first < piece.position + std::max<std::int64_t>(piece.removed, 1);
+                     ++it) {
+                    if (touches(it->second)) {
+                        touched.push_back(it);
+                    }
+                }
+                if (touched.size() == 1 && touched[0]->second.position == piece.position &&
+                    touched[0]->second.removed == piece.removed &&
+                    same(touched[0]->second.bytes, piece.bytes)) {
+                    m_repeats[i] += 1;
+                    continue;
+                }
+                const std::string what =
+                    "element " +
+                    std::to_string(touched.empty()
+                                       ? 0
+                                       : std::max(piece.position, touched[0]->second.position)) +
+                    " of " + std::string(info.fileName);
+                if (!touched.empty() && !conflict(touched[0]->second.patch, i, what, prefer)) {
+                    continue;
+                }
+                for (const auto& loser : touched) {
+                    taken.erase(loser);
+                }
+                taken.emplace(Key{piece.position, piece.removed > 0}, piece);
+            }
+        }
+    }
+    // Elements changed one after the other by one patch go out as one piece again.
+    std::vector<Piece>& pieces = m_pieces[indexOf(info.section)];
+    for (const auto& [key, piece] : taken) {
+        Piece* last = pieces.empty() ? nullptr : &pieces.back();
+        if (last && last->patch == piece.patch && last->removed > 0 && piece.removed > 0 &&
+            last->position + last->removed == piece.position &&
+            last->bytes.data() + last->bytes.size() == piece.bytes.data()) {
+            last->removed += piece.removed;
+            last->bytes = {last->bytes.data(), last->bytes.size() + piece.bytes.size()};
+        } else {
+            pieces.push_back(piece);
+        }
+    }
+}
+
+void PatchPlan::settle(const ModelSource& original) {
+    std::array<std::int64_t, kSectionCount> lengths{};
+    std::string changed;
+    for (const SectionInfo& info : sectionTable()) {
+        const std::int64_t size = elementSize(info),
+                           before = original.parts[indexOf(info.section)].length;
+        std::int64_t& length = lengths[indexOf(info.section)] = before;
+        for (const Piece& piece : m_pieces[indexOf(info.section)]) {
+            length +=
+                std::ssize(piece.bytes) -
+                (std::min((piece.position + piece.removed) * size, before) - piece.position * size);
+        }
+        if (length != before) {
+            changed += (changed.empty() ? "" : ", ") + std::string(info.fileName) + " " +
+                       std::to_string(length) + " bytes";
+        }
+    }
+    const std::optional<CountValues> counts = countsForLengths(lengths);
+    if (!counts) {
+        throw RunError(ErrorCode::SubscriptOutOfRange,
+                       "applied together, the patches give " + changed +
+                           ": lengths that no counts of a header give",
+                       m_patches.back().file,
+                       "apply the patches one at a time, or make them anew from this original");
+    }
+    for (const CountWord& word : kCountTable) {
+        m_header.setCount(word.count, static_cast<std::int32_t>((*counts)[indexOf(word.count)]));
+    }
+    const std::int64_t unowned = m_unowned ? std::ssize(*m_unowned) : original.unowned.length;
+    m_length = checked::narrow(modelLengthFor(*counts) + unowned, "the result's length");
+
+    std::int64_t originalLength = original.unowned.length;
+    for (const FilePart& part : original.parts) {
+        originalLength += part.length;
+    }
+    for (std::size_t i = 0; i < m_patches.size(); ++i) {
+        const std::string name = toText(m_patches[i].file);
+        m_other[i] =
+            m_other[i] || m_moved[i] > 0 || m_patches[i].patch.originalLength != originalLength;
+        if (m_other[i]) {
+            m_notes.push_back(name + " was made from another original than this one: " +
+                              std::to_string(m_moved[i]) + " of its " + std::to_string(m_runs[i]) +
+                              " runs stand elsewhere in it and are applied there");
+        }
+        if (m_repeats[i] > 0) {
+            m_notes.push_back(std::to_string(m_repeats[i]) + " changes of " + name +
+                              " are made by a patch before it too, and count once");
+        }
+    }
+}
+
+std::vector<std::string> PatchPlan::run(const ModelSource& original, const Sink& sink) const {
+    // A patch not known to meet another original may give the result it was made to give: its
+    // hash tells. Of several, only the original's hash tells whether each was made from it.
+    const bool single = m_patches.size() == 1 && !m_other[0];
+    std::optional<StreamHash> originalHash, resultHash;
+    if (single) {
+        resultHash.emplace();
+    } else if (std::find(m_other.begin(), m_other.end(), false) != m_other.end()) {
+        originalHash.emplace();
+    }
+    std::int64_t written = 0;
+    const Sink* out = &sink;
+    auto emit = [&](std::span<const std::uint8_t> bytes) {
+        if (bytes.empty() || !out) {
+            return;
+        }
+        if (resultHash) {
+            resultHash->add(bytes);
+        }
+        (*out)(bytes);
+        written += std::ssize(bytes);
+    };
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kBlock);
+    // Reads the bytes [from, to) of `part`, into the original's hash when it is taken, and out
+    // when `out`.
+    auto pass = [&](const FilePart& part, std::int64_t from, std::int64_t to, bool send) {
+        for (std::int64_t at = from; at < to; at += kBlock) {
+            const std::span<std::uint8_t> bytes(
+                buffer.get(), static_cast<std::size_t>(std::min(kBlock, to - at)));
+            readExactly(*part.file, part.offset + at, bytes);
+            if (originalHash) {
+                originalHash->add(bytes);
+            }
+            if (send) {
+                emit(bytes);
+            }
+        }
+    };
+    auto walk = [&] {
+        if (originalHash) {
+            originalHash->add(original.header.bytes());
+        }
+        emit(m_header.bytes());
+        for (const SectionInfo& info : sectionTable()) {
+            if (info.section == Section::Header) {
+                continue;
+            }
+            if (info.section == Section::Bbox) {  // the bytes in no section lie in front of bbox
+                pass(original.unowned, 0, original.unowned.length, !m_unowned);
+                if (m_unowned) {
+                    emit(*m_unowned);
+                }
+            }
+            const FilePart& part = original.parts[indexOf(info.section)];
+            const std::int64_t size = elementSize(info);
+            std::int64_t done = 0;
+            for (const Piece& piece : m_pieces[indexOf(info.section)]) {
+                const std::int64_t from = piece.position * size;
+                const std::int64_t to = std::min(from + piece.removed * size, part.length);
+                pass(part, done, from, true);
+                pass(part, from, to, false);
+                emit(piece.bytes);
+                done = to;
+            }
+            pass(part, done, part.length, true);
+        }
+    };
+    walk();
+    if (written != m_length) {
+        throw RunError(ErrorCode::InternalError, "the result came out " + std::to_string(written) +
+                                                     " bytes long, not " +
+                                                     std::to_string(m_length));
+    }
+    if (single && resultHash->digest() != m_patches[0].patch.resultHash) {
+        // Another original, or a damaged patch: the original's hash tells, read once more.
+        originalHash.emplace();
+        out = nullptr;
+        walk();
+        if (originalHash->digest() == m_patches[0].patch.originalHash) {
+            throw RunError(ErrorCode::PathFileAccessError,
+                           "applied to the model it was made from, it does not give the model "
+                           "it was made to give: it is damaged",
+                           m_patches[0].file, "make the patch anew");
+        }
+    }
+    std::vector<std::string> notes;
+    for (std::size_t i = 0; i < m_patches.size(); ++i) {
+        if (!m_other[i] && originalHash &&
+            originalHash->digest() != m_patches[i].patch.originalHash) {
+            notes.push_back(toText(m_patches[i].file) +
+                            " was made from another original than this one, though all its " +
+                            std::to_string(m_runs[i]) + " runs stand in their place in it");
+        }
+    }
+    return notes;
+}
+
+}  // namespace cvx
