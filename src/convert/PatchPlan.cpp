@@ -1,6 +1,7 @@
 #include "PatchPlan.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
