@@ -37,10 +37,15 @@ Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {
             text += "\n  " + toText(file.file) + ": " + file.why;
         }
     } else {
-        // A join replaces one file: what it is says why it is kept.
-        text = toText(question.given) + " is " + question.files.front().why +
-               ": a join would replace it; give another model file (.p) to write, or --force to "
-               "replace it";
+        // A join, an apply or a patch replaces one file: what it is says why it is kept.
+        const bool patch = question.run == ReplaceQuestion::Run::Patch;
+        text = toText(question.given) + " is " + question.files.front().why + ": " +
+               (question.run == ReplaceQuestion::Run::Join ? "a join"
+                : patch                                    ? "writing the patch"
+                                                           : "writing the model") +
+               " would replace it; give another " +
+               (patch ? "patch file (.cvxpatch)" : "model file (.p)") +
+               " to write, or --force to replace it";
     }
     m_messageShown = true;
     writeError(m_errors, text, ErrorCode::FileAlreadyExists);

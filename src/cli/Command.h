@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/PatchPlan.h"
 #include "convert/SectionSet.h"
 #include "formats/RunError.h"
 
@@ -75,6 +76,14 @@ ExitStatus runInfo(const Invocation& call);
 ExitStatus runCheck(const Invocation& call);
 ExitStatus runRecount(const Invocation& call);
 ExitStatus runDiff(const Invocation& call);
+ExitStatus runPatch(const Invocation& call);
+ExitStatus runApply(const Invocation& call);
+ExitStatus runMerge(const Invocation& call);
+
+// The preference that --prefer gives: None without it, First for `first`, Last for `last`;
+// nothing, with the usage error told, for any other value.
+std::optional<PatchPlan::Prefer> preferenceOf(const Invocation& call, std::string_view first,
+                                              std::string_view last);
 
 // Shows the message of `error`, as the operations do, and returns the status for it.
 ExitStatus failed(const Invocation& call, const RunError& error);

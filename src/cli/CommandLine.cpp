@@ -32,11 +32,12 @@ const Command kCommands[] = {
      {},
      {"--recount", "--watch"}},
     {"info",
-     "MODEL",
+     "MODEL|PATCH",
      1,
      1,
      {"--json"},
-     "shows MODEL's counts and where each section lies",
+     "shows a model's counts and where each section lies, or what a patch changes and what it "
+     "was made from",
      runInfo},
     {"check",
      "INDEX",
@@ -63,6 +64,28 @@ const Command kCommands[] = {
      {},
      {},
      2},
+    {"patch",
+     "ORIGINAL MOD PATCH",
+     3,
+     3,
+     {"--force", "--sync"},
+     "writes into PATCH what turns ORIGINAL into MOD, each a model or an index file",
+     runPatch},
+    {"apply",
+     "ORIGINAL PATCH... DEST",
+     3,
+     SIZE_MAX,
+     {"--prefer WHICH", "--force", "--sync"},
+     "applies each PATCH in turn to ORIGINAL and writes the model file DEST, which may be "
+     "ORIGINAL itself (kept as ORIGINAL.orig)",
+     runApply},
+    {"merge",
+     "BASE A B DEST",
+     4,
+     4,
+     {"--prefer WHICH", "--force", "--sync"},
+     "merges the mods A and B of BASE into the model file DEST",
+     runMerge},
 };
 
 // The options of the commands, each with its one line of help.
@@ -75,6 +98,9 @@ constexpr std::pair<std::string_view, std::string_view> kOptions[] = {
     {"--recount", "with --watch: recounts the set before each join"},
     {"--json", "prints one JSON document instead of the table"},
     {"--label LABEL", "diff prints LABEL for A, and a second --label for B"},
+    {"--prefer WHICH",
+     "where two patches change an element differently, takes the change of the first or last "
+     "patch (apply), or of a or b (merge), instead of refusing"},
     {"--add-value3", "takes value3.bin into the set"},
     {"--drop-value3", "leaves value3.bin out of the set"},
     {"--new-index", "writes an index that is missing or cut short anew"},
@@ -148,7 +174,8 @@ std::string usage() {
     text += "  or:  cindervaxel-cli --help | --version\n\n";
     wrap(text,
          "Splits Vexmoor .p model files into their section files and a MODEL.asm index, "
-         "or joins such a set into a model file again, byte for byte.",
+         "or joins such a set into a model file again, byte for byte; makes patches of mods, "
+         "and applies and merges them.",
          0);
     text += '\n';
     for (const Command& command : kCommands) {

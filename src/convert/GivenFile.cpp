@@ -10,6 +10,7 @@
 #include "SetNames.h"
 #include "files/PathText.h"
 #include "formats/ModelLayout.h"
+#include "formats/ModelPatch.h"
 #include "formats/SectionIndex.h"
 
 namespace cvx {
@@ -41,6 +42,7 @@ struct Peek {
 std::string contentOf(const std::vector<std::uint8_t>& head) {
     const std::string_view bytes(reinterpret_cast<const char*>(head.data()), head.size());
     static constexpr std::pair<std::string_view, const char*> kSignatures[] = {
+        {ModelPatch::kSignature, kPatchFile},
         {"\x89PNG\r\n\x1a\n", "a PNG picture"},
         {"\xff\xd8\xff", "a JPEG picture"},
         {"GIF8", "a GIF picture"},

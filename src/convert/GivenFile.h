@@ -12,6 +12,9 @@
 
 namespace cvx {
 
+// What the first bytes of a patch file make it, as GivenFile::content() says it.
+inline constexpr const char* kPatchFile = "a patch file (.cvxpatch)";
+
 // What a file given to a command turns out to be, told from its name, its length and its first
 // bytes, so that a slip of the keyboard (the model where the index belongs, a section file, the
 // index where the model to write belongs) is refused before anything is written.
@@ -45,6 +48,8 @@ public:
     // What the first bytes of a file of no kind of ours say it is ("a PNG picture", "a text
     // file"); empty when they say nothing.
     const std::string& content() const { return m_content; }
+    // True for a file that begins as a patch file does.
+    bool isPatch() const { return m_content == kPatchFile; }
     // The header of a model, or the first 128 bytes of a file that has them; nothing for a file
     // shorter than that.
     std::optional<ModelHeader> header() const;

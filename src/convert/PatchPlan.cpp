@@ -373,8 +373,10 @@ void PatchPlan::settle(const ModelSource& original) {
                               " runs stand elsewhere in it and are applied there");
         }
         if (m_repeats[i] > 0) {
-            m_notes.push_back(std::to_string(m_repeats[i]) + " changes of " + name +
-                              " are made by a patch before it too, and count once");
+            const bool one = m_repeats[i] == 1;
+            m_notes.push_back(
+                std::to_string(m_repeats[i]) + (one ? " change of " : " changes of ") + name +
+                (one ? " is" : " are") + " made by a patch before it too, and counts once");
         }
     }
 }

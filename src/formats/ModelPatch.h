@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "ContentHash.h"
@@ -18,6 +19,8 @@ namespace cvx {
 // again in an updated original, and the hashes of the whole original and the whole result.
 // docs/patch-format.md describes the file (.cvxpatch) byte by byte.
 struct ModelPatch {
+    // The first bytes of every patch file.
+    static constexpr std::string_view kSignature = "CVXPATCH";
     static constexpr std::uint16_t kVersion = 1;
     // Neighbours whose hashes a patch keeps each side of a run, and the most a reader takes.
     static constexpr std::int32_t kNeighbours = 3;

@@ -47,6 +47,50 @@ void tellNotes(UserInterface& ui, const JoinPlan& plan, const JoinOutcome& outco
     }
 }
 
+// Tells of section files whose bytes past header.bin's counts a model of their set leaves out.
+void tellLeftOut(UserInterface& ui, const std::vector<JoinedSet::LeftOut>& leftOut) {
+    for (const JoinedSet::LeftOut& file : leftOut) {
+        ui.ShowNote(toText(file.file) + " is " + std::to_string(file.size) +
+                    " bytes; header.bin's counts give " + std::to_string(file.used) +
+                    ", and the rest is left out, as a join leaves it out: " +
+                    wordsOf(Remedy::run("check", file.index, " to see what to do")));
+    }
+}
+
+// Runs a planned apply or merge, asking first about a file in its way; true when it wrote.
+bool runPlanned(Workspace& workspace, UserInterface& ui, ApplyPlan& plan) {
+    if (plan.refusal) {
+        report(ui, *plan.refusal);
+        return false;
+    }
+    if (plan.inTheWay &&
+        ui.AskToReplace({ReplaceQuestion::Run::Apply, plan.destination, {*plan.inTheWay}}) !=
+            Answer::Yes) {
+        return false;
+    }
+    tellLeftOut(ui, plan.leftOut);
+    const ApplyOutcome outcome = runApplyPlan(workspace, plan);
+    if (outcome.failure) {
+        report(ui, *outcome.failure);
+        return false;
+    }
+    std::vector<std::string> notes = plan.notes;
+    notes.insert(notes.end(), outcome.notes.begin(), outcome.notes.end());
+    for (const std::string& note : notes) {
+        ui.ShowNote(note);
+    }
+    if (plan.inPlace) {
+        const fs::path copy =
+            outcome.kept ? plan.keep
+                         : fs::path(plan.destination.native() + fs::path(".orig").native());
+        ui.ShowNote(outcome.kept ? "the original is kept as " + toText(copy)
+                                 : toText(copy) +
+                                       " was there already and stays as it is; no "
+                                       "other copy of the original was kept");
+    }
+    return true;
+}
+
 // Asks about the file in the way of `plan`; true when the join may go on.
 bool mayReplace(UserInterface& ui, const JoinPlan& plan) {
     return !plan.inTheWay ||
@@ -95,6 +139,40 @@ bool checkJoin(Workspace& workspace, UserInterface& ui, const fs::path& index,
         return false;
     }
     return mayReplace(ui, plan);
+}
+
+bool writePatch(Workspace& workspace, UserInterface& ui, const fs::path& original,
+                const fs::path& mod, const fs::path& patch) {
+    const Busy busy(ui);
+    MakePatchPlan plan = planMakePatch(workspace.fileSystem, original, mod, patch);
+    if (!plan.refusal && plan.inTheWay &&
+        ui.AskToReplace({ReplaceQuestion::Run::Patch, plan.patch, {*plan.inTheWay}}) !=
+            Answer::Yes) {
+        return false;
+    }
+    if (!plan.refusal) {
+        tellLeftOut(ui, plan.leftOut);
+    }
+    if (const std::optional<Failure> failure = runPatchPlan(workspace, plan)) {
+        report(ui, *failure);
+        return false;
+    }
+    return true;
+}
+
+bool apply(Workspace& workspace, UserInterface& ui, const fs::path& original,
+           const std::vector<fs::path>& patches, const fs::path& destination,
+           PatchPlan::Prefer prefer) {
+    const Busy busy(ui);
+    ApplyPlan plan = planApply(workspace.fileSystem, original, patches, destination, prefer);
+    return runPlanned(workspace, ui, plan);
+}
+
+bool merge(Workspace& workspace, UserInterface& ui, const fs::path& base, const fs::path& a,
+           const fs::path& b, const fs::path& destination, PatchPlan::Prefer prefer) {
+    const Busy busy(ui);
+    ApplyPlan plan = planMerge(workspace.fileSystem, base, a, b, destination, prefer);
+    return runPlanned(workspace, ui, plan);
 }
 
 std::optional<SplitDone> split(Workspace& workspace, UserInterface& ui, const fs::path& source,

@@ -6,6 +6,7 @@
 #include "UserInterface.h"
 #include "convert/AssembleModel.h"
 #include "convert/DisassembleModel.h"
+#include "convert/PatchOperations.h"
 
 namespace cvx {
 
@@ -38,5 +39,29 @@ bool checkJoin(Workspace& workspace, UserInterface& ui, const std::filesystem::p
 // split gave; nothing when it wrote nothing.
 std::optional<SplitDone> split(Workspace& workspace, UserInterface& ui,
                                const std::filesystem::path& source, bool ownFolder);
+
+// Writes the patch from the model or set `original` to `mod` into `patch` (planMakePatch). A file
+// there that is no patch is replaced only when AskToReplace answers Yes. Failures are told with 53
+// as the code expected. Returns true when the patch was written.
+bool writePatch(Workspace& workspace, UserInterface& ui, const std::filesystem::path& original,
+                const std::filesystem::path& mod, const std::filesystem::path& patch);
+
+// Applies the patch files `patches`, in order, to `original` (a model file or the index file of a
+// split set), writing the model file `destination`, which may be `original` itself: the original
+// is then kept beside it as NAME.orig, unless that file is there already. Another model or a file
+// that is no model is replaced only when AskToReplace answers Yes. Failures are told with 53 as
+// the code expected; what the user should know (an updated original, runs that moved, changes
+// made twice, conflicts a preference settled, the copy kept) as notes. Returns true when the
+// model was written.
+bool apply(Workspace& workspace, UserInterface& ui, const std::filesystem::path& original,
+           const std::vector<std::filesystem::path>& patches,
+           const std::filesystem::path& destination,
+           PatchPlan::Prefer prefer = PatchPlan::Prefer::None);
+
+// Merges the mods `a` and `b` of `base` into `destination` (planMerge), as `apply` does.
+bool merge(Workspace& workspace, UserInterface& ui, const std::filesystem::path& base,
+           const std::filesystem::path& a, const std::filesystem::path& b,
+           const std::filesystem::path& destination,
+           PatchPlan::Prefer prefer = PatchPlan::Prefer::None);
 
 }  // namespace cvx

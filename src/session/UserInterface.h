@@ -21,10 +21,11 @@ struct Message {
 };
 
 // A run that would replace work of the user's: a split over the files of a set (another model's,
-// or this model's edited one), or a join over another model or a file that is no model.
+// or this model's edited one), a join, an apply or a merge over another model or a file that is no
+// model, or a patch written over a file that is no patch.
 struct ReplaceQuestion {
-    enum class Run { Split, Join } run;
-    std::filesystem::path given;  // the model to split, or the model file to write
+    enum class Run { Split, Join, Apply, Patch } run;
+    std::filesystem::path given;  // the model to split, or the file to write
     std::vector<WorkInTheWay> files;
     bool ownFolder = false;  // a split into the model's own folder
 };

@@ -49,7 +49,7 @@ TEST(CommandLine, FaultsAreToldOnStandardError) {
         {{"split", "--own", "a.p"}, 2, bad + "unknown option '--own'" + more},
         {{"split"}, 2, bad + "split needs MODEL" + more},
         {{"join", "a.asm"}, 2, bad + "join needs INDEX and DEST" + more},
-        {{"info", "a.p", "b.p"}, 2, bad + "info takes MODEL, not 2 arguments" + more},
+        {{"info", "a.p", "b.p"}, 2, bad + "info takes MODEL|PATCH, not 2 arguments" + more},
         {{"join", "a", "b", "c"}, 2, bad + "join takes INDEX and DEST, not 3 arguments" + more},
         {{"check", "a.asm", "--", "-b"}, 2, bad + "check takes INDEX, not 2 arguments" + more},
         {{"recount", "--add-value3", "--drop-value3", "a.asm"},

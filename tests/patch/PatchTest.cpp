@@ -213,8 +213,8 @@ TEST_F(Patches, ApplyToUpdatedOriginalsAndCombine) {
 
     EXPECT_EQ(apply(original, {a, e, a}), edited(o, both({poly10, edge1, lines})));
     EXPECT_EQ(notes,
-              std::vector<std::string>{"1 changes of " + toText(m_dir / "a") +
-                                       " are made by a patch before it too, and count once"});
+              std::vector<std::string>{"1 change of " + toText(m_dir / "a") +
+                                       " is made by a patch before it too, and counts once"});
     EXPECT_EQ(apply(original, {a, b}, P::First), edited(o, poly10));
     EXPECT_EQ(apply(original, {a, b}, P::Last), edited(o, poly10b));
     const std::string differ = toText(m_dir / "a") + " and " + toText(m_dir / "b") +
