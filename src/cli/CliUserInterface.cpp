@@ -37,10 +37,11 @@ Answer CliUserInterface::AskToReplace(const ReplaceQuestion& question) {
             text += "\n  " + toText(file.file) + ": " + file.why;
         }
     } else {
-        // A join replaces one file: what it is says why it is kept.
-        text = toText(question.given) + " is " + question.files.front().why +
-               ": a join would replace it; give another model file (.p) to write, or --force to "
-               "replace it";
+        // A join or an apply replaces one file: what it is says why it is kept.
+        const bool applying = question.run == ReplaceQuestion::Run::Apply;
+        text = toText(question.given) + " is " + question.files.front().why + ": " +
+               (applying ? "applying" : "a join") +
+               " would replace it; give another model file (.p) to write, or --force to replace it";
     }
     m_messageShown = true;
     writeError(m_errors, text, ErrorCode::FileAlreadyExists);

@@ -21,9 +21,10 @@ struct Message {
 };
 
 // A run that would replace work of the user's: a split over the files of a set (another model's,
-// or this model's edited one), or a join over another model or a file that is no model.
+// or this model's edited one), or a join or an apply of patches over another model or a file that
+// is no model.
 struct ReplaceQuestion {
-    enum class Run { Split, Join } run;
+    enum class Run { Split, Join, Apply } run;
     std::filesystem::path given;  // the model to split, or the model file to write
     std::vector<WorkInTheWay> files;
     bool ownFolder = false;  // a split into the model's own folder
