@@ -4,25 +4,7 @@
 #include "Display.h"
 #include "GivenFiles.h"
 #include "files/Interrupts.h"
-#include "files/PathText.h"
 #include "ui/frmMain.h"
-
-namespace {
-
-// What Apply! runs. Stands in for the operation that applies patches until src/session has it;
-// then that operation is bound here instead.
-bool applyPatches(cvx::Workspace&, cvx::UserInterface& ui, const std::filesystem::path&,
-                  const std::vector<std::filesystem::path>& patches, const std::filesystem::path&) {
-    ui.SetBusy(true);
-    ui.ShowMessage({"Patches cannot be applied yet.", "Error",
-                    cvx::toText(patches.front()) +
-                        ": this build of Cindervaxel cannot apply patches: use a newer one",
-                    std::nullopt});
-    ui.SetBusy(false);
-    return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     // The files given are read here; Qt is shown only the program's name, so that no option of
@@ -42,7 +24,7 @@ int main(int argc, char** argv) {
 
     // The window deletes itself when it is closed; the program ends when its last window is gone.
     // It shows first: a patch given opens an Apply window over it.
-    auto* window = new cvx::frmMain(cvx::chooseWithPlatformDialog, applyPatches);
+    auto* window = new cvx::frmMain();
     window->show();
     for (const QString& file : files) {
         window->openGiven(file);

@@ -77,6 +77,18 @@ QString modelToWriteFor(const QString& text) {
 
 }  // namespace
 
+bool applyNotBuiltIn(Workspace&, UserInterface& ui, const std::filesystem::path&,
+                     const std::vector<std::filesystem::path>& patches,
+                     const std::filesystem::path&) {
+    ui.SetBusy(true);
+    ui.ShowMessage({"Patches cannot be applied yet.", "Error",
+                    toText(patches.front()) +
+                        ": this build of Cindervaxel cannot apply patches: use a newer one",
+                    std::nullopt});
+    ui.SetBusy(false);
+    return false;
+}
+
 frmApply::frmApply(const QString& patch, ApplyOperation apply, FileChooser chooseFile,
                    const TwipScale& scale, QWidget* owner)
     : QWidget(owner, controls::kFixedSingleBorder),

@@ -23,6 +23,12 @@ using ApplyOperation = std::function<bool(
     Workspace& workspace, UserInterface& ui, const std::filesystem::path& original,
     const std::vector<std::filesystem::path>& patches, const std::filesystem::path& destination)>;
 
+// What Apply! runs where no operation is given: it tells that this build of the program cannot
+// apply patches, and writes nothing.
+bool applyNotBuiltIn(Workspace& workspace, UserInterface& ui, const std::filesystem::path& original,
+                     const std::vector<std::filesystem::path>& patches,
+                     const std::filesystem::path& destination);
+
 // The Apply Patch window: the patch it was opened for, the model to apply it to, the model to
 // write and Apply!. It is the user interface its operation talks to.
 class frmApply final : public QWidget, public MessageBoxes {

@@ -23,7 +23,8 @@ class frmMain final : public QWidget, public MessageBoxes {
     Q_OBJECT
 
 public:
-    explicit frmMain(FileChooser chooseFile, ApplyOperation apply);
+    explicit frmMain(FileChooser chooseFile = chooseWithPlatformDialog,
+                     ApplyOperation apply = applyNotBuiltIn);
     ~frmMain() override;
 
     // Opens the file `path` that the program was started with: a mod patch in an Apply window
