@@ -466,6 +466,8 @@ private slots:
             QDragEnterEvent enter({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
             QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(control<QLineEdit>("txtSourceFile"), &enter);
+            QVERIFY(!main().findChild<frmApply*>() &&
+                    control<QLineEdit>("txtSourceFile")->text() == "*.p");
             QApplication::sendEvent(control<QLineEdit>("txtSourceFile"), &drop);
         } else {
             main().openGiven(QString::fromStdString(toText(file)));
@@ -476,6 +478,34 @@ private slots:
         if (patch) {
             QVERIFY(apply->isVisible() && apply->isWindow());
             QCOMPARE(apply->findChild<QLineEdit*>("txtPatch")->text(), native(file));
+        }
+    }
+
+    // At the usual and a larger font, every control of the Apply window lies inside its container,
+    // meets none of its neighbours and shows its caption whole.
+    void applyLayout() {
+        const QFont original = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+        for (const double factor : {1.0, 1.6}) {
+            QFont font = original;
+            font.setPointSizeF(original.pointSizeF() * factor);
+            QApplication::setFont(font);
+            const frmApply apply("fix.cvxpatch", {}, {}, TwipScale());
+            const QList<QWidget*> controls = apply.findChildren<QWidget*>();
+            for (QWidget* control : controls) {
+                const QString at = QString(" at %1 pt").arg(font.pointSizeF());
+                const QSize needed = TwipScale::contentSize(*control);
+                QVERIFY2(control->parentWidget()->rect().contains(control->geometry()) &&
+                             needed.width() <= control->width() &&
+                             needed.height() <= control->height(),
+                         qPrintable(control->objectName() + " clipped" + at));
+                for (QWidget* other : controls) {
+                    QVERIFY2(
+                        other == control || other->parentWidget() != control->parentWidget() ||
+                            !other->geometry().intersects(control->geometry()),
+                        qPrintable(control->objectName() + " meets " + other->objectName() + at));
+                }
+            }
         }
     }
 
