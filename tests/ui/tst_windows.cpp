@@ -444,8 +444,7 @@ private slots:
         QTest::addColumn<bool>("dropped");  // on the first field; else given at the start
         QTest::addColumn<bool>("patch");
         QTest::newRow("named, given") << "Fix 竜.CvxPatch" << QByteArray() << false << true;
-        QTest::newRow("signed, given") << "fix.bin" << QByteArray("CVXPATCH\1") << false << true;
-        QTest::newRow("signed, dropped") << "fix" << QByteArray("CVXPATCH") << true << true;
+        QTest::newRow("signed, dropped") << "fix" << QByteArray("CVXPATCH\1") << true << true;
         QTest::newRow("other, dropped") << "fix.p" << QByteArray("CVXPATC") << true << false;
     }
 
@@ -525,7 +524,6 @@ private slots:
         QFETCH(Answer, answered);
         const TempDir dir;
         frmApply* apply = main().openPatch(QString::fromStdString(dir.text("fix.cvxpatch")));
-        QCOMPARE(apply->windowTitle(), QString("Apply Patch"));
         auto field = [&](const char* name) { return apply->findChild<QLineEdit*>(name)->text(); };
         auto choose = [&](const char* button, const char* file) {
             m_result = QString::fromStdString(dir.text(file));
@@ -536,11 +534,7 @@ private slots:
         QCOMPARE(choose("cmdOriginal", "tank.p"), native(dir / "tank.p"));
         QCOMPARE(choose("cmdDestination", "out.p"), native(dir / "out.p"));
         QCOMPARE(choose("cmdOriginal", "robot.p"), native(dir / "out.p"));
-        QStringList kinds;
-        for (const QString& request : m_requests) {
-            kinds << request.section('|', 0, 0);
-        }
-        QCOMPARE(kinds.join(' '), QString("open open save open"));
+        QVERIFY(m_requests.at(2).startsWith("save|") && m_requests.at(3).startsWith("open|"));
 
         m_boxes.expect({answer}, [&] {
             return QString::number(apply->findChild<QPushButton*>("cmdApply")->isEnabled());
