@@ -93,10 +93,11 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!define CVX_UNINSTALL_KEY \
 !include \"${PROJECT_SOURCE_DIR}/packaging/windows/AddToUserPath.nsh\"
 ")
 
-# "Open with" for models and index files, which opens the file in the window program. The
-# program offers itself (OpenWithProgids, SupportedTypes) and never takes the user's default:
-# the (Default) value of .p and .asm stays as it was. The uninstaller removes exactly what was
-# added, and a type's key only when nothing else is left in it.
+# "Open with" for models, index files and mod patches, which opens the file in the window program
+# (a patch in its Apply window). The program offers itself (OpenWithProgids, SupportedTypes) and
+# never takes the user's default: the (Default) value of .p, .asm and .cvxpatch stays as it was.
+# The uninstaller removes exactly what was added, and a type's key only when nothing else is left
+# in it.
 set(register [=[
 WriteRegStr SHCTX "Software\Classes\@progid@" "" "@type_name@"
 WriteRegStr SHCTX "Software\Classes\@progid@\DefaultIcon" "" "$INSTDIR\cindervaxel.exe,0"
@@ -119,7 +120,8 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
 string(APPEND CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
 DeleteRegKey SHCTX "Software\Classes\Applications\cindervaxel.exe"
 ]=])
-foreach(type ".p|Cindervaxel.p|Vexmoor .p Model File" ".asm|Cindervaxel.asm|Cindervaxel ASM File")
+foreach(type ".p|Cindervaxel.p|Vexmoor .p Model File" ".asm|Cindervaxel.asm|Cindervaxel ASM File"
+             ".cvxpatch|Cindervaxel.cvxpatch|Cindervaxel Mod Patch")
     string(REPLACE "|" ";" type "${type}")
     list(GET type 0 ext)
     list(GET type 1 progid)

@@ -23,10 +23,11 @@ int main(int argc, char** argv) {
     cvx::interrupts::install();
 
     // The window deletes itself when it is closed; the program ends when its last window is gone.
+    // It shows first: a patch given opens an Apply window over it.
     auto* window = new cvx::frmMain();
+    window->show();
     for (const QString& file : files) {
         window->openGiven(file);
     }
-    window->show();
     return QApplication::exec();
 }

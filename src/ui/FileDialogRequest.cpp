@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QOperatingSystemVersion>
 #include <QStringList>
 
@@ -30,6 +31,16 @@ QString FileDialogRequest::filterOf(std::initializer_list<std::pair<QString, QSt
         filters << (text.endsWith(suffix) ? text : QStringLiteral("%1 %2").arg(text, suffix));
     }
     return filters.join(QStringLiteral(";;"));
+}
+
+void chooseInto(QLineEdit& field, const FileDialogRequest& request, const FileChooser& chooseFile) {
+    FileDialogRequest startingAtField = request;
+    startingAtField.directory = FileDialogRequest::startDirectory(field.text());
+    const QString path = chooseFile(field.window(), startingAtField);
+    if (!path.isEmpty()) {
+        // Qt gives '/' on every system; a Windows user reads and types '\'.
+        field.setText(QDir::toNativeSeparators(path));
+    }
 }
 
 }  // namespace cvx

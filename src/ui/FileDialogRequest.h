@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
+class QLineEdit;
 class QWidget;
 
 namespace cvx {
@@ -40,5 +41,10 @@ using FileChooser = std::function<QString(QWidget* parent, const FileDialogReque
 // only an existing file; a save dialog takes a new or an existing file without asking about
 // replacing it.
 QString chooseWithPlatformDialog(QWidget* parent, const FileDialogRequest& request);
+
+// Lets the user choose a file for `field` with `chooseFile` over the field's window, starting where
+// the field's path points, and puts the chosen file's path into the field in native form. A
+// cancelled dialog leaves the field as it was.
+void chooseInto(QLineEdit& field, const FileDialogRequest& request, const FileChooser& chooseFile);
 
 }  // namespace cvx

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 
+#include "PatchFile.h"
+
 namespace cvx {
 
 QString PathDropFilter::droppedFilePath(const QMimeData* mime) {
@@ -24,33 +26,27 @@ QString PathDropFilter::droppedFilePath(const QMimeData* mime) {
 }
 
 bool PathDropFilter::eventFilter(QObject* watched, QEvent* event) {
-    auto* field = qobject_cast<QLineEdit*>(watched);
-    if (field == nullptr) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
         return false;
     }
-    switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(event);
-            if (droppedFilePath(drag->mimeData()).isEmpty()) {
-                return false;
-            }
-            drag->acceptProposedAction();
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            const QString path = droppedFilePath(drop->mimeData());
-            if (path.isEmpty()) {
-                return false;
-            }
-            field->setText(path);
-            drop->acceptProposedAction();
-            return true;
-        }
-        default:
-            return false;
+    // Drag enter and move events are drop events too, without the drop.
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString path = droppedFilePath(drop->mimeData());
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    const bool patch = !path.isEmpty() && isPatchFile(path);
+    if (!patch && (field == nullptr || path.isEmpty())) {
+        return false;
     }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        if (patch) {
+            m_openPatch(path);
+        } else {
+            field->setText(path);
+        }
+    }
+    return true;
 }
 
 }  // namespace cvx

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QOperatingSystemVersion>
 
 namespace cvx {
@@ -30,6 +31,12 @@ QString UiText::display(const std::string& text, bool commandLineInStartMenu) {
                                      "run cindervaxel-cli "));
     }
     return shown;
+}
+
+void UiText::showOutcome(QLabel& line, const QString& written) {
+    const QString text = written.isEmpty() ? QStringLiteral("Nothing was written.") : written;
+    line.setText(line.fontMetrics().elidedText(text, Qt::ElideMiddle, line.width()));
+    line.setToolTip(text);
 }
 
 }  // namespace cvx

@@ -3,6 +3,8 @@
 #include <QString>
 #include <string>
 
+class QLabel;
+
 namespace cvx {
 
 // Texts of the operations and the windows on their way to the screen.
@@ -15,6 +17,10 @@ public:
 
     // As display(), with or without that entry in the Start menu.
     static QString display(const std::string& text, bool commandLineInStartMenu);
+
+    // Says in `line`, the line at a window's foot, what a run wrote (`written`; empty: "Nothing was
+    // written."): the whole line in its tip, as much as fits in the line with its middle left out.
+    static void showOutcome(QLabel& line, const QString& written);
 };
 
 }  // namespace cvx

@@ -4,22 +4,21 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <algorithm>
-#include <vector>
 
+#include "ControlTable.h"
+#include "PatchFile.h"
 #include "PathDropFilter.h"
 #include "Pictures.h"
 #include "UiText.h"
 #include "convert/SetNames.h"
 #include "files/PathText.h"
 #include "frmAbout.h"
+#include "frmApply.h"
 #include "session/Session.h"
 
 namespace cvx {
@@ -31,20 +30,10 @@ const char* const kCreditNote = "2026 Cindervaxel team";
 constexpr int kClientWidthTwips = 5445;
 constexpr int kClientHeightTwips = 4230;
 
-enum class Kind { Frame, TextField, Button, CheckBox, Label };
+using controls::Kind;
 
-struct ControlRow {
-    Kind kind;
-    const char* name;
-    const char* container;  // nullptr: the window itself
-    const char* caption;
-    TwipRect twips;
-    int tabIndex;
-};
-
-// The window's controls in their nesting order; a frame comes before what it holds. Positions are
-// taken from the container's top-left corner, a frame's caption lying in its top border.
-const ControlRow kControls[] = {
+// The window's controls in their nesting order.
+const controls::Row kControls[] = {
     {Kind::Frame, "framDis", nullptr, "Disassemlber", {0, 0, 5415, 1815}, 1},
     {Kind::Frame, "framSource", "framDis", "Source File", {120, 240, 5175, 615}, 8},
     {Kind::TextField, "txtSourceFile", "framSource", "*.p", {120, 240, 4455, 285}, 9},
@@ -95,35 +84,6 @@ const FileDialogRequest& destinationModelDialog() {
     return request;
 }
 
-QWidget* createControl(const ControlRow& row, QWidget* container) {
-    const QString caption = QString::fromUtf8(row.caption);
-    QWidget* control = nullptr;
-    switch (row.kind) {
-        case Kind::Frame:
-            control = new QGroupBox(caption, container);
-            break;
-        case Kind::TextField:
-            control = new QLineEdit(caption, container);
-            break;
-        case Kind::Button: {
-            auto* button = new QPushButton(caption, container);
-            // Return presses a focused button, as Space does. Outside a dialog this makes no
-            // button the window's default.
-            button->setAutoDefault(true);
-            control = button;
-            break;
-        }
-        case Kind::CheckBox:
-            control = new QCheckBox(caption, container);
-            break;
-        case Kind::Label:
-            control = new QLabel(caption, container);
-            break;
-    }
-    control->setObjectName(QString::fromUtf8(row.name));
-    return control;
-}
-
 // The path that the text `text` of a field or of the program's start names: where the window's
 // text becomes a path.
 std::filesystem::path pathOf(const QString& text) {
@@ -137,15 +97,15 @@ QString shown(const std::filesystem::path& path) {
 
 }  // namespace
 
-frmMain::frmMain(FileChooser chooseFile)
-    : m_chooseFile(std::move(chooseFile)), m_workspace(nativeFileSystem()) {
+frmMain::frmMain(FileChooser chooseFile, ApplyOperation apply)
+    : MessageBoxes(this),
+      m_chooseFile(std::move(chooseFile)),
+      m_apply(std::move(apply)),
+      m_workspace(nativeFileSystem()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kTitle));
     setWindowIcon(Pictures::programIcon());
-    // A fixed single border: it can be minimised, not maximised or resized.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(controls::kFixedSingleBorder);
     // Quit and the close box unload the window.
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -161,12 +121,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::createControls() {
-    std::vector<std::pair<QWidget*, const ControlRow*>> created;
-    for (const ControlRow& row : kControls) {
-        QWidget* container =
-            row.container ? findChild<QWidget*>(QString::fromUtf8(row.container)) : this;
-        created.emplace_back(createControl(row, container), &row);
-    }
+    const controls::Created created = controls::create(*this, kControls);
     auto control = [this]<typename T>(T*& member, const char* name) {
         member = findChild<T*>(QString::fromUtf8(name));
     };
@@ -194,35 +149,16 @@ void frmMain::createControls() {
 
     // One scale for the whole layout: the largest at which every caption, here and in the About
     // window, shows whole at the default font.
-    for (const auto& [widget, row] : created) {
-        m_scale.fit(*widget, QSize(row->twips.width, row->twips.height));
-    }
+    controls::fit(created, m_scale);
     frmAbout::fitTexts(m_scale);
-    for (const auto& [widget, row] : created) {
-        widget->setGeometry(m_scale.toPixels(row->twips));
-    }
-    setFixedSize(m_scale.toPixels(kClientWidthTwips, kClientHeightTwips));
+    controls::place(*this, created, m_scale, {kClientWidthTwips, kClientHeightTwips});
 
-    // Keyboard order by tab index over the controls that take focus at all. Frames stay out of
-    // the chain: Qt would move each frame's children along with it.
-    std::erase_if(created,
-                  [](const auto& entry) { return !(entry.first->focusPolicy() & Qt::TabFocus); });
-    std::stable_sort(created.begin(), created.end(), [](const auto& a, const auto& b) {
-        return a.second->tabIndex < b.second->tabIndex;
-    });
-    for (std::size_t i = 1; i < created.size(); ++i) {
-        setTabOrder(created[i - 1].first, created[i].first);
-    }
-    // Focus starts on the first of them that is enabled.
-    const auto first = std::find_if(created.begin(), created.end(),
-                                    [](const auto& entry) { return entry.first->isEnabled(); });
-    if (first != created.end()) {
-        first->first->setFocus();
-    }
-
-    auto* dropFilter = new PathDropFilter(this);
-    for (QLineEdit* field : {txtSourceFile, txtSourceASM, txtDestP}) {
-        field->installEventFilter(dropFilter);
+    // A file dropped on a field goes into it; a patch dropped anywhere opens the Apply window.
+    auto* dropFilter = new PathDropFilter(this, [this](const QString& patch) { openPatch(patch); });
+    setAcceptDrops(true);
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(txtSourceFile),
+                            static_cast<QWidget*>(txtSourceASM), static_cast<QWidget*>(txtDestP)}) {
+        widget->installEventFilter(dropFilter);
     }
 }
 
@@ -237,18 +173,18 @@ void frmMain::connectControls() {
 }
 
 void frmMain::openGiven(const QString& path) {
+    if (isPatchFile(path)) {
+        openPatch(path);
+        return;
+    }
     QLineEdit* field = names::isIndexName(pathOf(path)) ? txtSourceASM : txtSourceFile;
     field->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
-void frmMain::chooseInto(QLineEdit* field, const FileDialogRequest& request) {
-    FileDialogRequest startingAtField = request;
-    startingAtField.directory = FileDialogRequest::startDirectory(field->text());
-    const QString path = m_chooseFile(this, startingAtField);
-    if (!path.isEmpty()) {
-        // Qt gives '/' on every system; a Windows user reads and types '\'.
-        field->setText(QDir::toNativeSeparators(path));
-    }
+frmApply* frmMain::openPatch(const QString& path) {
+    auto* window = new frmApply(path, m_apply, m_chooseFile, m_scale, this);
+    window->show();
+    return window;
 }
 
 void frmMain::runOperation(QPushButton* button, const std::function<QString()>& operation) {
@@ -257,26 +193,22 @@ void frmMain::runOperation(QPushButton* button, const std::function<QString()>& 
     lblStatus->setToolTip(QString());
     const QString done = operation();
     m_running = nullptr;
-    // The whole line in the tip; as much as fits at the foot, its middle left out.
-    const QString line = done.isEmpty() ? QStringLiteral("Nothing was written.") : done;
-    lblStatus->setText(
-        lblStatus->fontMetrics().elidedText(line, Qt::ElideMiddle, lblStatus->width()));
-    lblStatus->setToolTip(line);
+    UiText::showOutcome(*lblStatus, done);
     // Greyed out, the button gave the focus to the next control; a Return must not start another
     // operation.
     button->setFocus();
 }
 
 void frmMain::cmdSourceFile_Click() {
-    chooseInto(txtSourceFile, sourceModelDialog());
+    chooseInto(*txtSourceFile, sourceModelDialog(), m_chooseFile);
 }
 
 void frmMain::cmdSourceASM_Click() {
-    chooseInto(txtSourceASM, indexFileDialog());
+    chooseInto(*txtSourceASM, indexFileDialog(), m_chooseFile);
 }
 
 void frmMain::cmdDestP_Click() {
-    chooseInto(txtDestP, destinationModelDialog());
+    chooseInto(*txtDestP, destinationModelDialog(), m_chooseFile);
 }
 
 void frmMain::cmdDisassemble_Click() {
@@ -316,87 +248,6 @@ void frmMain::cmdAssemble_Click() {
 
 void frmMain::cmdAbout_Click() {
     frmAbout::display(m_scale);
-}
-
-void frmMain::ShowMessage(const Message& message) {
-    QMessageBox box(QMessageBox::Critical, UiText::display(message.title),
-                    UiText::display(message.text), QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    // The message's own lines stay as they are; the file, the cause and the next step go below,
-    // as plain text too: a file name is never taken for markup.
-    box.setInformativeText(UiText::display(message.detail));
-    if (auto* below = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
-        below->setTextFormat(Qt::PlainText);
-    }
-    box.exec();
-}
-
-void frmMain::ShowNote(const std::string& text) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Note"), UiText::display(text),
-                    QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-Answer frmMain::ask(QMessageBox& box) {
-    // A Cancel button that is never shown takes Escape and the box's close button, so that they
-    // answer neither Yes nor No.
-    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-    cancel->hide();
-    box.setEscapeButton(cancel);
-    const int answer = box.exec();
-    return answer == QMessageBox::Yes  ? Answer::Yes
-           : answer == QMessageBox::No ? Answer::No
-                                       : Answer::Cancel;
-}
-
-Answer frmMain::AskYesNo(const std::string& text, const std::string& title) {
-    QMessageBox box(QMessageBox::Question, UiText::display(title), UiText::display(text),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
-    return ask(box);
-}
-
-Answer frmMain::AskToReplace(const ReplaceQuestion& question) {
-    std::string text;
-    if (question.run == ReplaceQuestion::Run::Split) {
-        const std::size_t count = question.files.size();
-        text = "Disassemble! would replace " + std::to_string(count) +
-               (count == 1 ? " file" : " files") + " in " +
-               toText(question.files.front().file.parent_path()) +
-               (count == 1 ? " that holds" : " that hold") + " other work:\r\n";
-        // Files for the same reason in a line, which the reason closes.
-        for (std::size_t i = 0; i < count; ++i) {
-            const WorkInTheWay& file = question.files[i];
-            const bool first = i == 0 || question.files[i - 1].why != file.why;
-            const bool last = i + 1 == count || question.files[i + 1].why != file.why;
-            text += (first ? "\r\n" : ", ") + toText(file.file.filename()) +
-                    (last ? ": " + file.why : "");
-        }
-        text += std::string("\r\n\r\n") + (count == 1 ? "Replace it?" : "Replace them?") +
-                " No keeps every file as it is: Assemble! the set first" +
-                (question.ownFolder ? "." : ", or tick \"create own Folder\".");
-    } else {
-        text = "Assemble! would replace " + toText(question.given) + ", which is " +
-               question.files.front().why +
-               ".\r\n\r\nReplace it? No keeps it: choose another "
-               "Destination File.";
-    }
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Replace Files?"), UiText::display(text),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::No);
-    return ask(box);
-}
-
-const Wording& frmMain::words() const {
-    static constexpr Wording kWindowWording{
-        "Assemble!", "press Disassemble!", "untick \"create own Folder\"",
-        "choose a file with \"...\"",
-        "put the index file (.asm) into the Assembler's Source File and the model to write into "
-        "its Destination File"};
-    return kWindowWording;
 }
 
 void frmMain::SetBusy(bool busy) {

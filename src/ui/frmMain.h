@@ -4,56 +4,50 @@
 #include <functional>
 
 #include "FileDialogRequest.h"
+#include "MessageBoxes.h"
 #include "TwipScale.h"
 #include "convert/Workspace.h"
-#include "session/UserInterface.h"
+#include "frmApply.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QMessageBox;
 class QPushButton;
 
 namespace cvx {
 
 // The main window: the inputs of the two operations, their buttons, About and Quit. It owns the
-// workspace that both operations share and is the user interface they talk to.
-class frmMain final : public QWidget, public UserInterface {
+// workspace that both operations share and is the user interface they talk to. Mod patches open
+// in Apply windows of their own, which run `apply`.
+class frmMain final : public QWidget, public MessageBoxes {
     Q_OBJECT
 
 public:
-    explicit frmMain(FileChooser chooseFile = chooseWithPlatformDialog);
+    explicit frmMain(FileChooser chooseFile = chooseWithPlatformDialog,
+                     ApplyOperation apply = applyPatches);
     ~frmMain() override;
 
-    // Puts the file `path` that the program was started with into the field it belongs in, as an
-    // absolute path: an index file (*.asm) into the Assembler's source field, any other file into
-    // the Disassembler's.
+    // Opens the file `path` that the program was started with: a mod patch in an Apply window
+    // (isPatchFile); any other file goes into the field it belongs in, as an absolute path: an
+    // index file (*.asm) into the Assembler's source field, any other file into the
+    // Disassembler's.
     void openGiven(const QString& path);
 
-    // The scale of this window's layout, shared with the About window.
+    // Shows a new Apply window, owned by this one, for the patch file `path`.
+    frmApply* openPatch(const QString& path);
+
+    // The scale of this window's layout, shared with the About and the Apply windows.
     const TwipScale& twipScale() const { return m_scale; }
 
-    void ShowMessage(const Message& message) override;
-    // Shows `text` in a box with the information icon and one OK button.
-    void ShowNote(const std::string& text) override;
-    // Escape, or the box's close button, answers Cancel.
-    Answer AskYesNo(const std::string& text, const std::string& title) override;
-    // Asks with the question icon whether to replace the files, No being the default; Escape
-    // answers Cancel.
-    Answer AskToReplace(const ReplaceQuestion& question) override;
-    const Wording& words() const override;
     // Greys out the button whose operation is running, and enables it again.
     void SetBusy(bool busy) override;
 
 private:
     void createControls();
     void connectControls();
-    void chooseInto(QLineEdit* field, const FileDialogRequest& request);
     // Runs the operation that `button` starts; it returns what the line at the window's foot
     // says then (empty: the run wrote nothing). The focus goes back to `button` afterwards.
     void runOperation(QPushButton* button, const std::function<QString()>& operation);
-    // Shows `box` and returns its answer: Cancel for Escape or the box's close button.
-    static Answer ask(QMessageBox& box);
 
     void cmdSourceFile_Click();
     void cmdSourceASM_Click();
@@ -63,6 +57,7 @@ private:
     void cmdAbout_Click();
 
     FileChooser m_chooseFile;
+    ApplyOperation m_apply;
     Workspace m_workspace;
     TwipScale m_scale;
 

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -16,6 +17,7 @@
 #include "ui/Pictures.h"
 #include "ui/UiText.h"
 #include "ui/frmAbout.h"
+#include "ui/frmApply.h"
 #include "ui/frmMain.h"
 
 using namespace cvx;
@@ -41,7 +43,23 @@ private slots:
             m_directories << request.directory;
             return std::exchange(m_result, QString());
         };
-        m_window = new frmMain(chooser);
+        // The apply operation: says busy, asks about its destination as the real one may,
+        // writes down its call and what the user answered, and applies when the answer is Yes.
+        const ApplyOperation apply = [this](Workspace&, UserInterface& ui, const fs::path& original,
+                                            const std::vector<fs::path>& patches,
+                                            const fs::path& destination) {
+            ui.SetBusy(true);
+            const Answer answer = ui.AskToReplace(
+                {ReplaceQuestion::Run::Apply, destination, {{destination, "another model"}}});
+            ui.SetBusy(false);
+            m_applied << QString::fromStdString(toText(original) + "|" + toText(patches.at(0)) +
+                                                "|" + toText(destination)) +
+                             (&ui == m_window->findChild<frmApply*>() ? "|window|" : "|?|") +
+                             QString::number(int(answer));
+            return answer == Answer::Yes;
+        };
+        m_applied.clear();
+        m_window = new frmMain(chooser, apply);
     }
 
     void cleanup() {
@@ -420,6 +438,121 @@ private slots:
         QCOMPARE(control<QLineEdit>("txtDestP")->text(), QString("*.p"));
     }
 
+    void openPatch_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("dropped");  // on the first field; else given at the start
+        QTest::addColumn<bool>("patch");
+        QTest::newRow("named, given") << "Fix 竜.CvxPatch" << QByteArray() << false << true;
+        QTest::newRow("signed, dropped") << "fix" << QByteArray("CVXPATCH\1") << true << true;
+        QTest::newRow("other, dropped") << "fix.p" << QByteArray("CVXPATC") << true << false;
+    }
+
+    // A patch, known by its name or its first bytes, opens an Apply window over the main window
+    // and leaves the main window's fields as they were.
+    void openPatch() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, dropped);
+        QFETCH(bool, patch);
+        const TempDir dir;
+        const fs::path file = dir / name.toStdString();
+        writeFile(file, Bytes(bytes.begin(), bytes.end()));
+        if (dropped) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(toText(file)))});
+            // Qt delivers a drop to the widget that took the drag when it entered.
+            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(control<QLineEdit>("txtSourceFile"), &enter);
+            QVERIFY(!main().findChild<frmApply*>() &&
+                    control<QLineEdit>("txtSourceFile")->text() == "*.p");
+            QApplication::sendEvent(control<QLineEdit>("txtSourceFile"), &drop);
+        } else {
+            main().openGiven(QString::fromStdString(toText(file)));
+        }
+        auto* apply = main().findChild<frmApply*>();
+        QCOMPARE(control<QLineEdit>("txtSourceFile")->text(), patch ? "*.p" : native(file));
+        QCOMPARE(apply != nullptr, patch);
+        if (patch) {
+            QVERIFY(apply->isVisible() && apply->isWindow());
+            QCOMPARE(apply->findChild<QLineEdit*>("txtPatch")->text(), native(file));
+        }
+    }
+
+    // At the usual and a larger font, every control of the Apply window lies inside its container,
+    // meets none of its neighbours and shows its caption whole.
+    void applyLayout() {
+        const QFont original = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+        for (const double factor : {1.0, 1.6}) {
+            QFont font = original;
+            font.setPointSizeF(original.pointSizeF() * factor);
+            QApplication::setFont(font);
+            const frmApply apply("fix.cvxpatch", {}, {}, TwipScale());
+            const QList<QWidget*> controls = apply.findChildren<QWidget*>();
+            for (QWidget* control : controls) {
+                const QString at = QString(" at %1 pt").arg(font.pointSizeF());
+                const QSize needed = TwipScale::contentSize(*control);
+                QVERIFY2(control->parentWidget()->rect().contains(control->geometry()) &&
+                             needed.width() <= control->width() &&
+                             needed.height() <= control->height(),
+                         qPrintable(control->objectName() + " clipped" + at));
+                for (QWidget* other : controls) {
+                    QVERIFY2(
+                        other == control || other->parentWidget() != control->parentWidget() ||
+                            !other->geometry().intersects(control->geometry()),
+                        qPrintable(control->objectName() + " meets " + other->objectName() + at));
+                }
+            }
+        }
+    }
+
+    void applyPatch_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<Answer>("answered");
+        QTest::newRow("Return") << QMessageBox::NoButton << Answer::No;
+        QTest::newRow("Escape") << QMessageBox::Cancel << Answer::Cancel;
+        QTest::newRow("Yes") << QMessageBox::Yes << Answer::Yes;
+    }
+
+    // The model to write follows the original (for an index, the set's model beside it) until it
+    // is chosen itself. Apply! runs the operation on the three paths with the window as the user
+    // interface, greyed out meanwhile, and the line at the foot tells what was written.
+    void applyPatch() {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(Answer, answered);
+        const TempDir dir;
+        frmApply* apply = main().openPatch(QString::fromStdString(dir.text("fix.cvxpatch")));
+        auto field = [&](const char* name) { return apply->findChild<QLineEdit*>(name)->text(); };
+        auto choose = [&](const char* button, const char* file) {
+            m_result = QString::fromStdString(dir.text(file));
+            QTest::mouseClick(apply->findChild<QPushButton*>(button), Qt::LeftButton);
+            return field("txtDestination");
+        };
+        QCOMPARE(choose("cmdOriginal", "set/robot.asm"), native(dir / "set/robot.p"));
+        QCOMPARE(choose("cmdOriginal", "tank.p"), native(dir / "tank.p"));
+        QCOMPARE(choose("cmdDestination", "out.p"), native(dir / "out.p"));
+        QCOMPARE(choose("cmdOriginal", "robot.p"), native(dir / "out.p"));
+        QVERIFY(m_requests.at(2).startsWith("save|") && m_requests.at(3).startsWith("open|"));
+
+        m_boxes.expect({answer}, [&] {
+            return QString::number(apply->findChild<QPushButton*>("cmdApply")->isEnabled());
+        });
+        QTest::mouseClick(apply->findChild<QPushButton*>("cmdApply"), Qt::LeftButton);
+        QCOMPARE(m_boxes.seen,
+                 QStringList("Replace Files?|Apply! would replace " + native(dir / "out.p") +
+                             ", which is another model.\n\nReplace it? No keeps "
+                             "it: choose another model to write.|question|Yes No|No|0"));
+        QCOMPARE(m_applied,
+                 QStringList(native(dir / "robot.p") + "|" + native(dir / "fix.cvxpatch") + "|" +
+                             native(dir / "out.p") + "|window|" + QString::number(int(answered))));
+        QCOMPARE(apply->findChild<QLabel*>("lblStatus")->toolTip(),
+                 answered == Answer::Yes ? "Applied: " + native(dir / "out.p") + " written."
+                                         : "Nothing was written.");
+        QVERIFY(apply->findChild<QPushButton*>("cmdApply")->isEnabled());
+    }
+
     void quit_data() {
         QTest::addColumn<bool>("closeBox");
         QTest::addColumn<bool>("aboutOpen");
@@ -493,7 +626,7 @@ private:
 
     BoxScript m_boxes;
     QString m_result;
-    QStringList m_requests, m_directories;
+    QStringList m_requests, m_directories, m_applied;
     QPointer<frmMain> m_window;
 };
 
