@@ -226,6 +226,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
          "set\nError Code: 75"},
         {{"split", "/dev/null"}, "/dev/null: it is a device", "(.p)\nError Code: 75"},
 #endif
+        {{"check", at("robot*.asm")}, "robot*.asm: its name holds", "\nError Code: 64"},
         {{"split", "--own-folder", at("..p")},
          "its name gives no folder of its own",
          "rename the model, or split it without --own-folder"},
