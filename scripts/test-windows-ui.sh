@@ -6,8 +6,9 @@
 #   installer  clicked through into Program Files (the PATH option ticked) and silent with /D=:
 #              the files, the Start-menu shortcuts and the console of "Cindervaxel command line",
 #              the user's PATH, Add/Remove Programs and "Open with" entries; "Run Cindervaxel";
-#              the window shown, and a join into a bare name from the Start menu; a split and a
-#              join by the installed cindervaxel-cli.exe; the uninstaller removing all of it
+#              the window shown, and a join into a bare name from the Start menu; a patch file
+#              opened in the Apply Patch window and applied; a split and a join by the installed
+#              cindervaxel-cli.exe; the uninstaller removing all of it
 #   zip        unpacked into a folder with a space and a non-ASCII name: the window shown and its
 #              file dialog used, a split and a join, cindervaxel-cli.exe in a console of its own,
 #              and nothing written outside that folder, in the registry neither
@@ -233,6 +234,19 @@ mkdir -p "$set"
     "$wine" build/windows-ui/src/cli/cindervaxel-cli.exe split "$(winpath "$set/robot.p")" </dev/null
     wine_stop
 )
+# A mod of that model, changing an element of additional.bin (byte 128 on, 12 bytes each), and its
+# patch, for the Apply Patch window.
+mods="$work/mods"
+mkdir -p "$mods"
+cp "$set/robot.p" "$mods/robot.p"
+cp "$set/robot.p" "$mods/mod.p"
+flip "$mods/mod.p" $((128 + 12 * 2 + 5))
+(
+    wine_prefix "$work/prefix-tests"
+    "$wine" build/windows-ui/src/cli/cindervaxel-cli.exe patch "$(winpath "$mods/robot.p")" \
+        "$(winpath "$mods/mod.p")" "$(winpath "$mods/robot.cvxpatch")" </dev/null
+    wine_stop
+)
 
 part "The installer clicked through, in a fresh Wine prefix"
 wine_prefix "$work/prefix-installer"
@@ -296,7 +310,7 @@ check "registered with Add/Remove Programs" \
     test "$(reg_value "$uninstall" UninstallString)" = '"C:\Program Files\Cindervaxel\Uninstall.exe"'
 check "... by name and version" test "$(reg_value "$uninstall" DisplayName)" = Cindervaxel -a \
     "$(reg_value "$uninstall" DisplayVersion)" = "$version"
-for type in "p Cindervaxel.p" "asm Cindervaxel.asm"; do
+for type in "p Cindervaxel.p" "asm Cindervaxel.asm" "cvxpatch Cindervaxel.cvxpatch"; do
     read -r ext progid <<<"$type"
     check ".$ext files offer \"Open with\" Cindervaxel" \
         reg_has "$classes\\.$ext\\OpenWithProgids" "$progid"
@@ -344,6 +358,23 @@ check "... and a wrong length leaves the window open, writing nothing" \
 keys "$main" alt+F4
 wineserver -w
 rm -f "$documents/schwert_neu.p"  # the user's own file
+
+# Started with a patch file, as "Open with" starts it, the program opens the Apply Patch window
+# over its main window. The focus starts on the original's "...": back to its field, then on to
+# the model to write (which follows the original, so it is typed over), and Apply!.
+"$wine" 'C:\Program Files\Cindervaxel\cindervaxel.exe' "$(winpath "$mods/robot.cvxpatch")" \
+    >/dev/null 2>&1 &
+applying=$(window '^Apply Patch$')
+check "started with a patch file, the installed program opens the Apply Patch window" \
+    test -n "$applying"
+keys "$applying" shift+Tab "type:$(winpath "$mods/robot.p")" Tab Tab ctrl+a \
+    "type:$(winpath "$mods/applied.p")" Tab Tab space
+shot installed-apply
+check "... whose Apply! writes the mod, byte for byte" cmp "$mods/mod.p" "$mods/applied.p"
+check "... and leaves the original as it was" cmp "$set/robot.p" "$mods/robot.p"
+keys "$applying" alt+F4
+keys "$(window '^Cindervaxel V1')" alt+F4
+wineserver -w
 
 "$wine" "C:\\Program Files\\Cindervaxel\\Uninstall.exe" /S </dev/null
 wineserver -w

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the core, the command-line tool and their tests as Windows executables (mingw-w64), runs
-# the tests under Wine without a display, then splits and joins models with cindervaxel-cli.exe
-# and compares every byte of the results and of what the tool prints. Installs what it needs with
-# apt-get (through sudo when not root). Exits non-zero when any step or any check fails.
+# the tests under Wine without a display, then splits and joins models with cindervaxel-cli.exe,
+# makes, applies and merges patches of them, and compares every byte of the results and of what
+# the tool prints. Installs what it needs with apt-get (through sudo when not root). Exits
+# non-zero when any step or any check fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -141,14 +142,6 @@ cd "$root"
 check "join with relative paths and forward slashes" expect 0 "" ""
 check "... gives the model again" cmp "$work/robot.p" "$work/again.p"
 
-# flip FILE OFFSET: changes the byte at OFFSET of FILE, whatever it was.
-flip() {
-    local byte
-    byte=$(od -An -tu1 -j "$2" -N1 "$1")
-    # shellcheck disable=SC2059  # the format is the byte
-    printf "\\$(printf '%03o' $((byte ^ 1)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
-}
-
 set_index=$(winpath "$work/robot/robot.asm")
 cli diff "$model" "$set_index"
 check "diff of a model and its own set: the same, status 0" \
@@ -251,6 +244,53 @@ cli diff "$(winpath "$work/big/big.p")" "$(winpath "$work/big-back.p")"
 check "... and with one byte changed near the end: that element of unknown.bin, status 1" \
     grep -qx 'unknown.bin (4-byte elements): element [0-9]* changed' "$work/out"
 check "... status 1" [ "$status" -eq 1 ]
+
+# Patches: mods of robot.p that change elements of additional.bin (byte 128 on, 12 bytes each):
+# a.p and b.p element 0 differently, c.p element 1; ac.p has the changes of a.p and c.p.
+mods="$work/mods"
+mkdir -p "$mods"
+for mod in a b c ac; do cp "$work/robot.p" "$mods/$mod.p"; done
+flip "$mods/a.p" 128
+flip "$mods/b.p" 128 2
+flip "$mods/c.p" 140
+flip "$mods/ac.p" 128
+flip "$mods/ac.p" 140
+modpath() { winpath "$mods/$1"; }
+model=$(winpath "$work/robot.p")
+for mod in a b c; do
+    cli patch "$model" "$(modpath $mod.p)" "$(modpath $mod.cvxpatch)"
+    check "patch of robot.p and its mod $mod.p" expect 0 "" ""
+done
+cli info "$(modpath c.cvxpatch)"
+check "info of a patch: what it changes" \
+    grep -qx 'additional.bin: element 1 changed' "$work/out"
+check "... status 0" [ "$status" -eq 0 ]
+cli apply "$model" "$(modpath a.cvxpatch)" "$(modpath out.p)"
+check "apply gives the mod" expect 0 "" ""
+check "... byte for byte" cmp "$mods/a.p" "$mods/out.p"
+cp "$work/robot.p" "$mods/in-place.p"
+cli apply "$(modpath in-place.p)" "$(modpath c.cvxpatch)" "$(modpath in-place.p)"
+check "apply in place: says where the original is kept, status 0" \
+    expect 0 "" "cindervaxel-cli: note: the original is kept as $(modpath in-place.p.orig)
+"
+check "... the mod written, byte for byte" cmp "$mods/c.p" "$mods/in-place.p"
+check "... the original kept as in-place.p.orig" cmp "$work/robot.p" "$mods/in-place.p.orig"
+cli merge "$model" "$(modpath a.p)" "$(modpath c.p)" "$(modpath merged.p)"
+check "merge of two mods that change different elements" expect 0 "" ""
+check "... has the changes of both, byte for byte" cmp "$mods/ac.p" "$mods/merged.p"
+ls -A "$mods" >"$work/mods-before"
+patch_a=$(modpath a.cvxpatch)
+patch_b=$(modpath b.cvxpatch)
+cli apply "$model" "$patch_a" "$patch_b" "$(modpath conflict.p)"
+check "apply of two patches that change an element differently: refused, status 1" \
+    expect 1 "" "cindervaxel-cli: $patch_b: $patch_a and $patch_b change element 0 of \
+additional.bin differently: prefer the first or the last of them, or leave one out
+Error Code: 5
+"
+check "... and nothing written" diff "$work/mods-before" <(ls -A "$mods")
+cli apply --prefer last "$model" "$patch_a" "$patch_b" "$(modpath conflict.p)"
+check "--prefer last settles it: the last patch's change" cmp "$mods/b.p" "$mods/conflict.p"
+check "... status 0" [ "$status" -eq 0 ]
 
 echo "round-trip: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

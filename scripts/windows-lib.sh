@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # What the Windows test scripts share: running Windows programs under Wine, as root, headless or
-# on an X display, and counting checks. Sourced by them; defines $wine, $passed, $failed and the
-# functions below.
+# on an X display, changing bytes of test files and counting checks. Sourced by them; defines
+# $wine, $passed, $failed and the functions below.
 
 wine=/usr/lib/wine/wine64  # Debian keeps the 64-bit loader off PATH
 
@@ -36,6 +36,16 @@ wine_stop() {
 # winpath PATH: a Unix path as Windows programs under Wine see it, on drive Z: with backslashes.
 winpath() {
     printf 'Z:%s' "${1//\//\\}"
+}
+
+# flip FILE OFFSET [BITS]: changes the byte at OFFSET of FILE, whatever it was, by turning over
+# BITS (1 when not given).
+flip() {
+    local byte
+    byte=$(od -An -tu1 -j "$2" -N1 "$1")
+    # shellcheck disable=SC2059  # the format is the byte
+    printf "\\$(printf '%03o' $((byte ^ ${3:-1})))" | dd of="$1" bs=1 seek="$2" conv=notrunc \
+        status=none
 }
 
 passed=0
