@@ -227,6 +227,7 @@ TEST(CommandLine, WrongInputsAreRefusedAndChangeNothing) {
         {{"split", "/dev/null"}, "/dev/null: it is a device", "(.p)\nError Code: 75"},
 #endif
         {{"check", at("robot*.asm")}, "robot*.asm: its name holds", "\nError Code: 64"},
+        {{"join", at("robot*.asm"), at("out.p")}, "robot*.asm: its name holds", "\nError Code: 64"},
         {{"split", "--own-folder", at("..p")},
          "its name gives no folder of its own",
          "rename the model, or split it without --own-folder"},

@@ -19,19 +19,26 @@ TEST(PatchCommands, WriteTheirResultsAndRefuseWhatIsNotTheirs) {
     const Bytes original = makeModel(kWorkedExample);
     const Bytes modA = with(original, 0, 0x11), modB = with(original, 0, 0x22);
     const Bytes modC = with(original, 12, 0x33), both = with(modA, 12, 0x33);
+    // Header bytes 100-101 and 101-102 changed: byte 101 differently.
+    Bytes headerA = original, headerB = original;
+    headerA.at(100) = 0xA0, headerA.at(101) = 0xA1, headerB.at(101) = 0xB1, headerB.at(102) = 0xB2;
+    Bytes headers = headerB;
+    headers.at(100) = 0xA0;
     FileTree files = {{"o.p", original},
                       {"a.p", modA},
                       {"b.p", modB},
                       {"c.p", modC},
                       {"notes.txt", {'h', 'i'}},
                       {"w.p", makeModel(kWorkedExample, 0, 7)},
+                      {"ha.p", headerA},
+                      {"hb.p", headerB},
                       {"ip.p", original}};
     for (const auto& [name, bytes] : splitOf(original)) {
         files["set/" + name] = bytes;
     }
     writeTree(dir.path(), files);
     auto at = [&](const char* name) { return dir.text(name); };
-    for (const char* mod : {"a", "b", "c"}) {
+    for (const char* mod : {"a", "b", "c", "ha", "hb"}) {
         ASSERT_EQ(run({"patch", at("set/robot.asm"), at((std::string(mod) + ".p").c_str()),
                        at((std::string(mod) + ".cvxpatch").c_str())})
                       .status,
@@ -81,6 +88,12 @@ TEST(PatchCommands, WriteTheirResultsAndRefuseWhatIsNotTheirs) {
          "",
          "notes.txt",
          &modA},
+        {{"apply", at("o.p"), at("ha.cvxpatch"), at("hb.cvxpatch"), at("x.p")}, 1, "ha.cvxpatch"},
+        {{"apply", "--prefer", "last", at("o.p"), at("ha.cvxpatch"), at("hb.cvxpatch"), at("x.p")},
+         0,
+         "",
+         "x.p",
+         &headers},
         // Slips of the keyboard.
         {{"apply", at("w.p"), at("c.cvxpatch"), at("z.p")}, 1, "Error Code: 9"},
         {{"apply", at("a.cvxpatch"), at("o.p"), at("z.p")}, 1, "a patch file (.cvxpatch)"},
