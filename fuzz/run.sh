@@ -16,7 +16,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 bash scripts/setup.sh clang-14 libclang-rt-14-dev >&2
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz >/dev/null
+# The build says nothing unless it fails.
+mkdir -p build/fuzz
+cmake --build --preset fuzz >build/fuzz/build.log 2>&1 || { cat build/fuzz/build.log >&2; exit 1; }
 
 build=build/fuzz
 mkdir -p "$build/findings"

@@ -29,7 +29,6 @@ namespace fs = std::filesystem;
 //     48   |  16   | hash of the result
 //
 // All numbers are unsigned little-endian. The file ends in the XXH3-64 of all bytes before it.
-constexpr std::string_view kSignature = ModelPatch::kSignature;
 constexpr std::size_t kChecksumSize = 8;
 constexpr std::size_t kHunkSize = 20;  // the numbers of a run, before its hashes and bytes
 
