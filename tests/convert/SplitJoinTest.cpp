@@ -80,6 +80,10 @@ TEST(SplitAndJoin, SetsAreJoinedOrRefusedAsTheirFilesCallFor) {
         {"header.bin short", worked, resize("header.bin", 100), Answer::No},
         {"edges.bin short", worked, resize("edges.bin", 15), Answer::No},
         {"unknown.bin long", worked, resize("unknown.bin", 9)},
+        {"poly.bin missing, a text as out.p", worked,
+         [](FileTree& set) {
+             set.erase("poly.bin"), set["out.p"] = {'h', 'i'};
+         }},
         {"negative count", worked, [](FileTree& set) { putWord(set["header.bin"], 36, -1); },
          Answer::No},
         {"overflowing count", worked,

@@ -174,15 +174,16 @@ JoinOutcome expectedJoin(const FileTree& set, Answer answer) {
         }
         return true;
     };
-    const std::string replace =
-        out && !out->empty() && (!isModel(*out) || !ownModel(*out)) ? "Replace out.p?\n" : "";
+    // A set that lacks a file is told before anything is asked: no answer would mend it.
     auto listed = [&](std::size_t i) { return i != 2 || (*index)[17] == 1; };
     for (std::size_t i = 0; i < 10; ++i) {
         if (listed(i) && !fileIn(set, nameOf(i))) {
-            return {replace + "File Missing!: The File '" + nameOf(i) +
+            return {"File Missing!: The File '" + nameOf(i) +
                     "' does not exists! Model can't be assembled!\n-+"};
         }
     }
+    const std::string replace =
+        out && !out->empty() && (!isModel(*out) || !ownModel(*out)) ? "Replace out.p?\n" : "";
     const std::string asked =
         replace +
         "File Lengths: Should Cindervaxel check, if the Filelengths are correct?\r\n"
