@@ -14,10 +14,7 @@ namespace {
 std::vector<std::string> notesOf(const ModelDiff& diff) {
     std::vector<std::string> notes;
     for (const JoinedSet::LeftOut& file : diff.leftOut()) {
-        notes.push_back(toText(file.file) + " is " + std::to_string(file.size) +
-                        " bytes; header.bin's counts give " + std::to_string(file.used) +
-                        ", and the rest is left out, as a join leaves it out: " +
-                        wordsOf(Remedy::run("check", file.index, " to see what to do")));
+        notes.push_back(leftOutNote(file));
     }
     return notes;
 }

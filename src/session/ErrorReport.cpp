@@ -20,6 +20,13 @@ std::string detailLine(const RunError& error) {
                       error.remedy().empty() ? Remedy(usualRemedy(error.code())) : error.remedy());
 }
 
+std::string leftOutNote(const JoinedSet::LeftOut& file) {
+    return toText(file.file) + " is " + std::to_string(file.size) +
+           " bytes; header.bin's counts give " + std::to_string(file.used) +
+           ", and the rest is left out, as a join leaves it out: " +
+           wordsOf(Remedy::run("check", file.index, " to see what to do"));
+}
+
 std::string lineOf(const Problem& problem) {
     return problem.file + problem.cause + ": " + wordsOf(problem.remedy);
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "convert/JoinedSet.h"
 #include "convert/SectionSet.h"
 #include "formats/RunError.h"
 
@@ -22,6 +23,10 @@ std::string detailLine(const std::filesystem::path& file, const std::string& cau
 // Returns the line that goes with the message of `error`, the code's usual next step where it
 // names none.
 std::string detailLine(const RunError& error);
+
+// Returns the note on a section file of a set whose bytes past header.bin's counts a model of
+// the set leaves out, as a join leaves them out.
+std::string leftOutNote(const JoinedSet::LeftOut& file);
 
 // Returns the line that tells `problem`: the file, the cause and the next step.
 std::string lineOf(const Problem& problem);

@@ -50,10 +50,7 @@ void tellNotes(UserInterface& ui, const JoinPlan& plan, const JoinOutcome& outco
 // Tells of section files whose bytes past header.bin's counts a model of their set leaves out.
 void tellLeftOut(UserInterface& ui, const std::vector<JoinedSet::LeftOut>& leftOut) {
     for (const JoinedSet::LeftOut& file : leftOut) {
-        ui.ShowNote(toText(file.file) + " is " + std::to_string(file.size) +
-                    " bytes; header.bin's counts give " + std::to_string(file.used) +
-                    ", and the rest is left out, as a join leaves it out: " +
-                    wordsOf(Remedy::run("check", file.index, " to see what to do")));
+        ui.ShowNote(leftOutNote(file));
     }
 }
 
