@@ -20,17 +20,20 @@ ModelPatch::SectionEdit editOf(const ModelDiff::Section& found, const FilePart& 
         return checked::narrow(elementCount(info, length), info.fileName);
     };
     ModelPatch::SectionEdit edit{found.section, count(found.lengthA), count(found.lengthB), {}};
+    const auto add = [&](std::int64_t position, std::int64_t removed, std::int64_t inserted) {
+        ModelPatch::Hunk& hunk = edit.hunks.emplace_back();
+        hunk.position = static_cast<std::int32_t>(position);
+        hunk.removed = static_cast<std::int32_t>(removed);
+        hunk.inserted = static_cast<std::int32_t>(inserted);
+    };
     for (const auto& [first, last] : found.changed) {
-        const auto n = static_cast<std::int32_t>(last - first + 1);
-        edit.hunks.push_back({static_cast<std::int32_t>(first), n, n, {}, {}, {}, {}});
+        add(first, last - first + 1, last - first + 1);
     }
     for (const auto& [at, n] : found.inserted) {
-        edit.hunks.push_back(
-            {static_cast<std::int32_t>(at), 0, static_cast<std::int32_t>(n), {}, {}, {}, {}});
+        add(at, 0, n);
     }
     for (const auto& [at, n] : found.removed) {
-        edit.hunks.push_back(
-            {static_cast<std::int32_t>(at), static_cast<std::int32_t>(n), 0, {}, {}, {}, {}});
+        add(at, n, 0);
     }
     const std::int64_t size = elementSize(info);
     std::int64_t shift = 0;  // where the mod's elements stand against the original's
@@ -38,12 +41,22 @@ ModelPatch::SectionEdit editOf(const ModelDiff::Section& found, const FilePart& 
         const std::int32_t before = std::min(ModelPatch::kNeighbours, hunk.position);
         const std::int32_t after =
             std::min(ModelPatch::kNeighbours, edit.elementsBefore - hunk.end());
-        const std::vector<std::uint64_t> hashes =
-            elementHashes(original, info, hunk.position - before, before + hunk.removed + after);
-        const auto cut = [&](std::int32_t n) { return hashes.begin() + n; };
-        hunk.before.assign(hashes.begin(), cut(before));
-        hunk.old.assign(cut(before), cut(before + hunk.removed));
-        hunk.after.assign(cut(before + hunk.removed), hashes.end());
+        // Of a long run, the hashes of its first and last elements and of all its bytes.
+        const bool longRun = hunk.removed > ModelPatch::kLongRun;
+        const std::int32_t head = longRun ? ModelPatch::kEdge : hunk.removed,
+                           tail = longRun ? ModelPatch::kEdge : 0;
+        const std::vector<std::uint64_t> front =
+            elementHashes(original, info, hunk.position - before, before + head);
+        const std::vector<std::uint64_t> back =
+            elementHashes(original, info, hunk.end() - tail, tail + after);
+        hunk.before.assign(front.begin(), front.begin() + before);
+        hunk.old.assign(front.begin() + before, front.end());
+        hunk.old.insert(hunk.old.end(), back.begin(), back.begin() + tail);
+        hunk.after.assign(back.begin() + tail, back.end());
+        if (longRun) {
+            hunk.whole = bytesHash(original, hunk.position * size,
+                                   std::min(std::int64_t{hunk.end()} * size, original.length));
+        }
         const std::int64_t at = hunk.position + shift;
         hunk.bytes = readPart(mod, at * size, std::min((at + hunk.inserted) * size, mod.length));
         shift += hunk.inserted - hunk.removed;
@@ -73,6 +86,14 @@ std::vector<std::uint64_t> elementHashes(const FilePart& part, const SectionInfo
         }
     }
     return hashes;
+}
+
+Hash128 bytesHash(const FilePart& part, std::int64_t from, std::int64_t to) {
+    StreamHash hash;
+    for (std::int64_t at = from; at < to; at += kBlock) {
+        hash.add(readPart(part, at, std::min(to, at + kBlock)));
+    }
+    return hash.digest();
 }
 
 ModelPatch makePatch(const ModelSource& original, const ModelSource& mod) {

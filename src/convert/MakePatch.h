@@ -17,4 +17,7 @@ ModelPatch makePatch(const ModelSource& original, const ModelSource& mod);
 std::vector<std::uint64_t> elementHashes(const FilePart& part, const SectionInfo& info,
                                          std::int64_t first, std::int64_t count);
 
+// Returns the hash (XXH3-128) of the bytes [from, to) of `part`, read a block at a time.
+Hash128 bytesHash(const FilePart& part, std::int64_t from, std::int64_t to);
+
 }  // namespace cvx

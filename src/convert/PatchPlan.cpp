@@ -18,6 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::int64_t kBlock = std::int64_t{1} << 20;
+// Places where a long run's ends match whose bytes are read to find it, at most.
+constexpr int kMostTries = 64;
 
 const std::string kMakeAnew =
     "apply it to the model it was made from, or make the patch anew from this one";
@@ -26,11 +28,17 @@ bool same(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
-// The hashes a run is found by: of the elements it replaces and of at most `keep` neighbours each
-// side; `front` of them are of neighbours in front.
+// What a run is found by: the hashes of at most `keep` neighbours each side (`front` of them in
+// front) and of the elements it replaces; of a long run, of its first and last elements only,
+// with the `gap` elements between them, in front of hashes[gapAt], told by the hash of all its
+// bytes.
 struct Pattern {
     std::vector<std::uint64_t> hashes;
-    std::int64_t front = 0;
+    std::int64_t front = 0, gapAt = 0, gap = 0;
+
+    // The elements it spans, and where the one of hashes[p] stands among them.
+    std::int64_t length() const { return std::ssize(hashes) + gap; }
+    std::int64_t offsetOf(std::int64_t p) const { return p < gapAt ? p : p + gap; }
 };
 
 Pattern patternOf(const ModelPatch::Hunk& hunk, std::size_t keep) {
@@ -38,10 +46,37 @@ Pattern patternOf(const ModelPatch::Hunk& hunk, std::size_t keep) {
     const std::size_t back = std::min(keep, hunk.after.size());
     Pattern pattern{{hunk.before.end() - static_cast<std::ptrdiff_t>(front), hunk.before.end()},
                     static_cast<std::int64_t>(front)};
+    pattern.gapAt = pattern.front + std::ssize(hunk.old) / 2;
+    pattern.gap = hunk.longRun() ? hunk.removed - std::ssize(hunk.old) : 0;
     pattern.hashes.insert(pattern.hashes.end(), hunk.old.begin(), hunk.old.end());
     pattern.hashes.insert(pattern.hashes.end(), hunk.after.begin(),
                           hunk.after.begin() + static_cast<std::ptrdiff_t>(back));
     return pattern;
+}
+
+// Whether the bytes of the long run `hunk`, were it to begin at element `at` of `part`, are
+// those it replaces.
+bool wholeAt(const FilePart& part, const SectionInfo& info, const ModelPatch::Hunk& hunk,
+             std::int64_t at) {
+    const std::int64_t size = elementSize(info);
+    return !hunk.whole ||
+           bytesHash(part, at * size, std::min((at + hunk.removed) * size, part.length)) ==
+               *hunk.whole;
+}
+
+// Whether the elements of `part` from `first` on are those of `pattern`.
+bool standsAt(const FilePart& part, const SectionInfo& info, const ModelPatch::Hunk& hunk,
+              const Pattern& pattern, std::int64_t first, std::int64_t count) {
+    if (first < 0 || first + pattern.length() > count) {
+        return false;
+    }
+    const auto gapAt = pattern.hashes.begin() + pattern.gapAt;
+    return elementHashes(part, info, first, pattern.gapAt) ==
+               std::vector<std::uint64_t>(pattern.hashes.begin(), gapAt) &&
+           elementHashes(part, info, first + pattern.gapAt + pattern.gap,
+                         std::ssize(pattern.hashes) - pattern.gapAt) ==
+               std::vector<std::uint64_t>(gapAt, pattern.hashes.end()) &&
+           wholeAt(part, info, hunk, first + pattern.front);
 }
 
 std::string elementsText(const ModelPatch::Hunk& hunk) {
@@ -68,20 +103,18 @@ std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
         for (std::size_t i = 0; i < edit.hunks.size(); ++i) {
             const ModelPatch::Hunk& hunk = edit.hunks[i];
             const Pattern& pattern = patterns.emplace_back(patternOf(hunk, keep));
-            const auto length = std::ssize(pattern.hashes);
-            const std::int64_t first = hunk.position + shift - pattern.front;
             expected[i] = hunk.position + shift;
             if (at[i] >= 0) {
                 shift = at[i] - hunk.position;
-            } else if (length == 0 && hunk.before.empty() && hunk.after.empty()) {
+            } else if (pattern.hashes.empty() && hunk.before.empty() && hunk.after.empty()) {
                 at[i] = std::min(expected[i], count);  // into a section that had no elements
-            } else if (length > 0 && first >= 0 && first + length <= count &&
-                       elementHashes(part, info, first, length) == pattern.hashes) {
+            } else if (!pattern.hashes.empty() &&
+                       standsAt(part, info, hunk, pattern, expected[i] - pattern.front, count)) {
                 at[i] = expected[i];
                 shift = at[i] - hunk.position;
-            } else if (length > 0) {
+            } else if (!pattern.hashes.empty()) {
                 byLast.emplace(pattern.hashes.back(), i);
-                ring = std::max(ring, pattern.hashes.size());
+                ring = std::max(ring, static_cast<std::size_t>(pattern.length()));
             }
         }
         if (byLast.empty()) {
@@ -89,7 +122,9 @@ std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
         }
         // The runs not at their place: the section read through once, each element's hash kept
         // in a ring long enough for the longest run, and compared where it ends a run's hashes.
+        // A long run's bytes are read where its ends match, a few times at most.
         std::vector<std::uint64_t> last(ring);
+        std::vector<int> tries(edit.hunks.size(), kMostTries);
         const std::int64_t perBlock = kBlock / elementSize(info);
         for (std::int64_t k0 = 0; k0 < count; k0 += perBlock) {
             const std::vector<std::uint64_t> hashes =
@@ -101,15 +136,19 @@ std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
                 for (auto it = from; it != to; ++it) {
                     const std::size_t i = it->second;
                     const Pattern& pattern = patterns[i];
-                    const auto length = std::ssize(pattern.hashes);
-                    bool match = j + 1 >= length;
-                    for (std::int64_t p = 0; match && p < length; ++p) {
-                        match = last[static_cast<std::size_t>(j - length + 1 + p) % ring] ==
-                                pattern.hashes[static_cast<std::size_t>(p)];
+                    const std::int64_t first = j - pattern.length() + 1;
+                    bool match = first >= 0;
+                    for (std::int64_t p = 0; match && p < std::ssize(pattern.hashes); ++p) {
+                        match =
+                            last[static_cast<std::size_t>(first + pattern.offsetOf(p)) % ring] ==
+                            pattern.hashes[static_cast<std::size_t>(p)];
                     }
-                    const std::int64_t place = j - length + 1 + pattern.front;
-                    if (match && (at[i] < 0 ||
-                                  std::abs(place - expected[i]) < std::abs(at[i] - expected[i]))) {
+                    const std::int64_t place = first + pattern.front;
+                    if (match &&
+                        (at[i] < 0 ||
+                         std::abs(place - expected[i]) < std::abs(at[i] - expected[i])) &&
+                        (!edit.hunks[i].longRun() ||
+                         (tries[i]-- > 0 && wholeAt(part, info, edit.hunks[i], place)))) {
                         at[i] = place;
                     }
                 }

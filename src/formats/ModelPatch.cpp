@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -140,8 +141,8 @@ bool inCountWord(std::int64_t offset) {
 }
 
 // The run's numbers, each checked against the section and the run before it.
-ModelPatch::Hunk readHunk(Reader& in, const SectionInfo& info, std::int32_t elements,
-                          const ModelPatch::Hunk* previous) {
+ModelPatch::Hunk readHunk(Reader& in, std::uint64_t version, const SectionInfo& info,
+                          std::int32_t elements, const ModelPatch::Hunk* previous) {
     const std::string name = "a run of " + std::string(info.fileName);
     ModelPatch::Hunk hunk;
     hunk.position = in.length(name);
@@ -165,14 +166,20 @@ ModelPatch::Hunk readHunk(Reader& in, const SectionInfo& info, std::int32_t elem
     in.require(byteLength == whole || (shortLast && byteLength == whole - size + info.fixed),
                where + " brings " + std::to_string(byteLength) + " bytes for " +
                    std::to_string(hunk.inserted) + " elements");
+    const bool longRun = version >= 2 && hunk.removed > ModelPatch::kLongRun;
     hunk.before = in.hashes(static_cast<std::uint64_t>(before), name);
-    hunk.old = in.hashes(static_cast<std::uint64_t>(hunk.removed), name);
+    hunk.old =
+        in.hashes(static_cast<std::uint64_t>(longRun ? 2 * ModelPatch::kEdge : hunk.removed), name);
     hunk.after = in.hashes(static_cast<std::uint64_t>(after), name);
+    if (longRun) {
+        hunk.whole = Hash128{in.number(8, name), in.number(8, name)};
+    }
     hunk.bytes = in.bytes(static_cast<std::uint64_t>(byteLength), name);
     return hunk;
 }
 
-ModelPatch::SectionEdit readSection(Reader& in, const ModelPatch::SectionEdit* previous) {
+ModelPatch::SectionEdit readSection(Reader& in, std::uint64_t version,
+                                    const ModelPatch::SectionEdit* previous) {
     const std::uint64_t number = in.number(4, "a section record");
     in.require(
         number > 0 && number < kSectionCount && (!previous || number > indexOf(previous->section)),
@@ -188,8 +195,9 @@ ModelPatch::SectionEdit readSection(Reader& in, const ModelPatch::SectionEdit* p
     edit.hunks.reserve(hunks);
     std::int64_t elements = edit.elementsBefore;
     for (std::uint64_t i = 0; i < hunks; ++i) {
-        const ModelPatch::Hunk& hunk = edit.hunks.emplace_back(readHunk(
-            in, info, edit.elementsBefore, edit.hunks.empty() ? nullptr : &edit.hunks.back()));
+        const ModelPatch::Hunk& hunk =
+            edit.hunks.emplace_back(readHunk(in, version, info, edit.elementsBefore,
+                                             edit.hunks.empty() ? nullptr : &edit.hunks.back()));
         elements += hunk.inserted - hunk.removed;
     }
     in.require(elements == edit.elementsAfter,
@@ -203,7 +211,7 @@ ModelPatch::SectionEdit readSection(Reader& in, const ModelPatch::SectionEdit* p
 std::vector<std::uint8_t> ModelPatch::encode() const {
     Writer out;
     out.put(std::span(reinterpret_cast<const std::uint8_t*>(kSignature.data()), kSignature.size()));
-    out.put(kVersion, 2);
+    out.put(version, 2);
     out.put(0, 2);
     out.put32(originalLength);
     out.put32(resultLength);
@@ -244,9 +252,17 @@ std::vector<std::uint8_t> ModelPatch::encode() const {
             out.put(hunk.bytes.size(), 4);
             out.put(hunk.before.size(), 2);
             out.put(hunk.after.size(), 2);
+            if (hunk.longRun() != (version >= 2 && hunk.removed > kLongRun)) {
+                throw std::logic_error("a run of " + std::to_string(hunk.removed) +
+                                       " elements without the hashes of its length");
+            }
             out.put(hunk.before);
             out.put(hunk.old);
             out.put(hunk.after);
+            if (hunk.whole) {
+                out.put(hunk.whole->low, 8);
+                out.put(hunk.whole->high, 8);
+            }
             out.put(hunk.bytes);
         }
     }
@@ -266,14 +282,15 @@ ModelPatch ModelPatch::decode(std::span<const std::uint8_t> bytes, const fs::pat
     Reader in(bytes.first(bytes.size() - std::min(bytes.size(), kChecksumSize)), file);
     in.number(8, "the signature");
     const std::uint64_t version = in.number(2, "the version"), flags = in.number(2, "the flags");
-    if (version != kVersion || flags != 0) {
+    if (version < 1 || version > kVersion || flags != 0) {
         throw RunError(ErrorCode::PathFileAccessError,
                        "it is a patch of version " + std::to_string(version) + " with flags " +
-                           std::to_string(flags) + "; this Cindervaxel reads version " +
+                           std::to_string(flags) + "; this Cindervaxel reads versions 1 to " +
                            std::to_string(kVersion) + " without flags",
                        file, "apply it with the version of Cindervaxel that made it");
     }
     ModelPatch patch;
+    patch.version = static_cast<std::uint16_t>(version);
     patch.originalLength = in.length("the original's length");
     patch.resultLength = in.length("the result's length");
     in.require(patch.originalLength >= std::int32_t{ModelHeader::kSize} &&
@@ -325,7 +342,7 @@ ModelPatch ModelPatch::decode(std::span<const std::uint8_t> bytes, const fs::pat
     in.records(sections, 16, "section records");
     for (std::uint64_t i = 0; i < sections; ++i) {
         patch.sections.push_back(
-            readSection(in, patch.sections.empty() ? nullptr : &patch.sections.back()));
+            readSection(in, version, patch.sections.empty() ? nullptr : &patch.sections.back()));
     }
     in.require(in.left() == 0, std::to_string(in.left()) + " bytes follow its last record");
     Reader checksum(bytes.subspan(in.at()), file);

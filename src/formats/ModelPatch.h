@@ -21,10 +21,16 @@ namespace cvx {
 struct ModelPatch {
     // The first bytes of every patch file.
     static constexpr std::string_view kSignature = "CVXPATCH";
-    static constexpr std::uint16_t kVersion = 1;
+    // The version written; version 1, which keeps the hash of every element a run replaces, is
+    // read too.
+    static constexpr std::uint16_t kVersion = 2;
     // Neighbours whose hashes a patch keeps each side of a run, and the most a reader takes.
     static constexpr std::int32_t kNeighbours = 3;
     static constexpr std::int32_t kMostNeighbours = 16;
+    // A run that replaces more than kLongRun elements keeps the hashes of its first and last
+    // kEdge of them only, and one hash of all their bytes.
+    static constexpr std::int32_t kLongRun = 16;
+    static constexpr std::int32_t kEdge = 4;
 
     struct CountChange {
         Count count;
@@ -40,11 +46,16 @@ struct ModelPatch {
     struct Hunk {
         std::int32_t position = 0, removed = 0, inserted = 0;
         std::vector<std::uint64_t> before;  // hashes of the neighbours in front, in order
-        std::vector<std::uint64_t> old;     // of the `removed` elements
-        std::vector<std::uint64_t> after;   // of the neighbours behind
+        // Of the `removed` elements; of a long run, of its first and last kEdge only, with the
+        // hash of all their bytes in `whole`.
+        std::vector<std::uint64_t> old;
+        std::vector<std::uint64_t> after;  // of the neighbours behind
         std::vector<std::uint8_t> bytes;
+        std::optional<Hash128> whole;
 
         std::int32_t end() const { return position + removed; }
+        // Whether `old` holds the ends of the run only: a long run of a patch since version 2.
+        bool longRun() const { return whole.has_value(); }
     };
     struct SectionEdit {
         Section section;
@@ -59,6 +70,7 @@ struct ModelPatch {
         std::vector<std::uint8_t> after;
     };
 
+    std::uint16_t version = kVersion;  // as read; a patch is written in its own version
     std::int32_t originalLength = 0, resultLength = 0;
     Hash128 originalHash, resultHash;
     std::vector<CountChange> counts;

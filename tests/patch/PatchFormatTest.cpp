@@ -19,9 +19,13 @@ ModelPatch fullPatch() {
     p.counts = {{Count::NumPolys, 1, 2}, {Count::NumHundrets, 1, 0}};
     p.header = {{40, {1, 2}, {3, 4}}, {100, {5}, {6}}};
     p.unowned = ModelPatch::Unowned{8, 99, {7, 7, 7}};
-    ModelPatch::Hunk poly{1, 0, 1, {11}, {}, {}, Bytes(24, 9)};
-    ModelPatch::Hunk fifty{0, 2, 1, {}, {21, 22}, {}, Bytes(4, 8)};
-    p.sections = {{Section::Poly, 1, 2, {poly}}, {Section::Fiftysix, 2, 1, {fifty}}};
+    ModelPatch::Hunk poly{1, 0, 1, {11}, {}, {}, Bytes(24, 9), {}};
+    ModelPatch::Hunk fifty{0, 2, 1, {}, {21, 22}, {}, Bytes(4, 8), {}};
+    // Of 17 elements removed, the hashes of the first and last four and of all their bytes.
+    ModelPatch::Hunk value3{2, 17, 0, {31}, {1, 2, 3, 4, 5, 6, 7, 8}, {32}, {}, Hash128{9, 10}};
+    p.sections = {{Section::Value3, 20, 3, {value3}},
+                  {Section::Poly, 1, 2, {poly}},
+                  {Section::Fiftysix, 2, 1, {fifty}}};
     return p;
 }
 
@@ -30,7 +34,7 @@ ModelPatch fullPatch() {
 Bytes onePatch() {
     ModelPatch p;
     p.originalLength = p.resultLength = 432;
-    p.sections = {{Section::Poly, 1, 1, {{0, 1, 1, {}, {5}, {}, Bytes(24, 1)}}}};
+    p.sections = {{Section::Poly, 1, 1, {{0, 1, 1, {}, {5}, {}, Bytes(24, 1), {}}}}};
     return p.encode();
 }
 
@@ -42,8 +46,17 @@ Bytes put(Bytes bytes, std::size_t at, std::int32_t value) {
 }
 
 TEST(PatchFormat, ComesBackWhole) {
-    const Bytes bytes = fullPatch().encode();
+    ModelPatch patch = fullPatch();
+    const Bytes bytes = patch.encode();
     EXPECT_EQ(ModelPatch::decode(bytes, "p.cvxpatch").encode(), bytes);
+    // Version 1 keeps the hash of every element a run replaces.
+    patch.version = 1;
+    ModelPatch::Hunk& run = patch.sections[0].hunks[0];
+    run.whole.reset();
+    run.old.resize(17, 7);
+    const Bytes first = patch.encode();
+    EXPECT_EQ(first.size(), bytes.size() + 9 * 8 - 16);
+    EXPECT_EQ(ModelPatch::decode(first, "p.cvxpatch").encode(), first);
 }
 
 // Every damaged or hostile patch is refused with its code and cause, never read past its end
@@ -65,7 +78,8 @@ TEST(PatchFormat, RefusesDamagedPatches) {
         {"signature alone", Bytes(one.begin(), one.begin() + 8), 62, "cut short"},
         {"cut in a run", cut, 62, "cut short"},
         {"without its checksum", Bytes(one.begin(), one.end() - 8), 62, "cut short"},
-        {"version 2", put(one, 8, 2), 75, "version 2"},
+        {"version 3", put(one, 8, 3), 75, "version 3"},
+        {"version 0", put(one, 8, 0), 75, "version 0"},
         {"flipped byte", flipped, 75, "checksum"},
         {"bytes after the last record", longer, 9, "follow its last record"},
         {"runs beyond the file", put(one, 80, -1), 62, "4294967295 runs"},

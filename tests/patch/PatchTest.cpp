@@ -156,6 +156,11 @@ TEST_F(Patches, GiveTheModBack) {
          both({flip(Section::Poly, 30), flip(Section::Poly, 130)})},
         {"inserted polygons", kOriginal, 0, addPolys(3, 2)},
         {"removed edges", kOriginal, 0, put(Section::Edges, 0, -3)},
+        {"20 edges removed, 20 changed", kOriginal, 0,
+         both({put(Section::Edges, 5, -20),
+               [](Parts& p) {
+                   std::fill_n(p.sections[indexOf(Section::Color)].begin(), 80, 0x5A);
+               }})},
         {"value3 added", {1, 20, 5, 0, 30, 40, 4}, 0, put(Section::Value3, 0, 2)},
         {"value3 dropped", kOriginal, 0, put(Section::Value3, 0, -3)},
         {"header bytes and type", kOriginal, 0,
@@ -185,12 +190,16 @@ TEST_F(Patches, GiveTheModBack) {
     }
 }
 
-// Three polygons changed in a model of 2 MiB make a patch of a few hundred bytes.
+// Three polygons changed, or 10 000 removed, in a model of 2 MiB make a patch of a few hundred
+// bytes.
 TEST_F(Patches, AreSmall) {
     const Bytes original = makeModel({1, 3000, 0, 0, 100, 80000, 10}, 0, 3);
-    const Edit edit = both({flip(Section::Poly, 24 * 10), flip(Section::Poly, 24 * 5000),
-                            flip(Section::Poly, 24 * 79999)});
-    EXPECT_LT(patch(original, edited(original, edit), "p").patch.encode().size(), 500U);
+    for (const Edit& edit :
+         {both({flip(Section::Poly, 24 * 10), flip(Section::Poly, 24 * 5000),
+                flip(Section::Poly, 24 * 79999)}),
+          both({put(Section::Poly, 50, -10000), put(Section::Color, 9, -10000)})}) {
+        EXPECT_LT(patch(original, edited(original, edit), "p").patch.encode().size(), 500U);
+    }
 }
 
 // Patches meet originals they were not made from, and each other.
@@ -200,16 +209,19 @@ TEST_F(Patches, ApplyToUpdatedOriginalsAndCombine) {
     const Edit poly10 = flip(Section::Poly, 24 * 10 + 3),
                poly10b = flip(Section::Poly, 24 * 10 + 4), edge1 = flip(Section::Edges, 5),
                lines = put(Section::Edges, 29, 2);
+    const Edit long8 = put(Section::Edges, 8, -20);
     const auto a = patch(o, edited(o, poly10), "a"), b = patch(o, edited(o, poly10b), "b"),
-               e = patch(o, edited(o, both({edge1, lines})), "e");
+               e = patch(o, edited(o, both({edge1, lines})), "e"),
+               r = patch(o, edited(o, long8), "r");
     // Two polygons in front of polygon 10, and one edge less: it stands two places on.
     const Edit update = both({addPolys(0, 2), put(Section::Edges, 0, -1)});
     const Bytes updated = edited(o, update);
     const fs::path original = write("o.p", o);
-    EXPECT_EQ(apply(write("u.p", updated), {a, e}),
-              edited(o, both({poly10, edge1, lines, update})));
-    EXPECT_EQ(notes.size(), 2U);
+    EXPECT_EQ(apply(write("u.p", updated), {a, e, r}),
+              edited(o, both({poly10, edge1, lines, long8, update})));
+    EXPECT_EQ(notes.size(), 3U);
     EXPECT_NE(notes[0].find("1 of its 1 runs stand elsewhere"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[2].find("1 of its 1 runs stand elsewhere"), std::string::npos) << notes[2];
 
     EXPECT_EQ(apply(original, {a, e, a}), edited(o, both({poly10, edge1, lines})));
     EXPECT_EQ(notes,
@@ -242,6 +254,11 @@ TEST_F(Patches, RefuseWhatDoesNotFit) {
     auto a = patch(o, edited(o, flip(Section::Poly, 24 * 10 + 3)), "a");
     EXPECT_EQ(refusal([&] { apply(write("w.p", edited(o, flip(Section::Poly, 24 * 10))), {a}); },
                       "poly.bin: its run at element 10 is found nowhere"),
+              9);
+    // Of a long run, only the hash of all its bytes tells an element in its middle.
+    const auto r = patch(o, edited(o, put(Section::Edges, 5, -20)), "r");
+    EXPECT_EQ(refusal([&] { apply(write("w.p", edited(o, flip(Section::Edges, 4 * 15))), {r}); },
+                      "edges.bin: its run at elements 5 to 24 is found nowhere"),
               9);
     EXPECT_EQ(refusal(
                   [&] {
