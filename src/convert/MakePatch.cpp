@@ -12,9 +12,10 @@ namespace {
 constexpr std::int64_t kBlock = std::int64_t{1} << 20;
 
 // The section's runs as ModelDiff found them, each as a run of the patch: at its place in the
-// original, with the hashes of what it replaces and of its neighbours, and the mod's elements.
+// original, with the hashes of what it replaces and of its neighbours (those that find a run
+// kept as `mask` keeps them), and the mod's elements.
 ModelPatch::SectionEdit editOf(const ModelDiff::Section& found, const FilePart& original,
-                               const FilePart& mod) {
+                               const FilePart& mod, std::uint64_t mask) {
     const SectionInfo& info = sectionInfo(found.section);
     const auto count = [&](std::int64_t length) {
         return checked::narrow(elementCount(info, length), info.fileName);
@@ -53,7 +54,15 @@ ModelPatch::SectionEdit editOf(const ModelDiff::Section& found, const FilePart& 
         hunk.old.assign(front.begin() + before, front.end());
         hunk.old.insert(hunk.old.end(), back.begin(), back.begin() + tail);
         hunk.after.assign(back.begin() + tail, back.end());
+        const auto anchors = [&](std::vector<std::uint64_t>& hashes) {
+            for (std::uint64_t& hash : hashes) {
+                hash &= mask;
+            }
+        };
+        anchors(hunk.before);
+        anchors(hunk.after);
         if (longRun) {
+            anchors(hunk.old);
             hunk.whole = bytesHash(original, hunk.position * size,
                                    std::min(std::int64_t{hunk.end()} * size, original.length));
         }
@@ -123,7 +132,8 @@ ModelPatch makePatch(const ModelSource& original, const ModelSource& mod) {
     }
     for (const ModelDiff::Section& section : diff.sections()) {
         const std::size_t i = indexOf(section.section);
-        patch.sections.push_back(editOf(section, original.parts[i], mod.parts[i]));
+        patch.sections.push_back(
+            editOf(section, original.parts[i], mod.parts[i], patch.anchorMask()));
     }
     return patch;
 }

@@ -32,25 +32,37 @@ bool same(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
 // front) and of the elements it replaces; of a long run, of its first and last elements only,
 // with the `gap` elements between them, in front of hashes[gapAt], told by the hash of all its
 // bytes.
+// Each hash is compared as far as masks[p] keeps it.
 struct Pattern {
-    std::vector<std::uint64_t> hashes;
+    std::vector<std::uint64_t> hashes, masks;
     std::int64_t front = 0, gapAt = 0, gap = 0;
 
     // The elements it spans, and where the one of hashes[p] stands among them.
     std::int64_t length() const { return std::ssize(hashes) + gap; }
-    std::int64_t offsetOf(std::int64_t p) const { return p < gapAt ? p : p + gap; }
+    std::int64_t offsetOf(std::size_t p) const {
+        const auto at = static_cast<std::int64_t>(p);
+        return at < gapAt ? at : at + gap;
+    }
+    bool matches(std::size_t p, std::uint64_t hash) const { return (hash & masks[p]) == hashes[p]; }
+    // Runs are looked up by the lower half of their last hash, which every mask keeps.
+    std::uint32_t key() const { return static_cast<std::uint32_t>(hashes.back()); }
 };
 
-Pattern patternOf(const ModelPatch::Hunk& hunk, std::size_t keep) {
-    const std::size_t front = std::min(keep, hunk.before.size());
-    const std::size_t back = std::min(keep, hunk.after.size());
-    Pattern pattern{{hunk.before.end() - static_cast<std::ptrdiff_t>(front), hunk.before.end()},
-                    static_cast<std::int64_t>(front)};
+// A run's pattern; `mask` says what its patch keeps of the hashes that find a run.
+Pattern patternOf(const ModelPatch::Hunk& hunk, std::size_t keep, std::uint64_t mask) {
+    const auto front = static_cast<std::ptrdiff_t>(std::min(keep, hunk.before.size()));
+    const auto back = static_cast<std::ptrdiff_t>(std::min(keep, hunk.after.size()));
+    Pattern pattern;
+    const auto add = [&](auto from, auto to, std::uint64_t keeps) {
+        pattern.hashes.insert(pattern.hashes.end(), from, to);
+        pattern.masks.resize(pattern.hashes.size(), keeps);
+    };
+    add(hunk.before.end() - front, hunk.before.end(), mask);
+    add(hunk.old.begin(), hunk.old.end(), hunk.longRun() ? mask : ~std::uint64_t{0});
+    add(hunk.after.begin(), hunk.after.begin() + back, mask);
+    pattern.front = front;
     pattern.gapAt = pattern.front + std::ssize(hunk.old) / 2;
     pattern.gap = hunk.longRun() ? hunk.removed - std::ssize(hunk.old) : 0;
-    pattern.hashes.insert(pattern.hashes.end(), hunk.old.begin(), hunk.old.end());
-    pattern.hashes.insert(pattern.hashes.end(), hunk.after.begin(),
-                          hunk.after.begin() + static_cast<std::ptrdiff_t>(back));
     return pattern;
 }
 
@@ -70,13 +82,17 @@ bool standsAt(const FilePart& part, const SectionInfo& info, const ModelPatch::H
     if (first < 0 || first + pattern.length() > count) {
         return false;
     }
-    const auto gapAt = pattern.hashes.begin() + pattern.gapAt;
-    return elementHashes(part, info, first, pattern.gapAt) ==
-               std::vector<std::uint64_t>(pattern.hashes.begin(), gapAt) &&
-           elementHashes(part, info, first + pattern.gapAt + pattern.gap,
-                         std::ssize(pattern.hashes) - pattern.gapAt) ==
-               std::vector<std::uint64_t>(gapAt, pattern.hashes.end()) &&
-           wholeAt(part, info, hunk, first + pattern.front);
+    std::vector<std::uint64_t> hashes = elementHashes(part, info, first, pattern.gapAt);
+    const std::vector<std::uint64_t> tail =
+        elementHashes(part, info, first + pattern.gapAt + pattern.gap,
+                      std::ssize(pattern.hashes) - pattern.gapAt);
+    hashes.insert(hashes.end(), tail.begin(), tail.end());
+    for (std::size_t p = 0; p < hashes.size(); ++p) {
+        if (!pattern.matches(p, hashes[p])) {
+            return false;
+        }
+    }
+    return wholeAt(part, info, hunk, first + pattern.front);
 }
 
 std::string elementsText(const ModelPatch::Hunk& hunk) {
@@ -91,18 +107,19 @@ std::string elementsText(const ModelPatch::Hunk& hunk) {
 // then, for a run that replaces elements, with none. Throws code 9, naming `file`, for a run
 // found nowhere.
 std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
-                                 const ModelPatch::SectionEdit& edit, const fs::path& file) {
+                                 const ModelPatch::SectionEdit& edit, std::uint64_t mask,
+                                 const fs::path& file) {
     const std::int64_t count = elementCount(info, part.length);
     std::vector<std::int64_t> at(edit.hunks.size(), -1), expected(edit.hunks.size());
     for (const std::size_t keep :
          {std::size_t{ModelPatch::kMostNeighbours}, std::size_t{1}, std::size_t{0}}) {
         std::vector<Pattern> patterns;
-        std::unordered_multimap<std::uint64_t, std::size_t> byLast;  // the runs to look for
+        std::unordered_multimap<std::uint32_t, std::size_t> byLast;  // the runs to look for
         std::size_t ring = 1;
         std::int64_t shift = 0;
         for (std::size_t i = 0; i < edit.hunks.size(); ++i) {
             const ModelPatch::Hunk& hunk = edit.hunks[i];
-            const Pattern& pattern = patterns.emplace_back(patternOf(hunk, keep));
+            const Pattern& pattern = patterns.emplace_back(patternOf(hunk, keep, mask));
             expected[i] = hunk.position + shift;
             if (at[i] >= 0) {
                 shift = at[i] - hunk.position;
@@ -113,7 +130,7 @@ std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
                 at[i] = expected[i];
                 shift = at[i] - hunk.position;
             } else if (!pattern.hashes.empty()) {
-                byLast.emplace(pattern.hashes.back(), i);
+                byLast.emplace(pattern.key(), i);
                 ring = std::max(ring, static_cast<std::size_t>(pattern.length()));
             }
         }
@@ -132,16 +149,15 @@ std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
             for (std::size_t k = 0; k < hashes.size(); ++k) {
                 const std::int64_t j = k0 + static_cast<std::int64_t>(k);
                 last[static_cast<std::size_t>(j) % ring] = hashes[k];
-                const auto [from, to] = byLast.equal_range(hashes[k]);
+                const auto [from, to] = byLast.equal_range(static_cast<std::uint32_t>(hashes[k]));
                 for (auto it = from; it != to; ++it) {
                     const std::size_t i = it->second;
                     const Pattern& pattern = patterns[i];
                     const std::int64_t first = j - pattern.length() + 1;
                     bool match = first >= 0;
-                    for (std::int64_t p = 0; match && p < std::ssize(pattern.hashes); ++p) {
-                        match =
-                            last[static_cast<std::size_t>(first + pattern.offsetOf(p)) % ring] ==
-                            pattern.hashes[static_cast<std::size_t>(p)];
+                    for (std::size_t p = 0; match && p < pattern.hashes.size(); ++p) {
+                        match = pattern.matches(
+                            p, last[static_cast<std::size_t>(first + pattern.offsetOf(p)) % ring]);
                     }
                     const std::int64_t place = first + pattern.front;
                     if (match &&
@@ -292,7 +308,8 @@ void PatchPlan::planSection(const ModelSource& original, const SectionInfo& info
         if (edit == sections.end()) {
             continue;
         }
-        const std::vector<std::int64_t> at = locate(part, info, *edit, m_patches[i].file);
+        const std::vector<std::int64_t> at =
+            locate(part, info, *edit, m_patches[i].patch.anchorMask(), m_patches[i].file);
         for (std::size_t h = 0; h < at.size(); ++h) {
             const ModelPatch::Hunk& hunk = edit->hunks[h];
             m_runs[i] += 1;

@@ -46,9 +46,9 @@ public:
     void put(std::span<const std::uint8_t> bytes) {
         m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
     }
-    void put(const std::vector<std::uint64_t>& hashes) {
+    void put(const std::vector<std::uint64_t>& hashes, int width) {
         for (const std::uint64_t hash : hashes) {
-            put(hash, 8);
+            put(hash, width);
         }
     }
     std::vector<std::uint8_t>& bytes() { return m_bytes; }
@@ -90,11 +90,11 @@ public:
         m_at += count;
         return {first, m_bytes.begin() + static_cast<std::ptrdiff_t>(m_at)};
     }
-    std::vector<std::uint64_t> hashes(std::uint64_t count, std::string_view what) {
-        need(count * 8, what);  // count is below 2^32: no overflow
+    std::vector<std::uint64_t> hashes(std::uint64_t count, int width, std::string_view what) {
+        need(count * static_cast<std::uint64_t>(width), what);  // count < 2^32: no overflow
         std::vector<std::uint64_t> values(count);
         for (std::uint64_t& value : values) {
-            value = number(8, what);
+            value = number(width, what);
         }
         return values;
     }
@@ -133,6 +133,11 @@ private:
     const fs::path& m_file;
 };
 
+// The bytes of a hash that finds a run (of a neighbour, or an end of a long run).
+int anchorWidth(std::uint64_t version) {
+    return version >= 2 ? 4 : 8;
+}
+
 bool inCountWord(std::int64_t offset) {
     return std::any_of(kCountTable.begin(), kCountTable.end(), [&](const CountWord& word) {
         return offset >= static_cast<std::int64_t>(word.offset) &&
@@ -167,10 +172,11 @@ ModelPatch::Hunk readHunk(Reader& in, std::uint64_t version, const SectionInfo& 
                where + " brings " + std::to_string(byteLength) + " bytes for " +
                    std::to_string(hunk.inserted) + " elements");
     const bool longRun = version >= 2 && hunk.removed > ModelPatch::kLongRun;
-    hunk.before = in.hashes(static_cast<std::uint64_t>(before), name);
-    hunk.old =
-        in.hashes(static_cast<std::uint64_t>(longRun ? 2 * ModelPatch::kEdge : hunk.removed), name);
-    hunk.after = in.hashes(static_cast<std::uint64_t>(after), name);
+    const int anchor = anchorWidth(version);
+    hunk.before = in.hashes(static_cast<std::uint64_t>(before), anchor, name);
+    hunk.old = longRun ? in.hashes(2 * ModelPatch::kEdge, anchor, name)
+                       : in.hashes(static_cast<std::uint64_t>(hunk.removed), 8, name);
+    hunk.after = in.hashes(static_cast<std::uint64_t>(after), anchor, name);
     if (longRun) {
         hunk.whole = Hash128{in.number(8, name), in.number(8, name)};
     }
@@ -256,9 +262,10 @@ std::vector<std::uint8_t> ModelPatch::encode() const {
                 throw std::logic_error("a run of " + std::to_string(hunk.removed) +
                                        " elements without the hashes of its length");
             }
-            out.put(hunk.before);
-            out.put(hunk.old);
-            out.put(hunk.after);
+            const int anchor = anchorWidth(version);
+            out.put(hunk.before, anchor);
+            out.put(hunk.old, hunk.longRun() ? anchor : 8);
+            out.put(hunk.after, anchor);
             if (hunk.whole) {
                 out.put(hunk.whole->low, 8);
                 out.put(hunk.whole->high, 8);

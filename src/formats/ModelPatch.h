@@ -45,7 +45,8 @@ struct ModelPatch {
     // `inserted` elements in `bytes`.
     struct Hunk {
         std::int32_t position = 0, removed = 0, inserted = 0;
-        std::vector<std::uint64_t> before;  // hashes of the neighbours in front, in order
+        // Hashes of the neighbours in front, in order (as anchorMask() keeps them).
+        std::vector<std::uint64_t> before;
         // Of the `removed` elements; of a long run, of its first and last kEdge only, with the
         // hash of all their bytes in `whole`.
         std::vector<std::uint64_t> old;
@@ -77,6 +78,10 @@ struct ModelPatch {
     std::vector<HeaderRun> header;
     std::optional<Unowned> unowned;
     std::vector<SectionEdit> sections;  // in file order
+
+    // Of the neighbours of a run and of the ends of a long run, a patch since version 2 keeps the
+    // lower 32 bits of the hashes alone: enough to find a run by.
+    std::uint64_t anchorMask() const { return version >= 2 ? 0xFFFF'FFFF : ~std::uint64_t{0}; }
 
     // Returns the patch file's bytes.
     std::vector<std::uint8_t> encode() const;
