@@ -191,6 +191,43 @@ std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
     return at;
 }
 
+// Returns the hash of the model `original` is, as a patch keeps that of its original and result.
+Hash128 modelHash(const ModelSource& original) {
+    StreamHash hash;
+    hash.add(original.header.bytes());
+    for (const SectionInfo& info : sectionTable()) {
+        const FilePart& part = original.parts[indexOf(info.section)];
+        if (info.section == Section::Bbox) {
+            hash.add(readPart(original.unowned, 0, original.unowned.length));
+        }
+        for (std::int64_t at = 0; info.section != Section::Header && at < part.length;
+             at += kBlock) {
+            hash.add(readPart(part, at, std::min(part.length, at + kBlock)));
+        }
+    }
+    return hash.digest();
+}
+
+// Refuses, naming the patch, an original that is the model one of `patches` gives: a patch
+// applied twice, which finds its runs nowhere.
+void refuseApplied(const ModelSource& original, const std::vector<PatchPlan::Named>& patches) {
+    std::int64_t length = original.unowned.length;
+    for (const FilePart& part : original.parts) {
+        length += part.length;
+    }
+    std::optional<Hash128> hash;
+    for (const PatchPlan::Named& named : patches) {
+        if (named.patch.resultLength == length &&
+            (hash ? *hash : hash.emplace(modelHash(original))) == named.patch.resultHash) {
+            throw RunError(ErrorCode::SubscriptOutOfRange,
+                           "the original is the model it gives already: it was applied to it",
+                           named.file,
+                           "apply it to the model it was made from (kept beside the model as "
+                           "NAME.orig when it was applied in place)");
+        }
+    }
+}
+
 }  // namespace
 
 PatchPlan PatchPlan::make(const ModelSource& original, std::vector<Named> patches, Prefer prefer) {
@@ -201,14 +238,21 @@ PatchPlan PatchPlan::make(const ModelSource& original, std::vector<Named> patche
     plan.m_runs.assign(n, 0);
     plan.m_repeats.assign(n, 0);
     plan.m_other.assign(n, false);
-    plan.planHeader(original, prefer);
-    plan.planUnowned(original, prefer);
-    for (const SectionInfo& info : sectionTable()) {
-        if (info.section != Section::Header) {
-            plan.planSection(original, info, prefer);
+    try {
+        plan.planHeader(original, prefer);
+        plan.planUnowned(original, prefer);
+        for (const SectionInfo& info : sectionTable()) {
+            if (info.section != Section::Header) {
+                plan.planSection(original, info, prefer);
+            }
         }
+        plan.settle(original);
+    } catch (const RunError& error) {
+        if (error.code() == ErrorCode::SubscriptOutOfRange) {
+            refuseApplied(original, plan.m_patches);
+        }
+        throw;
     }
-    plan.settle(original);
     return plan;
 }
 

@@ -255,6 +255,10 @@ TEST_F(Patches, RefuseWhatDoesNotFit) {
     EXPECT_EQ(refusal([&] { apply(write("w.p", edited(o, flip(Section::Poly, 24 * 10))), {a}); },
                       "poly.bin: its run at element 10 is found nowhere"),
               9);
+    EXPECT_EQ(
+        refusal([&] { apply(write("w.p", edited(o, flip(Section::Poly, 24 * 10 + 3))), {a}); },
+                "the model it gives already"),
+        9);
     // Of a long run, only the hash of all its bytes tells an element in its middle.
     const auto r = patch(o, edited(o, put(Section::Edges, 5, -20)), "r");
     EXPECT_EQ(refusal([&] { apply(write("w.p", edited(o, flip(Section::Edges, 4 * 15))), {r}); },
