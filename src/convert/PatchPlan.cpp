@@ -222,8 +222,8 @@ void refuseApplied(const ModelSource& original, const std::vector<PatchPlan::Nam
             throw RunError(ErrorCode::SubscriptOutOfRange,
                            "the original is the model it gives already: it was applied to it",
                            named.file,
-                           "apply it to the model it was made from (kept beside the model as "
-                           "NAME.orig when it was applied in place)");
+                           "apply it to the model it was made from; applied in place, it kept "
+                           "that one beside the model, its name ending in .orig");
         }
     }
 }
