@@ -38,6 +38,14 @@ Bytes onePatch() {
     return p.encode();
 }
 
+// A patch that inserts a last element of fiftysix.bin, `bytes` long.
+Bytes fiftysixPatch(std::size_t bytes) {
+    ModelPatch p;
+    p.originalLength = p.resultLength = 432;
+    p.sections = {{Section::Fiftysix, 1, 2, {{1, 0, 1, {}, {}, {}, Bytes(bytes, 1), {}}}}};
+    return p.encode();
+}
+
 Bytes put(Bytes bytes, std::size_t at, std::int32_t value) {
     for (std::size_t i = 0; i < 4; ++i) {
         bytes.at(at + i) = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
@@ -64,9 +72,9 @@ TEST(PatchFormat, ComesBackWhole) {
 // Every damaged or hostile patch is refused with its code and cause, never read past its end
 // nor allocated for what it only claims.
 TEST(PatchFormat, RefusesDamagedPatches) {
-    const Bytes one = onePatch();
+    const Bytes one = onePatch(), full = fullPatch().encode();
     Bytes flipped = one, longer = one, cut = one;
-    flipped[110] ^= 1;  // in the new element: only the checksum tells
+    flipped[110] ^= 1;  // in a hash: only the checksum tells
     longer.insert(longer.end() - 8, 0);
     cut.resize(90);
     const struct {
@@ -91,6 +99,8 @@ TEST(PatchFormat, RefusesDamagedPatches) {
         {"run that changes nothing", put(put(one, 88, 0), 92, 0), 9, "changes nothing"},
         {"bytes not whole elements", put(one, 96, 23), 9, "23 bytes for 1 elements"},
         {"neighbours not there", put(one, 100, 1), 9, "neighbours"},
+        {"header bytes in a count word", put(full, 88, 14), 9, "among its count words"},
+        {"fiftysix.bin's last word too long", fiftysixPatch(8), 9, "8 bytes for 1 elements"},
         {"elements not as recorded", put(one, 76, 2), 9, "say"},
     };
     for (const auto& row : rows) {

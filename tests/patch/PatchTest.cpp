@@ -234,6 +234,9 @@ TEST_F(Patches, ApplyToUpdatedOriginalsAndCombine) {
     EXPECT_EQ(notes, std::vector<std::string>{differ + "; the change of " + toText(m_dir / "b") +
                                               " is taken"});
     EXPECT_EQ(refusal([&] { apply(original, {a, b}); }, differ), 5);
+    const auto cut = patch(o, edited(o, put(Section::Edges, 5, -4)), "c"),
+               in = patch(o, edited(o, put(Section::Edges, 7, 1)), "i");
+    EXPECT_EQ(refusal([&] { apply(original, {cut, in}); }, "change element 7 of edges.bin"), 5);
 
     const auto merged = [&](P prefer) {
         const ModelSource base = open(original), mod = open(write("x.p", edited(o, poly10))),
