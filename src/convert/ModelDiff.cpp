@@ -30,39 +30,101 @@ bool same(Bytes a, Bytes b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
 
-// One side of a part being compared, and the hash of its model, which takes the part's bytes in
-// order: those of each block read from where it left off, the rest once the comparison is done.
-struct Side {
-    const FilePart& part;
-    StreamHash& hash;
-    std::int64_t hashed = 0;  // bytes of the part in the hash
+// One side of a part being compared, read front to back through a buffer of a block: each byte
+// is read once, and goes into the model's hash as it is read, so the hash takes the part's
+// bytes in order. The buffer holds the bytes [start, end) of the part; a comparison asks for a
+// window at or after `start`, and what it skips is read and hashed on the way.
+class Reader {
+public:
+    Reader(const FilePart& part, StreamHash& hash, std::uint8_t* buffer)
+        : m_part(part), m_hash(&hash), m_buffer(buffer) {}
+    // A reader that reads again what a hashing one has read, and hashes nothing.
+    Reader(const FilePart& part, std::uint8_t* buffer) : m_part(part), m_buffer(buffer) {}
 
-    void hashRead(std::int64_t from, Bytes bytes) {
-        const std::int64_t to = from + static_cast<std::int64_t>(bytes.size());
-        if (from <= hashed && to > hashed) {
-            hash.add(bytes.subspan(static_cast<std::size_t>(hashed - from)));
-            hashed = to;
+    std::int64_t length() const { return m_part.length; }
+
+    // Returns the bytes of the part from `from` on that the buffer holds, up to `to`: at least
+    // `least` of them, or all up to `to` when fewer are left. `least` is at most a block, and
+    // `from` is at or after the `from` of every earlier call.
+    Bytes window(std::int64_t from, std::int64_t to, std::int64_t least) {
+        if (m_end < std::min(to, from + least)) {
+            refill(from);
+        }
+        const auto begin = static_cast<std::size_t>(from - m_start);
+        return {m_buffer + begin, static_cast<std::size_t>(std::min(to, m_end) - from)};
+    }
+
+    // Reads (and hashes) what is left of the part.
+    void finish() {
+        if (m_end < m_part.length) {
+            refill(m_part.length);
         }
     }
-    void hashRest(std::uint8_t* buffer) {
-        while (hashed < part.length) {
-            const std::span<std::uint8_t> bytes(
-                buffer, static_cast<std::size_t>(std::min(kBlock, part.length - hashed)));
-            readExactly(*part.file, part.offset + hashed, bytes);
-            hashRead(hashed, bytes);
+
+private:
+    // Makes the buffer begin at `from`: keeps the bytes from there on that it holds, reads and
+    // hashes those before it that it does not hold, and fills it up from the end.
+    void refill(std::int64_t from) {
+        if (from < m_end) {
+            std::memmove(m_buffer, m_buffer + (from - m_start),
+                         static_cast<std::size_t>(m_end - from));
+        } else {
+            if (m_hash == nullptr) {
+                m_end = from;  // nothing to hash: what lies before `from` is not read
+            }
+            while (m_end < from) {
+                read(m_buffer, std::min(kBlock, from - m_end));
+            }
         }
+        m_start = from;
+        read(m_buffer + (m_end - m_start), std::min(m_start + kBlock, m_part.length) - m_end);
     }
+
+    void read(std::uint8_t* into, std::int64_t count) {
+        if (count == 0) {
+            return;
+        }
+        const std::span<std::uint8_t> bytes(into, static_cast<std::size_t>(count));
+        readExactly(*m_part.file, m_part.offset + m_end, bytes);
+        if (m_hash != nullptr) {
+            m_hash->add(bytes);
+        }
+        m_end += count;
+    }
+
+    const FilePart& m_part;
+    StreamHash* m_hash = nullptr;
+    std::uint8_t* m_buffer;
+    std::int64_t m_start = 0, m_end = 0;
 };
 
-// Reads the elements [first, first + count) of `side` into `buffer`: `size` bytes each, the last
-// element of the part as many as are left.
-Bytes load(Side& side, std::int64_t size, std::int64_t first, std::int64_t count,
-           std::uint8_t* buffer) {
-    const std::int64_t from = first * size, to = std::min((first + count) * size, side.part.length);
-    const std::span<std::uint8_t> bytes(buffer, static_cast<std::size_t>(to - from));
-    readExactly(*side.part.file, side.part.offset + from, bytes);
-    side.hashRead(from, bytes);
-    return bytes;
+// Goes through element firstA + k of `a` and element firstB + k of `b` for k = 0, 1, ...,
+// count - 1, as many at a time as both buffers hold: calls `visit(k0, bytesA, bytesB)` with the
+// bytes of the n elements from k0 on of each side when they are not the same, until it returns
+// false. The last element of a part may be shorter.
+template <typename Visit>
+void compareBlocks(Reader& a, Reader& b, std::int64_t size, std::int64_t firstA,
+                   std::int64_t firstB, std::int64_t count, Visit visit) {
+    const std::int64_t toA = std::min((firstA + count) * size, a.length());
+    const std::int64_t toB = std::min((firstB + count) * size, b.length());
+    for (std::int64_t k0 = 0; k0 < count;) {
+        const std::int64_t fromA = (firstA + k0) * size, fromB = (firstB + k0) * size;
+        Bytes bytesA = a.window(fromA, toA, size);
+        Bytes bytesB = b.window(fromB, toB, size);
+        // The elements that both windows hold whole, or up to the end of the run.
+        const auto held = [&](Bytes bytes, std::int64_t from, std::int64_t to) {
+            const auto n = static_cast<std::int64_t>(bytes.size());
+            return from + n == to ? (n + size - 1) / size : n / size;
+        };
+        const std::int64_t n =
+            std::min({count - k0, held(bytesA, fromA, toA), held(bytesB, fromB, toB)});
+        bytesA = bytesA.first(static_cast<std::size_t>(std::min(n * size, std::ssize(bytesA))));
+        bytesB = bytesB.first(static_cast<std::size_t>(std::min(n * size, std::ssize(bytesB))));
+        if (!same(bytesA, bytesB) && !visit(k0, bytesA, bytesB)) {
+            return;
+        }
+        k0 += n;
+    }
 }
 
 // The element that begins at `at` in `bytes`.
@@ -71,30 +133,44 @@ Bytes element(Bytes bytes, std::int64_t at, std::int64_t size) {
     return bytes.subspan(begin, std::min(static_cast<std::size_t>(size), bytes.size() - begin));
 }
 
-// Compares element firstA + step * k of `a` with element firstB + step * k of `b` for k = 0, 1,
-// ..., count - 1 in turn (step 1 or -1), a block at a time, and calls `differs(k)` for each pair
-// that is not the same, until it returns false.
+// How many elements `bytes` holds, the last maybe shorter.
+std::int64_t elementsIn(Bytes bytes, std::int64_t size) {
+    return (std::ssize(bytes) + size - 1) / size;
+}
+
+// Compares the elements as compareBlocks() does, and calls `differs(k)` for each pair that is
+// not the same, in order, until it returns false.
 template <typename Differs>
-void compareElements(Side& a, Side& b, std::int64_t size, std::int64_t firstA, std::int64_t firstB,
-                     int step, std::int64_t count, Buffers& buffers, Differs differs) {
-    const std::int64_t perBlock = kBlock / size;
-    for (std::int64_t k0 = 0; k0 < count; k0 += perBlock) {
-        const std::int64_t n = std::min(perBlock, count - k0);
-        const std::int64_t lowA = step > 0 ? firstA + k0 : firstA - k0 - n + 1;
-        const std::int64_t lowB = step > 0 ? firstB + k0 : firstB - k0 - n + 1;
-        const Bytes bytesA = load(a, size, lowA, n, buffers.a.get());
-        const Bytes bytesB = load(b, size, lowB, n, buffers.b.get());
-        if (same(bytesA, bytesB)) {
-            continue;
-        }
-        for (std::int64_t k = k0; k < k0 + n; ++k) {
-            if (!same(element(bytesA, (firstA + step * k - lowA) * size, size),
-                      element(bytesB, (firstB + step * k - lowB) * size, size)) &&
-                !differs(k)) {
-                return;
+void compareElements(Reader& a, Reader& b, std::int64_t size, std::int64_t firstA,
+                     std::int64_t firstB, std::int64_t count, Differs differs) {
+    compareBlocks(
+        a, b, size, firstA, firstB, count, [&](std::int64_t k0, Bytes bytesA, Bytes bytesB) {
+            for (std::int64_t k = 0; k < elementsIn(bytesA, size); ++k) {
+                if (!same(element(bytesA, k * size, size), element(bytesB, k * size, size)) &&
+                    !differs(k0 + k)) {
+                    return false;
+                }
             }
-        }
-    }
+            return true;
+        });
+}
+
+// Returns the last k whose pair of elements, as compareBlocks() takes them, is not the same; -1
+// when all are. Only the blocks that differ are looked into, each from its end.
+std::int64_t lastDiffering(Reader& a, Reader& b, std::int64_t size, std::int64_t firstA,
+                           std::int64_t firstB, std::int64_t count) {
+    std::int64_t last = -1;
+    compareBlocks(
+        a, b, size, firstA, firstB, count, [&](std::int64_t k0, Bytes bytesA, Bytes bytesB) {
+            for (std::int64_t k = elementsIn(bytesA, size) - 1; k >= 0; --k) {
+                if (!same(element(bytesA, k * size, size), element(bytesB, k * size, size))) {
+                    last = k0 + k;
+                    break;
+                }
+            }
+            return true;
+        });
+    return last;
 }
 
 // Adds `position` to `runs` of first and last positions, extending the last run when it ends
@@ -107,39 +183,53 @@ void addTo(std::vector<ModelDiff::Run>& runs, std::int64_t position) {
     }
 }
 
-ModelDiff::Section compareSection(const SectionInfo& info, Side a, Side b, Buffers& buffers) {
+// Compares a section front to back, reading each side once. Where both sides have as many
+// elements, those at the same place are compared one by one. Otherwise the elements that both
+// begin with are set apart, then those that both end with, and what lies between is compared
+// by place; what one side has more of is inserted (only B has it) or removed (only A has it).
+// The elements that both end with are found front to back, as the run behind the last pair
+// that differs, so that the hash takes each side's bytes in order; the elements between are read
+// again, which a mod that inserts or removes a run leaves none of.
+ModelDiff::Section compareSection(const SectionInfo& info, const FilePart& partA,
+                                  const FilePart& partB, StreamHash& hashA, StreamHash& hashB,
+                                  Buffers& buffers) {
     const std::int32_t size = elementSize(info);
-    ModelDiff::Section result{info.section, size, a.part.length, b.part.length, {}, {}, {}};
-    const std::int64_t countA = elementCount(info, a.part.length);
-    const std::int64_t countB = elementCount(info, b.part.length);
-    // The elements that both begin with, then those that both end with, of the rest. Where both
-    // sides have as many elements, those between are all of them.
-    std::int64_t lead = countA == countB ? 0 : std::min(countA, countB);
-    compareElements(a, b, size, 0, 0, 1, lead, buffers, [&](std::int64_t k) {
-        lead = k;
-        return false;
-    });
-    std::int64_t trail = countA == countB ? 0 : std::min(countA, countB) - lead;
-    compareElements(a, b, size, countA - 1, countB - 1, -1, trail, buffers, [&](std::int64_t k) {
-        trail = k;
-        return false;
-    });
-    // Between them, the elements at the same place on both sides one by one; what one side has
-    // more of follows them.
-    const std::int64_t restA = countA - lead - trail, restB = countB - lead - trail;
-    const std::int64_t aligned = std::min(restA, restB);
-    compareElements(a, b, size, lead, lead, 1, aligned, buffers, [&](std::int64_t k) {
-        addTo(result.changed, lead + k);
-        return true;
-    });
-    if (restB > aligned) {
-        result.inserted.emplace_back(lead + aligned, restB - aligned);
+    ModelDiff::Section result{info.section, size, partA.length, partB.length, {}, {}, {}};
+    const std::int64_t countA = elementCount(info, partA.length);
+    const std::int64_t countB = elementCount(info, partB.length);
+    Reader a(partA, hashA, buffers.a.get()), b(partB, hashB, buffers.b.get());
+    std::int64_t lead = 0, trail = 0;
+    if (countA == countB) {
+        compareElements(a, b, size, 0, 0, countA, [&](std::int64_t k) {
+            addTo(result.changed, k);
+            return true;
+        });
+    } else {
+        lead = std::min(countA, countB);
+        compareElements(a, b, size, 0, 0, lead, [&](std::int64_t k) {
+            lead = k;
+            return false;
+        });
+        const std::int64_t pairs = std::min(countA, countB) - lead;
+        trail = pairs - 1 - lastDiffering(a, b, size, countA - pairs, countB - pairs, pairs);
     }
-    if (restA > aligned) {
-        result.removed.emplace_back(lead + aligned, restA - aligned);
+    a.finish();
+    b.finish();
+    if (countA != countB) {
+        const std::int64_t restA = countA - lead - trail, restB = countB - lead - trail;
+        const std::int64_t aligned = std::min(restA, restB);
+        Reader againA(partA, buffers.a.get()), againB(partB, buffers.b.get());
+        compareElements(againA, againB, size, lead, lead, aligned, [&](std::int64_t k) {
+            addTo(result.changed, lead + k);
+            return true;
+        });
+        if (restB > aligned) {
+            result.inserted.emplace_back(lead + aligned, restB - aligned);
+        }
+        if (restA > aligned) {
+            result.removed.emplace_back(lead + aligned, restA - aligned);
+        }
     }
-    a.hashRest(buffers.a.get());
-    b.hashRest(buffers.b.get());
     return result;
 }
 
@@ -180,20 +270,20 @@ ModelDiff ModelDiff::compare(const ModelSource& sideA, const ModelSource& sideB)
     // The unowned bytes lie between the front sections and those from the end: compared in
     // their place, so that both models are hashed in order.
     auto compareUnowned = [&] {
-        Side a{sideA.unowned, hashA}, b{sideB.unowned, hashB};
+        const FilePart &partA = sideA.unowned, &partB = sideB.unowned;
         Unowned& unowned = diff.m_unowned;
-        unowned = {static_cast<std::int32_t>(a.part.offset),
-                   static_cast<std::int32_t>(a.part.length),
-                   static_cast<std::int32_t>(b.part.offset),
-                   static_cast<std::int32_t>(b.part.length), a.part.length != b.part.length};
+        unowned = {static_cast<std::int32_t>(partA.offset), static_cast<std::int32_t>(partA.length),
+                   static_cast<std::int32_t>(partB.offset), static_cast<std::int32_t>(partB.length),
+                   partA.length != partB.length};
+        Reader a(partA, hashA, buffers.a.get()), b(partB, hashB, buffers.b.get());
         if (!unowned.differ) {
-            compareElements(a, b, 1, 0, 0, 1, a.part.length, buffers, [&](std::int64_t) {
+            compareElements(a, b, 1, 0, 0, partA.length, [&](std::int64_t) {
                 unowned.differ = true;
-                return true;
+                return false;
             });
         }
-        a.hashRest(buffers.a.get());
-        b.hashRest(buffers.b.get());
+        a.finish();
+        b.finish();
     };
     for (const SectionInfo& info : sectionTable()) {
         const std::size_t i = indexOf(info.section);
@@ -204,7 +294,7 @@ ModelDiff ModelDiff::compare(const ModelSource& sideA, const ModelSource& sideB)
             compareUnowned();
         }
         Section section =
-            compareSection(info, {sideA.parts[i], hashA}, {sideB.parts[i], hashB}, buffers);
+            compareSection(info, sideA.parts[i], sideB.parts[i], hashA, hashB, buffers);
         if (!section.changed.empty() || !section.inserted.empty() || !section.removed.empty()) {
             diff.m_sections.push_back(std::move(section));
         }

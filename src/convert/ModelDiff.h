@@ -22,10 +22,10 @@ struct ModelSource;
 // Inside a section the elements that both sides begin with, then those that both end with, are
 // set apart; of the elements between, those at the same place on both sides are compared one by
 // one, and what one side has more of is inserted (only B has it) or removed (only A has it).
-// Positions count elements from 0. The files are read in blocks of 1 MiB per side, never whole,
-// and each byte about once, so the time is linear in the models' size and memory stays small;
-// the models' hashes come from the same reads where they go front to back, which they do
-// throughout in a section of the same length on both sides.
+// Positions count elements from 0. The files are read front to back in blocks of 1 MiB per
+// side, never whole, each byte once, and the models' hashes come from the same reads, so the time
+// is linear in the models' size and memory stays small. Only a section whose elements between
+// the same front and end are changed as well as inserted or removed has those read again.
 class ModelDiff {
 public:
     // A run of elements: its first position and how many, or with `changed`, first and last.

@@ -73,6 +73,9 @@ TEST(Diff, PairsOfModelsAndSets) {
         base["set/" + name] = base["ed/" + name] = bytes;
     }
     base["short.p"] = Bytes(model.begin(), model.begin() + 1573000);
+    // Sections: color 200004, poly 1200000 at 200144 (its 24-byte elements cut by the end of a
+    // block of 1 MiB). NumPolys at 36.
+    base["big.p"] = base["ed/big.p"] = makeModel({1, 1, 0, 0, 0, 50000, 0});
     const std::string ed = "ed/robot.asm";
     const struct {
         const char *name, *edits;
@@ -102,6 +105,15 @@ TEST(Diff, PairsOfModelsAndSets) {
          "NumLines 4>5 header [[100,100]] edges/4 16>20 [[1,1]][[2,1]][] ",
          "header.bin byte 100 differs\nedges.bin (4-byte elements): element 1 changed; 1 element "
          "inserted at 2\n"},
+        {"an element inserted, one changed a MiB on",
+         "value3.bin@1200000^1 value3.bin@16+8 header.bin@24^1", "robot.p", ed, 1,
+         "NumValue3 196608>196609 value3/8 1572864>1572872 [[2,150000]][[150001,1]][] ",
+         "value3.bin (8-byte elements): elements 2-150000 changed; 1 element inserted at 150001\n"},
+        {"polygons across blocks", "big.p@1280144^1 big.p@224144+24 big.p@2140+4 big.p@36^1",
+         "big.p", "ed/big.p", 1,
+         "NumPolys 50000>50001 color/4 200004>200008 [][[500,1]][] "
+         "poly/24 1200000>1200024 [[1000,45000]][[45001,1]][] ",
+         ""},
         {"a hundret before fiftysix's extra word",
          "hundrets.bin@100+100 fiftysix.bin@56+56 header.bin@48^3", "robot.p", ed, 1,
          "NumHundrets 1>2 hundrets/100 100>200 [][[1,1]][] fiftysix/56 60>116 [][[1,1]][] ", ""},
