@@ -18,7 +18,7 @@ using Bytes = std::span<const std::uint8_t>;
 
 // Bytes read at a time from each side: large enough that the comparison runs at the speed of
 // reading, small enough that memory stays at a few MiB whatever the size of the models.
-constexpr std::int64_t kBlock = std::int64_t{1} << 20;
+constexpr std::int64_t kBlock = std::int64_t{1} << 17;
 
 // One buffer of a block for each side, for every comparison.
 struct Buffers {

@@ -3,7 +3,20 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#ifdef CINDERVAXEL_XXH3_AVX2
+#include "ContentHashAvx2.h"
+#endif
+
 namespace cvx {
+namespace {
+
+// Long input goes through XXH3's AVX2 code where the processor has it (and the system keeps its
+// registers), else through the SSE2 code every 64-bit x86 processor has: the hash is the same.
+#ifdef CINDERVAXEL_XXH3_AVX2
+const bool kAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+}  // namespace
 
 struct StreamHash::State {
     XXH3_state_t xxh;
@@ -31,6 +44,12 @@ StreamHash::StreamHash() : m_state(std::make_unique<State>()) {
 StreamHash::~StreamHash() = default;
 
 void StreamHash::add(std::span<const std::uint8_t> bytes) {
+#ifdef CINDERVAXEL_XXH3_AVX2
+    if (kAvx2) {
+        avx2::update128(&m_state->xxh, bytes.data(), bytes.size());
+        return;
+    }
+#endif
     XXH3_128bits_update(&m_state->xxh, bytes.data(), bytes.size());
 }
 

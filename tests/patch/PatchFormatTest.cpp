@@ -116,6 +116,21 @@ TEST(PatchFormat, RefusesDamagedPatches) {
     }
 }
 
+// The hashes are XXH3's, whichever of its codes this processor runs: 100 000 bytes given in pieces
+// of many lengths hash as xxHash's own library hashes them at once.
+TEST(PatchFormat, HashesAreXxh3s) {
+    Bytes bytes(100000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    }
+    StreamHash hash;
+    for (std::size_t at = 0, n = 1; at < bytes.size(); at += n, n = n * 3 + 1) {
+        hash.add(std::span(bytes).subspan(at, std::min(n, bytes.size() - at)));
+    }
+    EXPECT_EQ(hash.digest().hex(), "4e53faeda1b5812bb25cea78018497ff");
+    EXPECT_EQ(hash64(std::span(bytes).first(100)), 0x6dbb812cf19d012eU);
+}
+
 // The patch fuzzing corpus through its fuzz target, which aborts on a finding.
 TEST(PatchFormat, TheFuzzCorpusPasses) {
     int inputs = 0;
