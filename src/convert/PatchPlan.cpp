@@ -537,14 +537,14 @@ std::vector<std::string> PatchPlan::run(const ModelSource& original, FileHandle&
             }
         }
         writer.flush();
+        if (written != m_length) {
+            throw RunError(ErrorCode::InternalError,
+                           "the result came out " + std::to_string(written) + " bytes long, not " +
+                               std::to_string(m_length));
+        }
     } catch (...) {
         stop = true;  // the hash is not wanted any more; the future waits for its thread
         throw;
-    }
-    if (written != m_length) {
-        throw RunError(ErrorCode::InternalError, "the result came out " + std::to_string(written) +
-                                                     " bytes long, not " +
-                                                     std::to_string(m_length));
     }
     std::optional<Hash128> originalHash;
     if (single && hashing.get() != m_patches[0].patch.resultHash) {
