@@ -174,8 +174,7 @@ ApplyOutcome runApplyPlan(Workspace& workspace, ApplyPlan& plan) {
             written.add(plan.keep).copyFrom(model, 0, model.size());
         }
         ReplacingFile& result = written.add(plan.destination);
-        outcome.notes = plan.patches->run(
-            *plan.original, [&](std::span<const std::uint8_t> bytes) { result.write(bytes); });
+        outcome.notes = plan.patches->run(*plan.original, result);
         plan.original.reset();  // closed before it is replaced
         written.commit(workspace.durable);
         if (workspace.durable) {

@@ -1,7 +1,9 @@
 #include "PatchPlan.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -208,6 +210,43 @@ Hash128 modelHash(const ModelSource& original) {
     return hash.digest();
 }
 
+// A stretch of the result or of the original, in order: the bytes [from, to) of the original's
+// `part`, or `bytes` of the plan (a header, a piece); `result` when the result holds them,
+// `original` when the original does (both for the bytes that the result keeps).
+struct Stretch {
+    const FilePart* part = nullptr;
+    std::int64_t from = 0, to = 0;
+    std::span<const std::uint8_t> bytes;
+    bool result = false, original = false;
+};
+
+// Returns the 128-bit hash of the result's bytes among `stretches`, or with `ofOriginal` of the
+// original's, reading the original a block at a time; stops early, giving no hash worth having,
+// once `stop` is set. Throws what reading throws.
+Hash128 hashOf(const std::vector<Stretch>& stretches, bool ofOriginal,
+               const std::atomic<bool>& stop) {
+    // A block that stays in the processor's cache between the read and the hash.
+    constexpr std::int64_t kHashBlock = std::int64_t{256} << 10;
+    StreamHash hash;
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kHashBlock);
+    for (const Stretch& stretch : stretches) {
+        if (!(ofOriginal ? stretch.original : stretch.result)) {
+            continue;
+        }
+        if (!stretch.part) {
+            hash.add(stretch.bytes);
+            continue;
+        }
+        for (std::int64_t at = stretch.from; at < stretch.to && !stop; at += kHashBlock) {
+            const std::span<std::uint8_t> bytes(
+                buffer.get(), static_cast<std::size_t>(std::min(kHashBlock, stretch.to - at)));
+            readExactly(*stretch.part->file, stretch.part->offset + at, bytes);
+            hash.add(bytes);
+        }
+    }
+    return hash.digest();
+}
+
 // Refuses, naming the patch, an original that is the model one of `patches` gives: a patch
 // applied twice, which finds its runs nowhere.
 void refuseApplied(const ModelSource& original, const std::vector<PatchPlan::Named>& patches) {
@@ -227,6 +266,62 @@ void refuseApplied(const ModelSource& original, const std::vector<PatchPlan::Nam
         }
     }
 }
+// Writes the result to `out`: long stretches of the original by FileHandle::copyFrom, which lets
+// the kernel copy them, short ones and the plan's bytes gathered in a buffer first, so that a
+// patch of many small pieces does not cost a system call for each.
+class ResultWriter {
+public:
+    explicit ResultWriter(FileHandle& out)
+        : m_out(out), m_buffer(std::make_unique_for_overwrite<std::uint8_t[]>(kGather)) {}
+
+    void add(std::span<const std::uint8_t> bytes) {
+        while (!bytes.empty()) {
+            const std::size_t n =
+                std::min(bytes.size(), static_cast<std::size_t>(kGather - m_used));
+            std::copy_n(bytes.begin(), n, m_buffer.get() + m_used);
+            m_used += static_cast<std::int64_t>(n);
+            bytes = bytes.subspan(n);
+            if (m_used == kGather) {
+                flush();
+            }
+        }
+    }
+
+    // Writes the bytes [from, to) of `part`.
+    void copy(const FilePart& part, std::int64_t from, std::int64_t to) {
+        if (to - from >= kShortest) {
+            flush();
+            m_out.copyFrom(*part.file, part.offset + from, to - from);
+            return;
+        }
+        while (from < to) {
+            const std::int64_t n = std::min(to - from, kGather - m_used);
+            readExactly(*part.file, part.offset + from,
+                        {m_buffer.get() + m_used, static_cast<std::size_t>(n)});
+            m_used += n;
+            from += n;
+            if (m_used == kGather) {
+                flush();
+            }
+        }
+    }
+
+    void flush() {
+        if (m_used > 0) {
+            m_out.write({m_buffer.get(), static_cast<std::size_t>(m_used)});
+            m_used = 0;
+        }
+    }
+
+private:
+    // The buffer's size, and the shortest stretch that the kernel copies: one that takes it
+    // longer to start than to copy goes through the buffer.
+    static constexpr std::int64_t kGather = std::int64_t{256} << 10, kShortest = 64 << 10;
+
+    FileHandle& m_out;
+    std::unique_ptr<std::uint8_t[]> m_buffer;
+    std::int64_t m_used = 0;
+};
 
 }  // namespace
 
@@ -481,95 +576,91 @@ void PatchPlan::settle(const ModelSource& original) {
     }
 }
 
-std::vector<std::string> PatchPlan::run(const ModelSource& original, const Sink& sink) const {
+std::vector<std::string> PatchPlan::run(const ModelSource& original, FileHandle& out) const {
     // A patch not known to meet another original may give the result it was made to give: its
     // hash tells. Of several, only the original's hash tells whether each was made from it.
     const bool single = m_patches.size() == 1 && !m_other[0];
-    std::optional<StreamHash> originalHash, resultHash;
-    if (single) {
-        resultHash.emplace();
-    } else if (std::find(m_other.begin(), m_other.end(), false) != m_other.end()) {
-        originalHash.emplace();
+    const bool ofOriginal =
+        !single && std::find(m_other.begin(), m_other.end(), false) != m_other.end();
+
+    // The result and the original as one list of stretches in order.
+    std::vector<Stretch> stretches;
+    stretches.push_back({nullptr, 0, 0, original.header.bytes(), false, true});
+    stretches.push_back({nullptr, 0, 0, m_header.bytes(), true, false});
+    auto keep = [&](const FilePart& part, std::int64_t from, std::int64_t to, bool kept) {
+        if (from < to) {
+            stretches.push_back({&part, from, to, {}, kept, true});
+        }
+    };
+    for (const SectionInfo& info : sectionTable()) {
+        if (info.section == Section::Header) {
+            continue;
+        }
+        if (info.section == Section::Bbox) {  // the bytes in no section lie in front of bbox
+            keep(original.unowned, 0, original.unowned.length, !m_unowned);
+            if (m_unowned) {
+                stretches.push_back({nullptr, 0, 0, *m_unowned, true, false});
+            }
+        }
+        const FilePart& part = original.parts[indexOf(info.section)];
+        const std::int64_t size = elementSize(info);
+        std::int64_t done = 0;
+        for (const Piece& piece : m_pieces[indexOf(info.section)]) {
+            const std::int64_t from = piece.position * size;
+            const std::int64_t to = std::min(from + piece.removed * size, part.length);
+            keep(part, done, from, true);
+            keep(part, from, to, false);
+            stretches.push_back({nullptr, 0, 0, piece.bytes, true, false});
+            done = to;
+        }
+        keep(part, done, part.length, true);
+    }
+
+    // The hash is taken while the result is written: the kernel copies the original's bytes
+    // without the program seeing them, so a second thread reads them for the hash meanwhile, on
+    // the machine's other processor. Where no thread can start, it is taken afterwards.
+    std::atomic<bool> stop = false;
+    std::future<Hash128> hashing;
+    if (single || ofOriginal) {
+        hashing = std::async(std::launch::async | std::launch::deferred,
+                             [&] { return hashOf(stretches, !single, stop); });
     }
     std::int64_t written = 0;
-    const Sink* out = &sink;
-    auto emit = [&](std::span<const std::uint8_t> bytes) {
-        if (bytes.empty() || !out) {
-            return;
-        }
-        if (resultHash) {
-            resultHash->add(bytes);
-        }
-        (*out)(bytes);
-        written += std::ssize(bytes);
-    };
-    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kBlock);
-    // Reads the bytes [from, to) of `part`, into the original's hash when it is taken, and out
-    // when `out`.
-    auto pass = [&](const FilePart& part, std::int64_t from, std::int64_t to, bool send) {
-        for (std::int64_t at = from; at < to; at += kBlock) {
-            const std::span<std::uint8_t> bytes(
-                buffer.get(), static_cast<std::size_t>(std::min(kBlock, to - at)));
-            readExactly(*part.file, part.offset + at, bytes);
-            if (originalHash) {
-                originalHash->add(bytes);
-            }
-            if (send) {
-                emit(bytes);
+    try {
+        ResultWriter writer(out);
+        for (const Stretch& stretch : stretches) {
+            if (stretch.result) {
+                stretch.part ? writer.copy(*stretch.part, stretch.from, stretch.to)
+                             : writer.add(stretch.bytes);
+                written += stretch.part ? stretch.to - stretch.from : std::ssize(stretch.bytes);
             }
         }
-    };
-    auto walk = [&] {
-        if (originalHash) {
-            originalHash->add(original.header.bytes());
+        writer.flush();
+        if (written != m_length) {
+            throw RunError(ErrorCode::InternalError,
+                           "the result came out " + std::to_string(written) + " bytes long, not " +
+                               std::to_string(m_length));
         }
-        emit(m_header.bytes());
-        for (const SectionInfo& info : sectionTable()) {
-            if (info.section == Section::Header) {
-                continue;
-            }
-            if (info.section == Section::Bbox) {  // the bytes in no section lie in front of bbox
-                pass(original.unowned, 0, original.unowned.length, !m_unowned);
-                if (m_unowned) {
-                    emit(*m_unowned);
-                }
-            }
-            const FilePart& part = original.parts[indexOf(info.section)];
-            const std::int64_t size = elementSize(info);
-            std::int64_t done = 0;
-            for (const Piece& piece : m_pieces[indexOf(info.section)]) {
-                const std::int64_t from = piece.position * size;
-                const std::int64_t to = std::min(from + piece.removed * size, part.length);
-                pass(part, done, from, true);
-                pass(part, from, to, false);
-                emit(piece.bytes);
-                done = to;
-            }
-            pass(part, done, part.length, true);
-        }
-    };
-    walk();
-    if (written != m_length) {
-        throw RunError(ErrorCode::InternalError, "the result came out " + std::to_string(written) +
-                                                     " bytes long, not " +
-                                                     std::to_string(m_length));
+    } catch (...) {
+        stop = true;  // the hash is not wanted any more; the future waits for its thread
+        throw;
     }
-    if (single && resultHash->digest() != m_patches[0].patch.resultHash) {
+    std::optional<Hash128> originalHash;
+    if (single && hashing.get() != m_patches[0].patch.resultHash) {
         // Another original, or a damaged patch: the original's hash tells, read once more.
-        originalHash.emplace();
-        out = nullptr;
-        walk();
-        if (originalHash->digest() == m_patches[0].patch.originalHash) {
+        originalHash = hashOf(stretches, true, stop);
+        if (*originalHash == m_patches[0].patch.originalHash) {
             throw RunError(ErrorCode::PathFileAccessError,
                            "applied to the model it was made from, it does not give the model "
                            "it was made to give: it is damaged",
                            m_patches[0].file, "make the patch anew");
         }
+    } else if (ofOriginal) {
+        originalHash = hashing.get();
     }
     std::vector<std::string> notes;
     for (std::size_t i = 0; i < m_patches.size(); ++i) {
-        if (!m_other[i] && originalHash &&
-            originalHash->digest() != m_patches[i].patch.originalHash) {
+        if (!m_other[i] && originalHash && *originalHash != m_patches[i].patch.originalHash) {
             notes.push_back(toText(m_patches[i].file) +
                             " was made from another original than this one, though all its " +
                             std::to_string(m_runs[i]) + " runs stand in their place in it");

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,8 +29,6 @@ public:
     // Which of two conflicting patches wins: none (the conflict is refused), the one given
     // first, or the one given last.
     enum class Prefer { None, First, Last };
-    // Receives the result's bytes in order.
-    using Sink = std::function<void(std::span<const std::uint8_t>)>;
 
     // Returns the plan of applying `patches`, in order, to `original`. Reads of the original only
     // what it needs: the elements that the runs replace and their neighbours, a section through
@@ -58,13 +55,16 @@ public:
     // settled.
     const std::vector<std::string>& notes() const { return m_notes; }
 
-    // Gives `sink` the result's bytes, `length()` in all, reading `original` (the one the plan
-    // was made for) a block at a time. Returns notes that only reading the whole original tells:
-    // that it is not the one a patch was made from although every run stood in its place. Throws
-    // RunError with code 75 naming the patch when the original is the one it was made from but
-    // the result is not the one it was made to give, and what reading or `sink` throws: the
-    // caller then keeps nothing of what it was given.
-    std::vector<std::string> run(const ModelSource& original, const Sink& sink) const;
+    // Writes the result, `length()` bytes, behind what `out` holds: the stretches that it keeps
+    // of `original` (the one the plan was made for) copied from its files with
+    // FileHandle::copyFrom, inside the kernel where it can, the rest a block at a time. The
+    // hashes are taken on a second thread that reads the original once more meanwhile, so the
+    // original's files are read from two threads at once. Returns notes that only reading the
+    // whole original tells: that it is not the one a patch was made from although every run
+    // stood in its place. Throws RunError with code 75 naming the patch when the original is the
+    // one it was made from but the result is not the one it was made to give, and what reading
+    // or `out` throws: the caller then keeps nothing of what `out` was given.
+    std::vector<std::string> run(const ModelSource& original, FileHandle& out) const;
 
 private:
     // At element `position` of the original, `removed` elements replaced by `bytes`.

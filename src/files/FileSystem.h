@@ -26,7 +26,8 @@ public:
     virtual std::int64_t size() = 0;
 
     // Reads up to `data.size()` bytes starting at byte `offset` (0-based) and returns how many
-    // were read: fewer only when the file ends first.
+    // were read: fewer only when the file ends first. A file of the machine's own file system
+    // takes reads from several threads at once, and while copyFrom() reads it.
     virtual std::size_t readAt(std::int64_t offset, std::span<std::uint8_t> data) = 0;
 
     // Writes all of `data` behind what this handle wrote before. A write that does not go

@@ -25,6 +25,7 @@ int openFile(const std::filesystem::path& path, OpenFor how);
 int closeFile(int fd);
 // The length of the open file `fd`, and whether it is a regular file.
 bool fileStatus(int fd, std::int64_t& size, bool& regular);
+// Reads at `offset` without moving the file's position, so several threads may read at once.
 long long readFileAt(int fd, std::int64_t offset, void* data, std::size_t size);
 long long writeFile(int fd, const void* data, std::size_t size);
 // Makes the data of the open file `fd` durable; returns the error, if any.

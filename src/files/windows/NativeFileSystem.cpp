@@ -88,11 +88,28 @@ bool fileStatus(int fd, std::int64_t& size, bool& regular) {
     return true;
 }
 
+// A read at a position of its own rather than at the file pointer, as pread() reads: two threads
+// may read one file at once (a patch is applied while a second thread hashes the original).
 long long readFileAt(int fd, std::int64_t offset, void* data, std::size_t size) {
-    if (::_lseeki64(fd, offset, SEEK_SET) < 0) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    if (handle == INVALID_HANDLE_VALUE) {
+        errno = EBADF;
         return -1;
     }
-    return ::_read(fd, data, static_cast<unsigned>(size));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset));
+    at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(handle, data, static_cast<DWORD>(size), &got, &at)) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_HANDLE_EOF) {
+            return 0;
+        }
+        // Another program's lock on the bytes is a permission problem, as the C library has it.
+        errno = code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        return -1;
+    }
+    return got;
 }
 
 long long writeFile(int fd, const void* data, std::size_t size) {
