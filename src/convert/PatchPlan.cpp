@@ -193,79 +193,6 @@ std::vector<std::int64_t> locate(const FilePart& part, const SectionInfo& info,
     return at;
 }
 
-// Returns the hash of the model `original` is, as a patch keeps that of its original and result.
-Hash128 modelHash(const ModelSource& original) {
-    StreamHash hash;
-    hash.add(original.header.bytes());
-    for (const SectionInfo& info : sectionTable()) {
-        const FilePart& part = original.parts[indexOf(info.section)];
-        if (info.section == Section::Bbox) {
-            hash.add(readPart(original.unowned, 0, original.unowned.length));
-        }
-        for (std::int64_t at = 0; info.section != Section::Header && at < part.length;
-             at += kBlock) {
-            hash.add(readPart(part, at, std::min(part.length, at + kBlock)));
-        }
-    }
-    return hash.digest();
-}
-
-// A stretch of the result or of the original, in order: the bytes [from, to) of the original's
-// `part`, or `bytes` of the plan (a header, a piece); `result` when the result holds them,
-// `original` when the original does (both for the bytes that the result keeps).
-struct Stretch {
-    const FilePart* part = nullptr;
-    std::int64_t from = 0, to = 0;
-    std::span<const std::uint8_t> bytes;
-    bool result = false, original = false;
-};
-
-// Returns the 128-bit hash of the result's bytes among `stretches`, or with `ofOriginal` of the
-// original's, reading the original a block at a time; stops early, giving no hash worth having,
-// once `stop` is set. Throws what reading throws.
-Hash128 hashOf(const std::vector<Stretch>& stretches, bool ofOriginal,
-               const std::atomic<bool>& stop) {
-    // A block that stays in the processor's cache between the read and the hash.
-    constexpr std::int64_t kHashBlock = std::int64_t{256} << 10;
-    StreamHash hash;
-    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kHashBlock);
-    for (const Stretch& stretch : stretches) {
-        if (!(ofOriginal ? stretch.original : stretch.result)) {
-            continue;
-        }
-        if (!stretch.part) {
-            hash.add(stretch.bytes);
-            continue;
-        }
-        for (std::int64_t at = stretch.from; at < stretch.to && !stop; at += kHashBlock) {
-            const std::span<std::uint8_t> bytes(
-                buffer.get(), static_cast<std::size_t>(std::min(kHashBlock, stretch.to - at)));
-            readExactly(*stretch.part->file, stretch.part->offset + at, bytes);
-            hash.add(bytes);
-        }
-    }
-    return hash.digest();
-}
-
-// Refuses, naming the patch, an original that is the model one of `patches` gives: a patch
-// applied twice, which finds its runs nowhere.
-void refuseApplied(const ModelSource& original, const std::vector<PatchPlan::Named>& patches) {
-    std::int64_t length = original.unowned.length;
-    for (const FilePart& part : original.parts) {
-        length += part.length;
-    }
-    std::optional<Hash128> hash;
-    for (const PatchPlan::Named& named : patches) {
-        if (named.patch.resultLength == length &&
-            (hash ? *hash : hash.emplace(modelHash(original))) == named.patch.resultHash) {
-            throw RunError(ErrorCode::SubscriptOutOfRange,
-                           "the original is the model it gives already: it was applied to it",
-                           named.file,
-                           "apply it to the model it was made from; applied in place, it kept "
-                           "that one beside the model, its name ending in .orig");
-        }
-    }
-}
 // Writes the result to `out`: long stretches of the original by FileHandle::copyFrom, which lets
 // the kernel copy them, short ones and the plan's bytes gathered in a buffer first, so that a
 // patch of many small pieces does not cost a system call for each.
@@ -325,6 +252,96 @@ private:
 
 }  // namespace
 
+// The bytes [from, to) of the original's `part`, or `bytes` of the plan (a header, a piece);
+// `result` when the result holds them, `original` when the original does (both for the bytes
+// that the result keeps).
+struct PatchPlan::Stretch {
+    const FilePart* part = nullptr;
+    std::int64_t from = 0, to = 0;
+    std::span<const std::uint8_t> bytes;
+    bool result = false, original = false;
+};
+
+std::vector<PatchPlan::Stretch> PatchPlan::layout(const ModelSource& original) const {
+    std::vector<Stretch> stretches;
+    stretches.push_back({nullptr, 0, 0, original.header.bytes(), false, true});
+    stretches.push_back({nullptr, 0, 0, m_header.bytes(), true, false});
+    auto keep = [&](const FilePart& part, std::int64_t from, std::int64_t to, bool kept) {
+        if (from < to) {
+            stretches.push_back({&part, from, to, {}, kept, true});
+        }
+    };
+    for (const SectionInfo& info : sectionTable()) {
+        if (info.section == Section::Header) {
+            continue;
+        }
+        if (info.section == Section::Bbox) {  // the bytes in no section lie in front of bbox
+            keep(original.unowned, 0, original.unowned.length, !m_unowned);
+            if (m_unowned) {
+                stretches.push_back({nullptr, 0, 0, *m_unowned, true, false});
+            }
+        }
+        const FilePart& part = original.parts[indexOf(info.section)];
+        const std::int64_t size = elementSize(info);
+        std::int64_t done = 0;
+        for (const Piece& piece : m_pieces[indexOf(info.section)]) {
+            const std::int64_t from = piece.position * size;
+            const std::int64_t to = std::min(from + piece.removed * size, part.length);
+            keep(part, done, from, true);
+            keep(part, from, to, false);
+            stretches.push_back({nullptr, 0, 0, piece.bytes, true, false});
+            done = to;
+        }
+        keep(part, done, part.length, true);
+    }
+    return stretches;
+}
+
+Hash128 PatchPlan::hashOf(const std::vector<Stretch>& stretches, bool ofOriginal,
+                          const std::atomic<bool>& stop) {
+    // A block that stays in the processor's cache between the read and the hash.
+    constexpr std::int64_t kHashBlock = std::int64_t{256} << 10;
+    StreamHash hash;
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kHashBlock);
+    for (const Stretch& stretch : stretches) {
+        if (!(ofOriginal ? stretch.original : stretch.result)) {
+            continue;
+        }
+        if (!stretch.part) {
+            hash.add(stretch.bytes);
+            continue;
+        }
+        for (std::int64_t at = stretch.from; at < stretch.to && !stop; at += kHashBlock) {
+            const std::span<std::uint8_t> bytes(
+                buffer.get(), static_cast<std::size_t>(std::min(kHashBlock, stretch.to - at)));
+            readExactly(*stretch.part->file, stretch.part->offset + at, bytes);
+            hash.add(bytes);
+        }
+    }
+    return hash.digest();
+}
+
+void PatchPlan::refuseApplied(const ModelSource& original) const {
+    std::int64_t length = original.unowned.length;
+    for (const FilePart& part : original.parts) {
+        length += part.length;
+    }
+    // The original's stretches cover it whole, whatever pieces the plan holds so far.
+    std::optional<Hash128> hash;
+    const std::atomic<bool> stop = false;
+    for (const Named& named : m_patches) {
+        if (named.patch.resultLength == length &&
+            (hash ? *hash : hash.emplace(hashOf(layout(original), true, stop))) ==
+                named.patch.resultHash) {
+            throw RunError(ErrorCode::SubscriptOutOfRange,
+                           "the original is the model it gives already: it was applied to it",
+                           named.file,
+                           "apply it to the model it was made from; applied in place, it kept "
+                           "that one beside the model, its name ending in .orig");
+        }
+    }
+}
+
 PatchPlan PatchPlan::make(const ModelSource& original, std::vector<Named> patches, Prefer prefer) {
     PatchPlan plan;
     plan.m_patches = std::move(patches);
@@ -344,7 +361,7 @@ PatchPlan PatchPlan::make(const ModelSource& original, std::vector<Named> patche
         plan.settle(original);
     } catch (const RunError& error) {
         if (error.code() == ErrorCode::SubscriptOutOfRange) {
-            refuseApplied(original, plan.m_patches);
+            plan.refuseApplied(original);
         }
         throw;
     }
@@ -583,38 +600,7 @@ std::vector<std::string> PatchPlan::run(const ModelSource& original, FileHandle&
     const bool ofOriginal =
         !single && std::find(m_other.begin(), m_other.end(), false) != m_other.end();
 
-    // The result and the original as one list of stretches in order.
-    std::vector<Stretch> stretches;
-    stretches.push_back({nullptr, 0, 0, original.header.bytes(), false, true});
-    stretches.push_back({nullptr, 0, 0, m_header.bytes(), true, false});
-    auto keep = [&](const FilePart& part, std::int64_t from, std::int64_t to, bool kept) {
-        if (from < to) {
-            stretches.push_back({&part, from, to, {}, kept, true});
-        }
-    };
-    for (const SectionInfo& info : sectionTable()) {
-        if (info.section == Section::Header) {
-            continue;
-        }
-        if (info.section == Section::Bbox) {  // the bytes in no section lie in front of bbox
-            keep(original.unowned, 0, original.unowned.length, !m_unowned);
-            if (m_unowned) {
-                stretches.push_back({nullptr, 0, 0, *m_unowned, true, false});
-            }
-        }
-        const FilePart& part = original.parts[indexOf(info.section)];
-        const std::int64_t size = elementSize(info);
-        std::int64_t done = 0;
-        for (const Piece& piece : m_pieces[indexOf(info.section)]) {
-            const std::int64_t from = piece.position * size;
-            const std::int64_t to = std::min(from + piece.removed * size, part.length);
-            keep(part, done, from, true);
-            keep(part, from, to, false);
-            stretches.push_back({nullptr, 0, 0, piece.bytes, true, false});
-            done = to;
-        }
-        keep(part, done, part.length, true);
-    }
+    const std::vector<Stretch> stretches = layout(original);
 
     // The hash is taken while the result is written: the kernel copies the original's bytes
     // without the program seeing them, so a second thread reads them for the hash meanwhile, on

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -73,6 +74,20 @@ private:
         std::span<const std::uint8_t> bytes;
         std::size_t patch = 0;
     };
+
+    // A stretch of the result or of the original, in order (PatchPlan.cpp).
+    struct Stretch;
+
+    // Returns the result and the original as one list of stretches in order.
+    std::vector<Stretch> layout(const ModelSource& original) const;
+    // Returns the 128-bit hash of the result's bytes among `stretches`, or with `ofOriginal` of
+    // the original's, reading the original a block at a time; stops early, giving no hash worth
+    // having, once `stop` is set. Throws what reading throws.
+    static Hash128 hashOf(const std::vector<Stretch>& stretches, bool ofOriginal,
+                          const std::atomic<bool>& stop);
+    // Refuses, naming the patch, an original that is the model one of the patches gives: a
+    // patch applied twice, which finds its runs nowhere.
+    void refuseApplied(const ModelSource& original) const;
 
     void planHeader(const ModelSource& original, Prefer prefer);
     void planUnowned(const ModelSource& original, Prefer prefer);
