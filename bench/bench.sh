@@ -91,47 +91,10 @@ if [ "$only" = watch ]; then
     exit 0
 fi
 
-# measure OUTPUTS COMMAND...: removes OUTPUTS (a glob), runs COMMAND and prints
-# "microseconds peak_kib". COMMAND must exit with status $status_ok (default 0: cmp and diff
-# exit with 1 for files that differ).
-measure() {
-    local outputs=$1
-    shift
-    # shellcheck disable=SC2086  # OUTPUTS is a glob
-    rm -rf $outputs
-    local start end status=0
-    start=$(date +%s%N)
-    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null || status=$?
-    end=$(date +%s%N)
-    [ "$status" -eq "${status_ok:-0}" ] || { echo "$* exited with $status" >&2; return 1; }
-    echo "$(((end - start) / 1000)) $(tail -n 1 "$work/rss")"
-}
-
-# pair NAME FLOOR_OUTPUTS FLOOR OUTPUTS COMMAND...: one pair, the floor (the words FLOOR, one
-# argument, split at blanks) first with its FLOOR_OUTPUTS removed, then COMMAND with its OUTPUTS
-# removed; appends "ratio peak_kib floor_microseconds" to $work/NAME.
-pair() {
-    local name=$1 floor_outputs=$2 floor=$3 outputs=$4
-    shift 4
-    local floor_time command_time rss
-    sync
-    # shellcheck disable=SC2086  # FLOOR is a command line
-    read -r floor_time _ < <(measure "$floor_outputs" $floor)
-    read -r command_time rss < <(measure "$outputs" "$@")
-    awk -v c="$command_time" -v f="$floor_time" -v m="$rss" 'BEGIN { print c / f, m, f }' \
-        >>"$work/$name"
-}
-
-# row LABEL NAME: prints the time of the floor and the median, lowest and highest ratio of the
-# pairs of NAME, and its peak memory.
-row() {
-    local floor
-    floor=$(cut -d' ' -f3 "$work/$2" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-    sort -n "$work/$2" | awk -v label="$1" -v floor="$floor" '
-        { r[NR] = $1; if ($2 > m) m = $2 }
-        END { printf "%-32s %9.3f %8.2f %8.2f %8.2f %10.1f\n",
-              label, floor / 1e6, r[int((NR + 1) / 2)], r[1], r[NR], m / 1024 }'
-}
+# shellcheck disable=SC2034  # read by row() in timing.sh
+label_width=32
+# shellcheck source=bench/timing.sh
+source bench/timing.sh
 
 # dd_sections split|join MODEL FOLDER: one dd per section, at its offset, as `info` gives them.
 dd_sections() {

@@ -29,40 +29,8 @@ cli=${BENCH_CLI:-build/release/src/cli/cindervaxel-cli}
 maker=build/release/bench/make-bench-model
 mkdir -p "$work"
 
-# measure STATUS_OK COMMAND...: runs COMMAND, which must exit with STATUS_OK, and prints
-# "microseconds peak_kib".
-measure() {
-    local ok=$1 start end status=0
-    shift
-    start=$(date +%s%N)
-    /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null || status=$?
-    end=$(date +%s%N)
-    [ "$status" -eq "$ok" ] || { echo "$* exited with $status" >&2; return 1; }
-    echo "$(((end - start) / 1000)) $(tail -n 1 "$work/rss")"
-}
-
-# pair NAME FLOOR_OK FLOOR COMMAND...: the floor (one argument, split at blanks, exiting with
-# FLOOR_OK), then COMMAND; appends "ratio peak_kib floor_microseconds" to $work/NAME.
-pair() {
-    local name=$1 floor_ok=$2 floor=$3 floor_time command_time rss
-    shift 3
-    sync
-    # shellcheck disable=SC2086  # FLOOR is a command line
-    read -r floor_time _ < <(measure "$floor_ok" $floor)
-    read -r command_time rss < <(measure 0 "$@")
-    awk -v c="$command_time" -v f="$floor_time" -v m="$rss" 'BEGIN { print c / f, m, f }' \
-        >>"$work/$name"
-}
-
-# row LABEL NAME: the floor's median time, the median, lowest and highest ratio, peak memory.
-row() {
-    local floor
-    floor=$(cut -d' ' -f3 "$work/$2" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-    sort -n "$work/$2" | awk -v label="$1" -v floor="$floor" '
-        { r[NR] = $1; if ($2 > m) m = $2 }
-        END { printf "%-40s %9.3f %8.2f %8.2f %8.2f %10.1f\n",
-              label, floor / 1e6, r[int((NR + 1) / 2)], r[1], r[NR], m / 1024 }'
-}
+# shellcheck source=bench/timing.sh
+source bench/timing.sh
 
 # edit KIND MODEL MOD: MOD is MODEL with one edit of KIND, made as a modder makes it: split, the
 # section file edited, recounted and joined.
@@ -111,15 +79,15 @@ for size in "${sizes[@]}"; do
         # cmp -s stops at the first byte that differs, and at once for files of different
         # lengths: for those, reading both whole is the floor.
         if [ "$(stat -c %s "$model")" -eq "$(stat -c %s "$mod")" ]; then
-            floor="cmp -s $model $mod" floor_ok=1 against="cmp -s"
+            floor="cmp -s $model $mod" cmp_status=1 against="cmp -s"
         else
-            floor="cat $model $mod" floor_ok=0 against="cat of both"
+            floor="cat $model $mod" cmp_status=0 against="cat of both"
         fi
         for ((round = 0; round <= rounds; round++)); do
-            rm -f "$patch" "$out"
-            pair "patch-$kind" "$floor_ok" "$floor" "$cli" patch "$model" "$mod" "$patch"
-            rm -f "$work/copy.p"
-            pair "apply-$kind" 0 "cp $model $work/copy.p" "$cli" apply "$model" "$patch" "$out"
+            floor_status=$cmp_status pair "patch-$kind" "" "$floor" "$patch" \
+                "$cli" patch "$model" "$mod" "$patch"
+            pair "apply-$kind" "$work/copy.p" "cp $model $work/copy.p" "$out" \
+                "$cli" apply "$model" "$patch" "$out"
             cmp -s "$out" "$mod" || { echo "apply did not give the mod" >&2; exit 1; }
             if [ "$round" -eq 0 ]; then # a warm-up
                 rm -f "$work/patch-$kind" "$work/apply-$kind"
@@ -129,11 +97,11 @@ for size in "${sizes[@]}"; do
         row "apply ($kind) against cp, $mib MiB" "apply-$kind"
         rm -f "$work/patch-$kind" "$work/apply-$kind"
         # The same edit by the byte patchers.
-        read -r xd_time xd_rss < <(measure 0 xdelta3 -9 -f -e -s "$model" "$mod" "$work/mod.vcdiff")
+        read -r xd_time xd_rss < <(measure "" xdelta3 -9 -f -e -s "$model" "$mod" "$work/mod.vcdiff")
         xd_size=$(stat -c %s "$work/mod.vcdiff")
         bs_size=- bs_time=- bs_rss=-
         if [ "$size" -le 64 ]; then
-            read -r bs_time bs_rss < <(measure 0 bsdiff "$model" "$mod" "$work/mod.bsdiff")
+            read -r bs_time bs_rss < <(measure "" bsdiff "$model" "$mod" "$work/mod.bsdiff")
             bs_size=$(stat -c %s "$work/mod.bsdiff")
             bs_time=$(awk -v t="$bs_time" 'BEGIN { printf "%.2f s", t / 1e6 }')
             bs_rss="$((bs_rss / 1024)) MiB"
