@@ -333,11 +333,13 @@ void PatchPlan::refuseApplied(const ModelSource& original) const {
         if (named.patch.resultLength == length &&
             (hash ? *hash : hash.emplace(hashOf(layout(original), true, stop))) ==
                 named.patch.resultHash) {
-            throw RunError(ErrorCode::SubscriptOutOfRange,
-                           "the original is the model it gives already: it was applied to it",
-                           named.file,
-                           "apply it to the model it was made from; applied in place, it kept "
-                           "that one beside the model, its name ending in .orig");
+            throw RunError(
+                ErrorCode::SubscriptOutOfRange,
+                "the original given is the model it gives already: the patch was applied to "
+                "that model before",
+                named.file,
+                "apply it to the model it was made from; applied in place, it kept "
+                "that one beside the model, its name ending in .orig");
         }
     }
 }
